@@ -1,0 +1,268 @@
+// Archive: body assembly, the container's write calls, and the checked reading walk.
+#include "archive/archive.h"
+
+#include <algorithm>
+
+#include "archive/atom_entry.h"
+#include "archive/byte_stream.h"
+#include "archive/little_endian.h"
+#include "core/atom_table.h"
+
+namespace rpgc {
+
+namespace {
+
+// Large reads are made in pieces so that a corrupt length cannot make the reader
+// allocate more than the file holds.
+constexpr int32_t kReadPiece = 1 << 16;
+
+}  // namespace
+
+bool Archive::fail(ArchiveError error, Atom atom) {
+  error_ = error;
+  errorAtom_ = atom;
+  return false;
+}
+
+bool Archive::beginWrite(ByteStream& out) {
+  output_ = &out;
+  mode_ = Mode::kWriting;
+  readLimit_ = 0;
+  body_.clear();
+  for (Atom atom : fileAtoms_) fileIndex_[static_cast<size_t>(atom) + 1] = 0;
+  fileAtoms_.release();
+  error_ = ArchiveError::kNone;
+  errorAtom_ = kNoAtom;
+  return true;
+}
+
+bool Archive::appendBody(const void* data, int32_t n) {
+  if (!body_.write(data, n)) return fail(ArchiveError::kBodyTooLarge);
+  return true;
+}
+
+bool Archive::writeInt32(int32_t value) {
+  if (!writing()) return true;
+  uint8_t word[4];
+  putI32(word, value);
+  return appendBody(word, 4);
+}
+
+bool Archive::writeFloat(float value) {
+  if (!writing()) return true;
+  uint8_t word[4];
+  putF32(word, value);
+  return appendBody(word, 4);
+}
+
+bool Archive::writeBool(bool value) { return writeInt32(value ? 1 : 0); }
+
+int32_t Archive::fileIndexOf(Atom atom) {
+  size_t slot = static_cast<size_t>(atom) + 1;  // kNoAtom has slot 0
+  if (slot >= fileIndex_.size()) {
+    fileIndex_.resize(std::max(slot + 1, fileIndex_.size() * 2), 0);
+  }
+  if (fileIndex_[slot] == 0) {
+    fileAtoms_.push(atom);
+    fileIndex_[slot] = fileAtoms_.length();
+  }
+  return fileIndex_[slot] - 1;
+}
+
+bool Archive::writeAtom(Atom atom) {
+  if (!writing()) return true;
+  return writeInt32(fileIndexOf(atom));
+}
+
+bool Archive::writeString(const RefString& text) {
+  if (!writing()) return true;
+  int32_t size = text.size();
+  return writeInt32(size) && appendBody(text.text(), size);
+}
+
+bool Archive::writeRaw(const void* data, int32_t n) {
+  if (!writing()) return true;
+  return appendBody(data, n);
+}
+
+bool Archive::beginChunk(ArchiveChunk& chunk) {
+  if (reading()) {
+    if (!hasChunk()) return false;
+    int32_t start = body_.position();
+    int32_t end = 0;
+    int32_t tagIndex = 0;
+    if (!readInt32(end) || !readInt32(tagIndex) || !readInt32(chunk.word1) ||
+        !readInt32(chunk.word2)) {
+      return false;
+    }
+    if (end < start + 16 || end > readLimit_) return fail(ArchiveError::kCorrupt);
+    chunk.tag = tagIndex >= 0 && tagIndex < fileAtoms_.length() ? fileAtoms_[tagIndex] : kNoAtom;
+    chunk.offset = end;
+    chunk.savedLimit = readLimit_;
+    readLimit_ = end;
+    return true;
+  }
+  if (!writing()) return true;
+  chunk.offset = body_.position();
+  return writeInt32(chunk.offset) && writeAtom(chunk.tag) && writeInt32(chunk.word1) &&
+         writeInt32(chunk.word2);
+}
+
+bool Archive::endChunk(ArchiveChunk& chunk) {
+  if (reading()) {
+    readLimit_ = chunk.savedLimit;
+    body_.seek(chunk.offset);
+    return true;
+  }
+  if (!writing()) return true;
+  int32_t end = body_.position();
+  body_.seek(chunk.offset);
+  chunk.offset = end;
+  bool ok = writeInt32(end);
+  body_.seek(end);
+  return ok;
+}
+
+bool Archive::finish() {
+  if (!writing()) return true;
+  if (output_ == nullptr) return fail(ArchiveError::kNoOutput);
+  ByteStream& out = *output_;
+  uint8_t word[4];
+  auto writeWord = [&](int32_t value) {
+    putI32(word, value);
+    return out.write(word, 4);
+  };
+
+  int32_t nameSize = name_.size();
+  if (!writeWord(nameSize) || !out.writeItems(name_.text(), 1, nameSize)) {
+    return fail(ArchiveError::kStreamFailed);
+  }
+  putF32(word, version_);
+  if (!out.write(word, 4)) return fail(ArchiveError::kStreamFailed);
+  if (!writeWord(fileAtoms_.length())) return fail(ArchiveError::kStreamFailed);
+  for (Atom atom : fileAtoms_) {
+    if (atoms_->atomView(atom).size() > static_cast<size_t>(kMaxAtomNameLength)) {
+      return fail(ArchiveError::kNameTooLong, atom);
+    }
+    if (!writeAtomEntry(out, *atoms_, atom)) return fail(ArchiveError::kStreamFailed);
+  }
+  if (!writeWord(body_.length()) || !out.writeItems(body_.bytes(), 1, body_.length())) {
+    return fail(ArchiveError::kStreamFailed);
+  }
+  return true;
+}
+
+bool Archive::beginRead(ByteStream& in) {
+  mode_ = Mode::kIdle;
+  output_ = nullptr;
+  body_.clear();
+  fileAtoms_.release();
+  readLimit_ = 0;
+  error_ = ArchiveError::kNone;
+  errorAtom_ = kNoAtom;
+
+  uint8_t word[4];
+  auto readWord = [&](int32_t& value) {
+    if (!in.read(word, 4)) return false;
+    value = getI32(word);
+    return true;
+  };
+
+  int32_t nameSize = 0;
+  if (!readWord(nameSize)) return fail(ArchiveError::kTruncated);
+  if (nameSize < 0) return fail(ArchiveError::kCorrupt);
+  std::vector<uint8_t> piece;
+  std::vector<char> name;
+  for (int32_t done = 0; done < nameSize;) {
+    int32_t n = std::min(kReadPiece, nameSize - done);
+    piece.resize(static_cast<size_t>(n));
+    if (!in.readItems(piece.data(), 1, n)) return fail(ArchiveError::kTruncated);
+    name.insert(name.end(), piece.begin(), piece.end());
+    done += n;
+  }
+  name_ = nameSize == 0 ? RefString()
+                        : RefString(std::string_view(name.data(), name.size() - 1));
+
+  if (!in.read(word, 4)) return fail(ArchiveError::kTruncated);
+  version_ = getF32(word);
+
+  int32_t atomCount = 0;
+  if (!readWord(atomCount)) return fail(ArchiveError::kTruncated);
+  if (atomCount < 0) return fail(ArchiveError::kCorrupt);
+  for (int32_t i = 0; i < atomCount; ++i) {
+    Atom atom = kNoAtom;
+    if (!readAtomEntry(in, *atoms_, atom)) {
+      return fail(ArchiveError::kCorrupt);
+    }
+    fileAtoms_.push(atom);
+  }
+
+  int32_t bodySize = 0;
+  if (!readWord(bodySize)) return fail(ArchiveError::kTruncated);
+  if (bodySize < 0) return fail(ArchiveError::kCorrupt);
+  for (int32_t done = 0; done < bodySize;) {
+    int32_t n = std::min(kReadPiece, bodySize - done);
+    piece.resize(static_cast<size_t>(n));
+    if (!in.readItems(piece.data(), 1, n)) return fail(ArchiveError::kTruncated);
+    body_.write(piece.data(), n);
+    done += n;
+  }
+  body_.seek(0);
+  readLimit_ = bodySize;
+  mode_ = Mode::kReading;
+  return true;
+}
+
+bool Archive::readBody(void* data, int32_t n) {
+  if (!reading()) return false;
+  if (n < 0 || int64_t{body_.position()} + n > readLimit_) return fail(ArchiveError::kTruncated);
+  return body_.read(data, n) || fail(ArchiveError::kTruncated);
+}
+
+bool Archive::readInt32(int32_t& value) {
+  uint8_t word[4];
+  if (!readBody(word, 4)) return false;
+  value = getI32(word);
+  return true;
+}
+
+bool Archive::readFloat(float& value) {
+  uint8_t word[4];
+  if (!readBody(word, 4)) return false;
+  value = getF32(word);
+  return true;
+}
+
+bool Archive::readBool(bool& value) {
+  int32_t word = 0;
+  if (!readInt32(word)) return false;
+  value = word != 0;
+  return true;
+}
+
+bool Archive::readAtom(Atom& atom) {
+  int32_t index = 0;
+  if (!readInt32(index)) return false;
+  atom = index >= 0 && index < fileAtoms_.length() ? fileAtoms_[index] : kNoAtom;
+  return true;
+}
+
+bool Archive::readString(RefString& text) {
+  int32_t size = 0;
+  if (!readInt32(size)) return false;
+  if (size < 0 || size > readLimit_ - body_.position()) return fail(ArchiveError::kCorrupt);
+  if (size == 0) {
+    text = RefString();
+    return true;
+  }
+  RefString bytes = RefString::allocate(size);
+  if (!readBody(bytes.mutableBytes(), size)) return false;
+  // The stored size counts a terminating zero; keep the text up to the first zero byte.
+  std::string_view stored(bytes.mutableBytes(), static_cast<size_t>(size));
+  text = RefString(stored.substr(0, std::min(stored.find('\0'), stored.size())));
+  return true;
+}
+
+bool Archive::readRaw(void* data, int32_t n) { return readBody(data, n); }
+
+}  // namespace rpgc

@@ -1,0 +1,135 @@
+// Archive: the chunked container behind both output files, in both directions.
+//
+// Writing assembles the body in memory, because every chunk's first word is patched
+// with its end offset when the chunk closes, and then writes the whole container at
+// finish(): the project name, the version, the file's own atom table (names in order of
+// first use) and the body. Atoms are stored in a file as indices into that table; the
+// table is indexed by process atom, so writeAtom costs O(1).
+//
+// Reading loads the whole container, interning the atom table's names into the reader's
+// AtomTable, and then walks the body. Every read is checked against the body and the
+// innermost open chunk: a truncated or corrupt file makes an operation fail, never read
+// outside a buffer.
+#ifndef RPGC_ARCHIVE_ARCHIVE_H_
+#define RPGC_ARCHIVE_ARCHIVE_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "archive/memory_stream.h"
+#include "core/atom.h"
+#include "core/ref_string.h"
+#include "core/value_lists.h"
+
+namespace rpgc {
+
+class AtomTable;
+class ByteStream;
+
+/// The frame of one chunk, owned by the caller from beginChunk to the matching endChunk.
+struct ArchiveChunk {
+  Atom tag = kNoAtom;
+  int32_t word1 = 0;
+  int32_t word2 = 0;
+  /// Writing: the start offset while open, the end offset after endChunk.
+  /// Reading: the end offset read from the file.
+  int32_t offset = 0;
+  /// Reading: the enclosing level's read limit, restored by endChunk.
+  int32_t savedLimit = 0;
+};
+
+/// Why the last failed operation failed.
+enum class ArchiveError {
+  kNone,
+  kNoOutput,      // finish without an output stream
+  kStreamFailed,  // the output or input stream refused a transfer
+  kNameTooLong,   // an atom's name is longer than kMaxAtomNameLength (errorAtom says which)
+  kBodyTooLarge,  // the body would pass 2^31 - 1 bytes
+  kTruncated,     // reading: the data ends early
+  kCorrupt,       // reading: a length, offset or count that cannot be right
+};
+
+class Archive {
+ public:
+  /// Atoms written are looked up in, and atoms read are interned into, this table.
+  explicit Archive(AtomTable& atoms) : atoms_(&atoms) {}
+  Archive(const Archive&) = delete;
+  Archive& operator=(const Archive&) = delete;
+
+  // Writing.
+
+  /// Starts a file on out (borrowed until finish): empties the body and the atom table.
+  /// Name and version keep their values.
+  bool beginWrite(ByteStream& out);
+  void setName(const RefString& name) { name_ = name; }
+  void setVersion(float version) { version_ = version; }
+  const RefString& name() const { return name_; }
+  float version() const { return version_; }
+
+  bool writeInt32(int32_t value);
+  bool writeFloat(float value);
+  bool writeBool(bool value);
+  bool writeAtom(Atom atom);
+  /// Size (text length + 1; 0 when absent), then every byte including the zero.
+  bool writeString(const RefString& text);
+  bool writeRaw(const void* data, int32_t n);
+
+  /// Writing: opens a chunk at the body position. Reading: opens the next chunk of the
+  /// current level, false when there is none (see hasChunk) or when it is corrupt.
+  bool beginChunk(ArchiveChunk& chunk);
+  /// Writing: patches the chunk's end offset. Reading: skips to the chunk's end.
+  bool endChunk(ArchiveChunk& chunk);
+
+  /// Writes the container to the output stream.
+  bool finish();
+
+  // Reading.
+
+  /// Reads a whole container from in; afterwards the body is walked with the reads below.
+  bool beginRead(ByteStream& in);
+  /// Whether another chunk starts at the current level.
+  bool hasChunk() const { return reading() && body_.position() < readLimit_; }
+  bool readInt32(int32_t& value);
+  bool readFloat(float& value);
+  bool readBool(bool& value);
+  bool readAtom(Atom& atom);
+  bool readString(RefString& text);
+  bool readRaw(void* data, int32_t n);
+
+  // State.
+
+  bool writing() const { return mode_ == Mode::kWriting; }
+  bool reading() const { return mode_ == Mode::kReading; }
+  /// The file's atom table: entry i is the atom stored as index i.
+  const AtomList& fileAtoms() const { return fileAtoms_; }
+  int32_t bodyLength() const { return body_.length(); }
+  int32_t bodyPosition() const { return body_.position(); }
+  const uint8_t* bodyBytes() const { return body_.bytes(); }
+  int32_t readLimit() const { return readLimit_; }
+  ArchiveError error() const { return error_; }
+  Atom errorAtom() const { return errorAtom_; }
+
+ private:
+  enum class Mode { kIdle, kWriting, kReading };
+
+  bool fail(ArchiveError error, Atom atom = kNoAtom);
+  bool appendBody(const void* data, int32_t n);
+  int32_t fileIndexOf(Atom atom);
+  bool readBody(void* data, int32_t n);
+
+  AtomTable* atoms_;
+  ByteStream* output_ = nullptr;
+  MemoryStream body_;
+  AtomList fileAtoms_;
+  std::vector<int32_t> fileIndex_;  // by process atom + 1: file index + 1, or 0
+  Mode mode_ = Mode::kIdle;
+  int32_t readLimit_ = 0;
+  float version_ = 0.0f;
+  RefString name_;
+  ArchiveError error_ = ArchiveError::kNone;
+  Atom errorAtom_ = kNoAtom;
+};
+
+}  // namespace rpgc
+
+#endif  // RPGC_ARCHIVE_ARCHIVE_H_

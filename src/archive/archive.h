@@ -98,6 +98,8 @@ class Archive {
 
   // State.
 
+  /// The process's atom table that file atoms map to.
+  AtomTable& atoms() const { return *atoms_; }
   bool writing() const { return mode_ == Mode::kWriting; }
   bool reading() const { return mode_ == Mode::kReading; }
   /// The file's atom table: entry i is the atom stored as index i.

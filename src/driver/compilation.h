@@ -1,0 +1,37 @@
+// Compilation: the state one run of the compiler builds up, from the first source file
+// to the two output files.
+//
+// The program has one of these for its whole run; tests make fresh ones.
+#ifndef RPGC_DRIVER_COMPILATION_H_
+#define RPGC_DRIVER_COMPILATION_H_
+
+#include <string>
+#include <vector>
+
+#include "archive/archive.h"
+#include "core/atom_table.h"
+#include "model/object_registry.h"
+#include "source/block_context.h"
+#include "strings/string_table.h"
+
+namespace rpgc {
+
+struct Compilation {
+  Compilation() = default;
+  Compilation(const Compilation&) = delete;
+  Compilation& operator=(const Compilation&) = delete;
+
+  AtomTable atoms;
+  ObjectRegistry registry{atoms};
+  StringTable strings;
+  BlockContext blocks{atoms, registry};
+  Archive archive{atoms};
+  /// Whether the last compiled source file was walked completely.
+  bool compileOk = false;
+  /// Source file names in compile order; SourcePosition::file indexes them.
+  std::vector<std::string> files;
+};
+
+}  // namespace rpgc
+
+#endif  // RPGC_DRIVER_COMPILATION_H_

@@ -1,0 +1,44 @@
+// PendingOutput: exclusive creation of a uniquely named temporary file, then rename.
+#include "driver/pending_output.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+namespace rpgc {
+
+PendingOutput::PendingOutput(std::string target) : target_(std::move(target)) {
+  std::random_device entropy;
+  std::mt19937_64 generator((uint64_t{entropy()} << 32) ^ entropy());
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%08llx.tmp",
+                  static_cast<unsigned long long>(generator() & 0xFFFFFFFFull));
+    temporary_ = target_ + suffix;
+    stream_.openNew(temporary_.c_str());
+    created_ = stream_.isOpen();
+    if (created_ || stream_.errorCode() != EEXIST) return;
+  }
+}
+
+PendingOutput::~PendingOutput() {
+  stream_.close();
+  if (created_ && !committed_) std::remove(temporary_.c_str());
+}
+
+bool PendingOutput::close() {
+  if (!stream_.isOpen()) return false;
+  return stream_.close();
+}
+
+bool PendingOutput::commit() {
+  errno = 0;
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    error_ = errno != 0 ? errno : EIO;
+    return false;
+  }
+  committed_ = true;
+  return true;
+}
+
+}  // namespace rpgc

@@ -1,0 +1,60 @@
+// settleSettings: command-line forms, the description file and the defaults.
+#include "driver/run_settings.h"
+
+#include <cerrno>
+#include <string_view>
+
+#include "source/line_reader.h"
+#include "source/number_text.h"
+
+namespace rpgc {
+
+bool applyDescription(const StringList& lines, RunSettings& settings) {
+  if (lines.length() < 4) return true;
+  settings.projectName = lines[0];
+  settings.version = floatOfText(lines[1].view());
+  settings.databaseFile = lines[2].concat(".gdf");
+  settings.stringTableFile = lines[2].concat(".gds");
+  if (settings.projectName.isEmpty()) return false;
+  settings.sourceFiles.release();
+  for (int32_t i = 3; i < lines.length(); ++i) settings.sourceFiles.push(lines[i]);
+  return true;
+}
+
+SettledSettings settleSettings(std::span<const char* const> args) {
+  SettledSettings result;
+  if (args.size() == 1) {
+    std::string_view only = args[0];
+    if (only == "-h" || only == "--help") {
+      result.status = SettingsStatus::kHelp;
+      return result;
+    }
+    if (only == "--version") {
+      result.status = SettingsStatus::kVersion;
+      return result;
+    }
+  }
+  if (args.size() >= 2) {
+    result.settings.projectName = RefString(args[0]);
+    for (size_t i = 1; i < args.size(); ++i) result.settings.sourceFiles.push(RefString(args[i]));
+    return result;
+  }
+
+  bool named = args.size() == 1;
+  result.descriptionFile = named ? args[0] : kDefaultDescriptionFile;
+  StringList lines;
+  int errorCode = 0;
+  if (!readLines(result.descriptionFile.c_str(), lines, &errorCode)) {
+    // Without arguments a missing default description just means "no project file".
+    if (!named && errorCode == ENOENT) return result;
+    result.status = SettingsStatus::kUnreadableDescription;
+    result.errorCode = errorCode;
+    return result;
+  }
+  if (!applyDescription(lines, result.settings)) {
+    result.status = SettingsStatus::kEmptyProjectName;
+  }
+  return result;
+}
+
+}  // namespace rpgc

@@ -1,0 +1,52 @@
+// RunSettings and settleSettings: what a run compiles and where it writes, taken from
+// the command line or from a project description file.
+//
+// Description file, one item per line: project name, format version, output base name,
+// then one source file per line. A description of fewer than 4 lines is ignored and the
+// defaults apply; one whose project name is empty is invalid.
+#ifndef RPGC_DRIVER_RUN_SETTINGS_H_
+#define RPGC_DRIVER_RUN_SETTINGS_H_
+
+#include <span>
+#include <string>
+
+#include "core/ref_string.h"
+#include "core/string_list.h"
+
+namespace rpgc {
+
+inline constexpr const char* kDefaultDescriptionFile = "duskvale.gdm";
+
+struct RunSettings {
+  RefString projectName{"unnamed"};
+  float version = 1.0f;
+  RefString databaseFile{"database.gdf"};
+  RefString stringTableFile{"database.gds"};
+  StringList sourceFiles;
+};
+
+enum class SettingsStatus {
+  kReady,                  // compile with settings
+  kHelp,                   // -h or --help alone
+  kVersion,                // --version alone
+  kEmptyProjectName,       // the description's project name is empty
+  kUnreadableDescription,  // the description file cannot be opened or read
+};
+
+struct SettledSettings {
+  SettingsStatus status = SettingsStatus::kReady;
+  RunSettings settings;
+  std::string descriptionFile;  // the description read, if any
+  int errorCode = 0;            // errno for kUnreadableDescription
+};
+
+/// Settles the settings from the arguments (the program's name not included).
+SettledSettings settleSettings(std::span<const char* const> args);
+
+/// Applies the lines of a description file to settings; false when it is invalid.
+/// Fewer than 4 lines leave the defaults.
+bool applyDescription(const StringList& lines, RunSettings& settings);
+
+}  // namespace rpgc
+
+#endif  // RPGC_DRIVER_RUN_SETTINGS_H_

@@ -1,0 +1,23 @@
+// compileSource: walks the lines of one source file and hands each section to its
+// parser.
+//
+// A section starts at a line whose first token is "SCRIPT", "BEGIN" or "STRING". The
+// walk resumes two lines after a section's end (the line right after an "END" line is
+// never examined as a header), and the last line of a file is never examined. These
+// rules are the language's own and files rely on them.
+#ifndef RPGC_DRIVER_SECTION_DISPATCHER_H_
+#define RPGC_DRIVER_SECTION_DISPATCHER_H_
+
+#include "core/string_list.h"
+
+namespace rpgc {
+
+struct Compilation;
+
+/// Compiles the lines of the file compilation.blocks.file into compilation; sets and
+/// returns compilation.compileOk (false when a section failed, with blocks.error set).
+bool compileSource(StringList& lines, Compilation& compilation);
+
+}  // namespace rpgc
+
+#endif  // RPGC_DRIVER_SECTION_DISPATCHER_H_

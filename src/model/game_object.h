@@ -1,0 +1,70 @@
+// GameObject: the base of every compiled object, with reflectable, typed properties.
+//
+// The database writer knows no concrete class: it asks an object for its class name,
+// its number of properties and, per index, the property's name, kind and location, and
+// encodes the value by its kind. Reading uses the same operations in reverse.
+#ifndef RPGC_MODEL_GAME_OBJECT_H_
+#define RPGC_MODEL_GAME_OBJECT_H_
+
+#include <cstdint>
+#include <functional>
+
+#include "core/atom.h"
+#include "model/value_kind.h"
+
+namespace rpgc {
+
+class Archive;
+class AtomTable;
+
+/// Finds the object that a reference read from a file names, or returns null.
+using ReferenceResolver = std::function<GameObject*(Atom name, int32_t instance)>;
+
+class GameObject {
+ public:
+  GameObject() = default;
+  GameObject(const GameObject&) = delete;
+  GameObject& operator=(const GameObject&) = delete;
+  virtual ~GameObject() = default;
+
+  Atom name() const { return name_; }
+  void setName(Atom name) { name_ = name; }
+  int32_t instance() const { return instance_; }
+  void setInstance(int32_t instance) { instance_ = instance; }
+  void setSavesAll(bool saveAll) { saveAll_ = saveAll; }
+  void setStoredFlag(bool storedFlag) { storedFlag_ = storedFlag; }
+
+  /// The class name written into the object's record; null for the base class.
+  virtual const char* classNameText() const { return nullptr; }
+  /// The category of the class; null for the base class.
+  virtual const char* kindNameText() const { return nullptr; }
+  virtual bool savesAll() const { return saveAll_; }
+  virtual bool storedFlag() const { return storedFlag_; }
+
+  /// Writes the record content: the flags word, then one chunk per property.
+  virtual bool save(Archive& archive, bool all);
+  /// Reads record content written by save; references are resolved through resolver.
+  virtual bool load(Archive& archive, bool all, const ReferenceResolver& resolver = {});
+
+  // Reflection: properties are numbered 0 .. propertyCount() - 1 in writing order.
+  // Out of range, property() has kind kNone, the name is null and nothing is shared.
+  virtual int32_t propertyCount() const { return 0; }
+  virtual PropertyRef property(int32_t) { return {}; }
+  virtual const char* propertyNameText(int32_t) const { return nullptr; }
+  virtual bool isSharedProperty(int32_t) const { return false; }
+
+  /// The atoms of the texts above, interned in atoms ("" and null give kNoAtom).
+  Atom className(AtomTable& atoms) const;
+  Atom kindName(AtomTable& atoms) const;
+  Atom propertyName(int32_t index, AtomTable& atoms) const;
+
+ private:
+  Atom name_ = kNoAtom;
+  int32_t instance_ = 0;
+  bool saveAll_ = false;
+  bool storedFlag_ = false;
+};
+
+}  // namespace rpgc
+
+#endif  // RPGC_MODEL_GAME_OBJECT_H_

@@ -1,0 +1,68 @@
+// parseCharacterBlock: character fields by name, the character type, and leftovers
+// handed to the typed declarations.
+#include "source/character_block.h"
+
+#include <string_view>
+
+#include "core/atom_table.h"
+#include "model/f_character.h"
+#include "source/block_context.h"
+#include "source/field_assignment.h"
+#include "source/typed_declarations.h"
+
+namespace rpgc {
+
+namespace {
+
+// Properties of F_character that a line sets by its name, whatever its type word.
+// KnowledgeItem and KnowledgeDesc are not among them: such lines are typed declarations.
+constexpr std::string_view kCharacterFixedFields[] = {
+    "Puppet",          "Role",           "ClassChoice",     "RankChoice",
+    "WeaponChoice",    "ArmourChoice",   "ShieldChoice",    "HelmetChoice",
+    "BootsChoice",     "GlovesChoice",   "EquipmentChoice", "InventoryChoice",
+    "InventoryBonus",  "WayptLocations", "WayptConditions", "WayptTimeFlags",
+    "WayptRoles",      "WayptSpots",     "AbilityChoice",   "AbilityLevel",
+    "AbilityProficiency", "CrowdMin",    "CrowdMax",        "CrowdMembers",
+};
+
+constexpr std::string_view kCharacterTypes[] = {"player", "monster", "crowd"};
+
+}  // namespace
+
+int32_t parseCharacterBlock(const StringList& lines, int32_t start, const RefString& name,
+                            BlockContext& ctx) {
+  int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer);
+  auto* character =
+      static_cast<F_character*>(obtainTemplate(ctx, name, "F_character", start - 1));
+  if (character == nullptr) return -1;
+
+  std::string_view characterType = "character";
+  AssignmentBuffer leftovers;
+  const AssignmentBuffer& buffer = ctx.buffer;
+  for (int32_t i = 0; i < buffer.count(); ++i) {
+    std::string_view propertyName = ctx.atoms.atomView(buffer.names[i]);
+    const StringList& values = buffer.values[i];
+    if (propertyName == "Type") {
+      characterType = "character";
+      for (std::string_view type : kCharacterTypes) {
+        if (values[0].view() == type) characterType = type;
+      }
+      continue;
+    }
+    int32_t field = fixedFieldIndex(*character, kCharacterFixedFields, propertyName);
+    if (field >= 0) {
+      assignField(character->property(field), values, ctx.atoms);
+    } else {
+      leftovers.append(buffer.typeWords[i], buffer.names[i], values, buffer.lines[i]);
+    }
+  }
+
+  ctx.buffer.typeWords = leftovers.typeWords;
+  ctx.buffer.names = leftovers.names;
+  ctx.buffer.values = leftovers.values;
+  ctx.buffer.lines = leftovers.lines;
+  applyTypedDeclarations(*character, RefString(characterType), ctx.buffer, ctx.atoms);
+  return next;
+}
+
+}  // namespace rpgc

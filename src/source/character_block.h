@@ -1,0 +1,26 @@
+// parseCharacterBlock: "BEGIN character <name>" blocks, compiled into F_character
+// templates.
+//
+// Lines named after a character field set that field (the last line wins); a "Type"
+// line chooses the character type (player, monster, crowd, else character); every other
+// line is a typed declaration, as in a generic block.
+#ifndef RPGC_SOURCE_CHARACTER_BLOCK_H_
+#define RPGC_SOURCE_CHARACTER_BLOCK_H_
+
+#include <cstdint>
+
+#include "core/ref_string.h"
+#include "core/string_list.h"
+
+namespace rpgc {
+
+class BlockContext;
+
+/// Returns the index after the block's "END" line, or -1 when the name belongs to an
+/// object of another class.
+int32_t parseCharacterBlock(const StringList& lines, int32_t start, const RefString& name,
+                            BlockContext& ctx);
+
+}  // namespace rpgc
+
+#endif  // RPGC_SOURCE_CHARACTER_BLOCK_H_

@@ -1,0 +1,71 @@
+// readLines: whole-file binary read, then a split on line feeds.
+#include "source/line_reader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+namespace rpgc {
+
+namespace {
+
+bool isTrailingBlank(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return byte >= 0x01 && byte <= 0x20;
+}
+
+bool readWholeFile(const char* path, std::string& content, int* errorCode) {
+  errno = 0;
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) {
+    if (errorCode != nullptr) *errorCode = errno != 0 ? errno : ENOENT;
+    return false;
+  }
+  char block[1 << 16];
+  size_t got;
+  errno = 0;
+  while ((got = std::fread(block, 1, sizeof block, file)) > 0) content.append(block, got);
+  bool failed = std::ferror(file) != 0;
+  int readError = errno != 0 ? errno : EIO;
+  std::fclose(file);
+  if (failed) {
+    if (errorCode != nullptr) *errorCode = readError;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+StringList splitLines(std::string_view content) {
+  StringList lines;
+  size_t start = 0;
+  while (start < content.size()) {
+    size_t end = content.find('\n', start);
+    if (end == std::string_view::npos) end = content.size();
+    std::string_view line = content.substr(start, end - start);
+    line = line.substr(0, line.find('\0'));
+    while (!line.empty() && isTrailingBlank(line.back())) line.remove_suffix(1);
+    lines.push(RefString(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+bool readLines(const char* path, StringList& lines, int* errorCode) {
+  std::string content;
+  if (!readWholeFile(path, content, errorCode)) {
+    lines.release();
+    return false;
+  }
+  lines = splitLines(content);
+  return true;
+}
+
+StringList readLines(const char* path) {
+  StringList lines;
+  readLines(path, lines);
+  return lines;
+}
+
+}  // namespace rpgc

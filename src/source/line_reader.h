@@ -1,0 +1,29 @@
+// readLines: the one reader of text files (project descriptions and source files).
+//
+// A file is read whole, in binary. Each physical line becomes one line of the result,
+// whatever its length: its text up to its first zero byte, without the line end and
+// without trailing bytes 0x01 to 0x20 (so CR LF endings read like LF, and bytes 0x80 to
+// 0xFF are kept). Empty lines stay in the list so that positions are kept: line i of the
+// result is line i + 1 of the file.
+#ifndef RPGC_SOURCE_LINE_READER_H_
+#define RPGC_SOURCE_LINE_READER_H_
+
+#include <string_view>
+
+#include "core/string_list.h"
+
+namespace rpgc {
+
+/// Reads path into lines. False when the file cannot be opened or read (a missing file,
+/// a folder, no permission, a read error), with the system's errno in *errorCode.
+bool readLines(const char* path, StringList& lines, int* errorCode = nullptr);
+
+/// The lines of a file; an absent list when it cannot be read or holds no line.
+StringList readLines(const char* path);
+
+/// Cuts text already in memory into lines by the same rules.
+StringList splitLines(std::string_view content);
+
+}  // namespace rpgc
+
+#endif  // RPGC_SOURCE_LINE_READER_H_

@@ -1,0 +1,42 @@
+// StringSection and parseStringSection: texts for the game, written as string sections.
+//
+// A section is a header "STRING <name> [RANDOM]", text lines taken whole after blank
+// folding (leading blanks dropped, inner runs of bytes 0x01 to 0x20 become one space,
+// trailing ones dropped), and a line that reads exactly "END" after folding. Empty
+// lines are not texts.
+#ifndef RPGC_STRINGS_STRING_SECTION_H_
+#define RPGC_STRINGS_STRING_SECTION_H_
+
+#include <cstdint>
+
+#include "core/atom.h"
+#include "core/ref_string.h"
+#include "core/string_list.h"
+
+namespace rpgc {
+
+class Archive;
+class AtomTable;
+class StringTable;
+
+struct StringSection {
+  Atom name = kNoAtom;
+  bool random = false;
+  StringList texts;  // folded, non-empty lines in source order
+
+  /// Writes the section's record: name atom, random flag, text count, texts.
+  bool write(Archive& archive) const;
+};
+
+/// Folds the blanks of a line in place (the line's bytes and size change).
+void foldBlanks(RefString& line);
+
+/// Compiles the section whose text lines start at line start and appends it to table.
+/// Returns the index after its "END" line, or the line count plus one without one.
+/// Never fails. The text lines are folded in place in lines.
+int32_t parseStringSection(StringList& lines, int32_t start, const RefString& name,
+                           const RefString& flag, AtomTable& atoms, StringTable& table);
+
+}  // namespace rpgc
+
+#endif  // RPGC_STRINGS_STRING_SECTION_H_

@@ -55,7 +55,9 @@ bool Archive::writeFloat(float value) {
   return appendBody(word, 4);
 }
 
-bool Archive::writeBool(bool value) { return writeInt32(value ? 1 : 0); }
+bool Archive::writeBool(bool value) {
+  return writeInt32(value ? 1 : 0);
+}
 
 int32_t Archive::fileIndexOf(Atom atom) {
   size_t slot = static_cast<size_t>(atom) + 1;  // kNoAtom has slot 0
@@ -180,8 +182,7 @@ bool Archive::beginRead(ByteStream& in) {
     name.insert(name.end(), piece.begin(), piece.end());
     done += n;
   }
-  name_ = nameSize == 0 ? RefString()
-                        : RefString(std::string_view(name.data(), name.size() - 1));
+  name_ = nameSize == 0 ? RefString() : RefString(std::string_view(name.data(), name.size() - 1));
 
   if (!in.read(word, 4)) return fail(ArchiveError::kTruncated);
   version_ = getF32(word);
@@ -263,6 +264,8 @@ bool Archive::readString(RefString& text) {
   return true;
 }
 
-bool Archive::readRaw(void* data, int32_t n) { return readBody(data, n); }
+bool Archive::readRaw(void* data, int32_t n) {
+  return readBody(data, n);
+}
 
 }  // namespace rpgc

@@ -9,12 +9,24 @@ int32_t itemBytes(int32_t size, int32_t count) {
   return total > INT32_MAX ? -1 : static_cast<int32_t>(total);
 }
 
-bool ByteStream::write(const void*, int32_t) { return true; }
-bool ByteStream::read(void*, int32_t) { return true; }
-bool ByteStream::readItems(void*, int32_t, int32_t) { return true; }
-bool ByteStream::seek(int32_t) { return false; }
-int32_t ByteStream::tell() { return 0; }
-int32_t ByteStream::size() { return 0; }
+bool ByteStream::write(const void*, int32_t) {
+  return true;
+}
+bool ByteStream::read(void*, int32_t) {
+  return true;
+}
+bool ByteStream::readItems(void*, int32_t, int32_t) {
+  return true;
+}
+bool ByteStream::seek(int32_t) {
+  return false;
+}
+int32_t ByteStream::tell() {
+  return 0;
+}
+int32_t ByteStream::size() {
+  return 0;
+}
 
 bool ByteStream::writeItems(const void* data, int32_t size, int32_t count) {
   if (itemBytes(size, count) < 0) return false;

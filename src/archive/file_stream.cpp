@@ -6,7 +6,9 @@
 
 namespace rpgc {
 
-FileStream::~FileStream() { close(); }
+FileStream::~FileStream() {
+  close();
+}
 
 void FileStream::noteError() {
   if (error_ == 0) error_ = errno != 0 ? errno : EIO;
@@ -26,7 +28,9 @@ void FileStream::open(const char* path, bool forWriting) {
   openMode(path, forWriting ? "wb" : "rb", forWriting);
 }
 
-void FileStream::openNew(const char* path) { openMode(path, "wbx", true); }
+void FileStream::openNew(const char* path) {
+  openMode(path, "wbx", true);
+}
 
 bool FileStream::close() {
   bool ok = true;

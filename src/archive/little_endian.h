@@ -19,8 +19,12 @@ inline uint32_t getU32(const uint8_t* in) {
   return uint32_t{in[0]} | uint32_t{in[1]} << 8 | uint32_t{in[2]} << 16 | uint32_t{in[3]} << 24;
 }
 
-inline void putI32(uint8_t* out, int32_t value) { putU32(out, static_cast<uint32_t>(value)); }
-inline int32_t getI32(const uint8_t* in) { return static_cast<int32_t>(getU32(in)); }
+inline void putI32(uint8_t* out, int32_t value) {
+  putU32(out, static_cast<uint32_t>(value));
+}
+inline int32_t getI32(const uint8_t* in) {
+  return static_cast<int32_t>(getU32(in));
+}
 
 inline void putF32(uint8_t* out, float value) {
   uint32_t bits;

@@ -30,6 +30,23 @@ void scramble(ScrambleState& state, uint8_t* bytes, int32_t n) {
   state.b = b;
 }
 
+void scrambleOneByteCalls(ScrambleState& state, uint8_t* bytes, int32_t n) {
+  // scramble() with n = 1 for each byte, so k is always 1.
+  int8_t a = state.a;
+  uint8_t b = state.b;
+  for (int32_t i = 0; i < n; ++i) {
+    uint8_t p = bytes[i];
+    b = static_cast<uint8_t>(b << 1);
+    a = static_cast<int8_t>(a >> 1);
+    uint8_t y = static_cast<uint8_t>((p ^ static_cast<uint8_t>(a)) + b);
+    b ^= p;
+    a = static_cast<int8_t>(static_cast<uint8_t>(a) + p);
+    bytes[i] = static_cast<uint8_t>(y ^ 1);
+  }
+  state.a = a;
+  state.b = b;
+}
+
 void unscramble(ScrambleState& state, uint8_t* bytes, int32_t n) {
   int8_t a = state.a;
   uint8_t b = state.b;
@@ -65,8 +82,13 @@ bool ScrambleStream::writeItems(const void* data, int32_t size, int32_t count) {
     int32_t pieces = std::min(perBlock, count);
     size_t bytes = static_cast<size_t>(pieces) * static_cast<size_t>(size);
     scratch_.assign(source, source + bytes);
-    for (int32_t i = 0; i < pieces; ++i) {
-      scramble(state_, scratch_.data() + static_cast<size_t>(i) * static_cast<size_t>(size), size);
+    if (size == 1) {
+      scrambleOneByteCalls(state_, scratch_.data(), pieces);
+    } else {
+      for (int32_t i = 0; i < pieces; ++i) {
+        scramble(state_, scratch_.data() + static_cast<size_t>(i) * static_cast<size_t>(size),
+                 size);
+      }
     }
     if (!inner_->writeItems(scratch_.data(), size, pieces)) return false;
     source += bytes;

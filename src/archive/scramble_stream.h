@@ -22,6 +22,8 @@ struct ScrambleState {
 
 /// Scrambles n bytes in place as one write call would.
 void scramble(ScrambleState& state, uint8_t* bytes, int32_t n);
+/// Scrambles n bytes in place as n one-byte write calls would.
+void scrambleOneByteCalls(ScrambleState& state, uint8_t* bytes, int32_t n);
 /// Unscrambles n bytes in place as one read call would.
 void unscramble(ScrambleState& state, uint8_t* bytes, int32_t n);
 

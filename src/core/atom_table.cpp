@@ -8,6 +8,11 @@ namespace rpgc {
 namespace {
 
 constexpr size_t kInitialIndexSize = 1024;
+constexpr size_t kLiteralSlots = 512;
+
+uint32_t tagOf(uint64_t h) {
+  return static_cast<uint32_t>(h >> 32);
+}
 
 }  // namespace
 
@@ -34,19 +39,22 @@ uint64_t AtomTable::hash(std::string_view name) {
 size_t AtomTable::slotOf(std::string_view name, uint64_t h) const {
   size_t mask = index_.size() - 1;
   size_t slot = static_cast<size_t>(h) & mask;
+  uint32_t tag = tagOf(h);
   while (true) {
-    Atom atom = index_[slot];
-    if (atom == kNoAtom || names_[atom].view() == name) return slot;
+    const Slot& entry = index_[slot];
+    if (entry.atom == kNoAtom) return slot;
+    if (entry.tag == tag && names_[entry.atom].view() == name) return slot;
     slot = (slot + 1) & mask;
   }
 }
 
 void AtomTable::growIndex() {
   size_t size = index_.empty() ? kInitialIndexSize : index_.size() * 2;
-  index_.assign(size, kNoAtom);
+  index_.assign(size, Slot());
   for (Atom atom = 0; atom < names_.length(); ++atom) {
     std::string_view name = names_[atom].view();
-    index_[slotOf(name, hash(name))] = atom;
+    uint64_t h = hash(name);
+    index_[slotOf(name, h)] = Slot{tagOf(h), atom};
   }
 }
 
@@ -59,18 +67,28 @@ Atom AtomTable::intern(std::string_view name) {
   name = name.substr(0, name.find('\0'));
   if (name.empty()) return kNoAtom;
   if ((names_.length() + 1) * size_t{2} > index_.size()) growIndex();
-  size_t slot = slotOf(name, hash(name));
-  if (index_[slot] != kNoAtom) return index_[slot];
+  uint64_t h = hash(name);
+  size_t slot = slotOf(name, h);
+  if (index_[slot].atom != kNoAtom) return index_[slot].atom;
   Atom atom = names_.length();
   names_.push(RefString(name));
-  index_[slot] = atom;
+  index_[slot] = Slot{tagOf(h), atom};
   return atom;
+}
+
+Atom AtomTable::internLiteral(const char* literal) {
+  if (literal == nullptr) return kNoAtom;
+  if (literals_.empty()) literals_.resize(kLiteralSlots);
+  auto address = reinterpret_cast<uintptr_t>(literal);
+  LiteralSlot& slot = literals_[(address ^ (address >> 9)) % kLiteralSlots];
+  if (slot.literal != literal) slot = LiteralSlot{literal, intern(literal)};
+  return slot.atom;
 }
 
 Atom AtomTable::find(std::string_view name) const {
   name = name.substr(0, name.find('\0'));
   if (name.empty() || index_.empty()) return kNoAtom;
-  return index_[slotOf(name, hash(name))];
+  return index_[slotOf(name, hash(name))].atom;
 }
 
 const char* AtomTable::atomText(Atom atom) const {

@@ -30,6 +30,10 @@ class AtomTable {
   Atom intern(std::string_view name);
   Atom intern(const RefString& name) { return intern(name.view()); }
 
+  /// intern() for texts that live as long as the program (string literals and constant
+  /// tables); remembers the text's address so that repeated calls skip the hashing.
+  Atom internLiteral(const char* literal);
+
   /// The atom of a name if it was interned already, else kNoAtom; adds nothing.
   Atom find(std::string_view name) const;
 
@@ -47,8 +51,22 @@ class AtomTable {
   size_t slotOf(std::string_view name, uint64_t h) const;
   void growIndex();
 
+  // A slot keeps the high bits of its name's hash so that most mismatches are decided
+  // without touching the name itself.
+  struct Slot {
+    uint32_t tag = 0;
+    Atom atom = kNoAtom;  // kNoAtom marks a free slot
+  };
+
+  struct LiteralSlot {
+    const char* literal = nullptr;
+    Atom atom = kNoAtom;
+  };
+
   NameList names_;
-  std::vector<Atom> index_;  // open addressing: kNoAtom marks a free slot
+  std::vector<Slot> index_;
+  std::vector<LiteralSlot>
+      literals_;  // direct-mapped by address  // open addressing with linear probing
 };
 
 }  // namespace rpgc

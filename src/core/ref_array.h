@@ -30,9 +30,9 @@ namespace rpgc {
 
 /// How the slots of freshly allocated storage are set up.
 enum class SlotInit {
-  kNone,     // left as allocated (zero here, but callers must not rely on it)
-  kFillFF,   // every byte 0xFF: a 32-bit slot reads -1, the "no atom" value
-  kZero,     // every byte 0: a pointer slot reads as none
+  kNone,       // left as allocated (zero here, but callers must not rely on it)
+  kFillFF,     // every byte 0xFF: a 32-bit slot reads -1, the "no atom" value
+  kZero,       // every byte 0: a pointer slot reads as none
   kConstruct,  // each slot default-constructed by its element type
 };
 
@@ -98,8 +98,8 @@ class RefArray {
     return rep_->data[static_cast<size_t>(i)];
   }
 
-  T* data() { return rep_ == nullptr ? nullptr : rep_->data.get(); }
-  const T* data() const { return rep_ == nullptr ? nullptr : rep_->data.get(); }
+  T* data() { return rep_ == nullptr ? nullptr : rep_->data; }
+  const T* data() const { return rep_ == nullptr ? nullptr : rep_->data; }
   T* begin() { return data(); }
   T* end() { return data() + length(); }
   const T* begin() const { return data(); }
@@ -157,7 +157,7 @@ class RefArray {
     rep_ = new Rep;
     if (old->length > 0) {
       allocateExact(old->length);
-      std::copy(old->data.get(), old->data.get() + old->length, rep_->data.get());
+      std::copy(old->data, old->data + old->length, rep_->data);
     }
     --old->refs;
   }
@@ -169,30 +169,58 @@ class RefArray {
     if (n < 0) n = rep_->length;
     n = std::min(n, rep_->length - index);
     if (n <= 0) return;
-    std::copy(source, source + n, rep_->data.get() + index);
+    std::copy(source, source + n, rep_->data + index);
   }
 
  private:
+  // Trivial elements live in malloc'd storage that grows with realloc, which moves large
+  // buffers by remapping pages instead of copying them next to a second buffer.
+  static constexpr bool kTrivial = I != SlotInit::kConstruct;
+
   struct Rep {
+    Rep() = default;
+    Rep(const Rep&) = delete;
+    Rep& operator=(const Rep&) = delete;
+    ~Rep() { freeBuffer(); }
+
     int32_t refs = 1;
     int32_t length = 0;
     int32_t reserved = 0;
     int32_t slots = 0;     // slots of the logical storage
     int32_t capacity = 0;  // slots of the physical buffer (>= slots)
-    std::unique_ptr<T[]> data;
+    T* data = nullptr;
+
+    void freeBuffer() {
+      if constexpr (kTrivial) {
+        std::free(data);
+      } else {
+        delete[] data;
+      }
+      data = nullptr;
+      capacity = 0;
+    }
 
     void freeStorage() {
-      data.reset();
-      length = reserved = slots = capacity = 0;
+      freeBuffer();
+      length = reserved = slots = 0;
     }
 
     void ensureCapacity(int32_t needed) {
       if (needed <= capacity) return;
-      int64_t grown = std::max<int64_t>(needed, int64_t{capacity} * 2);
+      int64_t grown = std::max<int64_t>(needed, int64_t{capacity} + capacity / 2);
       int32_t newCapacity = static_cast<int32_t>(std::min<int64_t>(grown, INT32_MAX));
-      auto fresh = std::make_unique<T[]>(static_cast<size_t>(newCapacity));
-      std::move(data.get(), data.get() + capacity, fresh.get());
-      data = std::move(fresh);
+      if constexpr (kTrivial) {
+        void* moved = std::realloc(data, sizeof(T) * static_cast<size_t>(newCapacity));
+        if (moved == nullptr) std::abort();  // the compiler assumes allocation succeeds
+        data = static_cast<T*>(moved);
+        std::memset(static_cast<void*>(data + capacity), 0,
+                    sizeof(T) * static_cast<size_t>(newCapacity - capacity));
+      } else {
+        T* fresh = new T[static_cast<size_t>(newCapacity)]();
+        std::move(data, data + capacity, fresh);
+        delete[] data;
+        data = fresh;
+      }
       capacity = newCapacity;
     }
 
@@ -200,9 +228,9 @@ class RefArray {
     void initialise(int32_t from, int32_t to) {
       to = std::min(to, capacity);
       if (from >= to) return;
-      T* first = data.get() + from;
+      T* first = data + from;
       if constexpr (I == SlotInit::kConstruct) {
-        std::fill(first, data.get() + to, T());
+        std::fill(first, data + to, T());
       } else if constexpr (I == SlotInit::kFillFF) {
         std::memset(static_cast<void*>(first), 0xFF, sizeof(T) * static_cast<size_t>(to - from));
       } else if constexpr (I == SlotInit::kZero) {

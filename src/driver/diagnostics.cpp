@@ -46,14 +46,24 @@ void reportSourceError(std::string_view file, int line, std::string_view reason)
           "\n");
 }
 
-std::string systemReason(int errorCode) { return std::strerror(errorCode); }
-
-std::string quotedName(std::string_view name) {
-  if (name.size() <= kLongestQuotedName) return "'" + std::string(name) + "'";
-  return "'" + std::string(name.substr(0, kLongestQuotedName)) + "\u2026'";
+std::string systemReason(int errorCode) {
+  return std::strerror(errorCode);
 }
 
-std::string quotedPath(std::string_view path) { return "'" + std::string(path) + "'"; }
+std::string quotedName(std::string_view name) {
+  bool cut = name.size() > kLongestQuotedName;
+  std::string quoted(1, '\'');
+  quoted.append(name.substr(0, kLongestQuotedName));
+  quoted.append(cut ? "\u2026'" : "'");
+  return quoted;
+}
+
+std::string quotedPath(std::string_view path) {
+  std::string quoted(1, '\'');
+  quoted.append(path);
+  quoted.push_back('\'');
+  return quoted;
+}
 
 void reportBlockError(const BlockError& error, const Compilation& compilation) {
   std::string_view existing = compilation.atoms.atomView(error.existingClass);
@@ -62,10 +72,10 @@ void reportBlockError(const BlockError& error, const Compilation& compilation) {
                        article(existing) + " " + std::string(existing) + " (defined at " +
                        place(compilation, error.existingOrigin) + "); " + blockKind(requested) +
                        " cannot reuse the name";
-  std::string file = error.where.file >= 0 &&
-                             static_cast<size_t>(error.where.file) < compilation.files.size()
-                         ? compilation.files[static_cast<size_t>(error.where.file)]
-                         : std::string("?");
+  std::string file =
+      error.where.file >= 0 && static_cast<size_t>(error.where.file) < compilation.files.size()
+          ? compilation.files[static_cast<size_t>(error.where.file)]
+          : std::string("?");
   reportSourceError(file, error.where.line, reason);
 }
 

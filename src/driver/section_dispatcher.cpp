@@ -44,8 +44,8 @@ bool compileSource(StringList& lines, Compilation& compilation) {
       } else if (tokens.size() > 1 && second == "character") {
         next = parseCharacterBlock(lines, i + 1, headerToken(tokens, 2), blocks);
       } else {
-        next = parseGenericBlock(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2),
-                                 blocks);
+        next =
+            parseGenericBlock(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2), blocks);
       }
     } else if (first == "STRING") {
       next = parseStringSection(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2),

@@ -106,10 +106,14 @@ bool readValue(Archive& archive, const PropertyRef& value, const ReferenceResolv
 
 }  // namespace
 
-Atom GameObject::className(AtomTable& atoms) const { return atoms.intern(classNameText()); }
-Atom GameObject::kindName(AtomTable& atoms) const { return atoms.intern(kindNameText()); }
+Atom GameObject::className(AtomTable& atoms) const {
+  return atoms.internLiteral(classNameText());
+}
+Atom GameObject::kindName(AtomTable& atoms) const {
+  return atoms.internLiteral(kindNameText());
+}
 Atom GameObject::propertyName(int32_t index, AtomTable& atoms) const {
-  return atoms.intern(propertyNameText(index));
+  return atoms.internLiteral(propertyNameText(index));
 }
 
 bool GameObject::save(Archive& archive, bool all) {

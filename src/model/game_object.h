@@ -34,6 +34,8 @@ class GameObject {
   void setSavesAll(bool saveAll) { saveAll_ = saveAll; }
   void setStoredFlag(bool storedFlag) { storedFlag_ = storedFlag; }
 
+  // The texts below live as long as the program (literals or constant tables).
+
   /// The class name written into the object's record; null for the base class.
   virtual const char* classNameText() const { return nullptr; }
   /// The category of the class; null for the base class.

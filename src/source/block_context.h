@@ -37,7 +37,8 @@ struct BlockError {
 
 class BlockContext {
  public:
-  BlockContext(AtomTable& atomTable, ObjectRegistry& objects) : atoms(atomTable), registry(objects) {}
+  BlockContext(AtomTable& atomTable, ObjectRegistry& objects)
+      : atoms(atomTable), registry(objects) {}
   BlockContext(const BlockContext&) = delete;
   BlockContext& operator=(const BlockContext&) = delete;
 

@@ -17,12 +17,30 @@ namespace {
 // Properties of F_character that a line sets by its name, whatever its type word.
 // KnowledgeItem and KnowledgeDesc are not among them: such lines are typed declarations.
 constexpr std::string_view kCharacterFixedFields[] = {
-    "Puppet",          "Role",           "ClassChoice",     "RankChoice",
-    "WeaponChoice",    "ArmourChoice",   "ShieldChoice",    "HelmetChoice",
-    "BootsChoice",     "GlovesChoice",   "EquipmentChoice", "InventoryChoice",
-    "InventoryBonus",  "WayptLocations", "WayptConditions", "WayptTimeFlags",
-    "WayptRoles",      "WayptSpots",     "AbilityChoice",   "AbilityLevel",
-    "AbilityProficiency", "CrowdMin",    "CrowdMax",        "CrowdMembers",
+    "Puppet",
+    "Role",
+    "ClassChoice",
+    "RankChoice",
+    "WeaponChoice",
+    "ArmourChoice",
+    "ShieldChoice",
+    "HelmetChoice",
+    "BootsChoice",
+    "GlovesChoice",
+    "EquipmentChoice",
+    "InventoryChoice",
+    "InventoryBonus",
+    "WayptLocations",
+    "WayptConditions",
+    "WayptTimeFlags",
+    "WayptRoles",
+    "WayptSpots",
+    "AbilityChoice",
+    "AbilityLevel",
+    "AbilityProficiency",
+    "CrowdMin",
+    "CrowdMax",
+    "CrowdMembers",
 };
 
 constexpr std::string_view kCharacterTypes[] = {"player", "monster", "crowd"};
@@ -32,8 +50,7 @@ constexpr std::string_view kCharacterTypes[] = {"player", "monster", "crowd"};
 int32_t parseCharacterBlock(const StringList& lines, int32_t start, const RefString& name,
                             BlockContext& ctx) {
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer);
-  auto* character =
-      static_cast<F_character*>(obtainTemplate(ctx, name, "F_character", start - 1));
+  auto* character = static_cast<F_character*>(obtainTemplate(ctx, name, "F_character", start - 1));
   if (character == nullptr) return -1;
 
   std::string_view characterType = "character";

@@ -15,8 +15,8 @@ namespace {
 
 // Properties of F_item that a line sets by its name, whatever its type word.
 constexpr std::string_view kItemFixedFields[] = {
-    "Type",          "Class",         "STR_Desc",      "Materials",     "ModNames",
-    "ModFactors",    "EffectMacro_0", "EffectMacro_1", "EffectMacro_2",
+    "Type",       "Class",         "STR_Desc",      "Materials",     "ModNames",
+    "ModFactors", "EffectMacro_0", "EffectMacro_1", "EffectMacro_2",
 };
 
 }  // namespace

@@ -21,6 +21,12 @@ bool readWholeFile(const char* path, std::string& content, int* errorCode) {
     if (errorCode != nullptr) *errorCode = errno != 0 ? errno : ENOENT;
     return false;
   }
+  // Reserve the file's size up front so the buffer is allocated once.
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    long size = std::ftell(file);
+    if (size > 0) content.reserve(static_cast<size_t>(size));
+    std::rewind(file);
+  }
   char block[1 << 16];
   size_t got;
   errno = 0;

@@ -12,7 +12,16 @@ namespace rpgc {
 
 namespace {
 
-enum class Declaration { kFloat, kInteger, kAtom, kReference, kAtoms, kIntegers, kFloats, kReferences };
+enum class Declaration {
+  kFloat,
+  kInteger,
+  kAtom,
+  kReference,
+  kAtoms,
+  kIntegers,
+  kFloats,
+  kReferences
+};
 
 struct DeclarationWord {
   std::string_view word;
@@ -21,10 +30,10 @@ struct DeclarationWord {
 
 // Compared in this order; the first exact match wins.
 constexpr DeclarationWord kDeclarationWords[] = {
-    {"FLOAT", Declaration::kFloat},       {"INTEGER", Declaration::kInteger},
-    {"ATOM", Declaration::kAtom},         {"REFERENCE", Declaration::kReference},
-    {"ATOMS", Declaration::kAtoms},       {"INTEGERS", Declaration::kIntegers},
-    {"FLOATS", Declaration::kFloats},     {"REFERENCES", Declaration::kReferences},
+    {"FLOAT", Declaration::kFloat},   {"INTEGER", Declaration::kInteger},
+    {"ATOM", Declaration::kAtom},     {"REFERENCE", Declaration::kReference},
+    {"ATOMS", Declaration::kAtoms},   {"INTEGERS", Declaration::kIntegers},
+    {"FLOATS", Declaration::kFloats}, {"REFERENCES", Declaration::kReferences},
 };
 static_assert(std::size(kDeclarationWords) == 8);
 

@@ -24,5 +24,5 @@ for n in "${sizes[@]}"; do
   read -r wall user peak <<<"$best"
   gdf=$(stat -c %s "$dir/generated.gdf")
   awk -v n="$n" -v w="$wall" -v u="$user" -v p="$peak" -v g="$gdf" \
-    'BEGIN { printf "%10s %10s %10s %12.1f %12.1f\n", n, w, u, p / 1024, g / 1048576 }' 
+    'BEGIN { printf "%10s %10s %10s %12.1f %12.1f\n", n, w, u, p / 1024, g / 1048576 }'
 done

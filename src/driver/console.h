@@ -5,6 +5,7 @@
 #ifndef RPGC_DRIVER_CONSOLE_H_
 #define RPGC_DRIVER_CONSOLE_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 

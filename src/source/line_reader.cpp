@@ -9,6 +9,8 @@ namespace rpgc {
 
 namespace {
 
+constexpr long kLargestReservation = 1L << 30;
+
 bool isTrailingBlank(char c) {
   auto byte = static_cast<unsigned char>(c);
   return byte >= 0x01 && byte <= 0x20;
@@ -24,7 +26,8 @@ bool readWholeFile(const char* path, std::string& content, int* errorCode) {
   // Reserve the file's size up front so the buffer is allocated once.
   if (std::fseek(file, 0, SEEK_END) == 0) {
     long size = std::ftell(file);
-    if (size > 0) content.reserve(static_cast<size_t>(size));
+    // (A folder can report any size here; the read below fails for it.)
+    if (size > 0 && size < kLargestReservation) content.reserve(static_cast<size_t>(size));
     std::rewind(file);
   }
   char block[1 << 16];

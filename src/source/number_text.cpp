@@ -12,6 +12,7 @@
 #include "source/number_text.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cfloat>
 #include <cstring>
@@ -26,9 +27,13 @@ bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
-uint8_t digitValue(char c) { return static_cast<uint8_t>(c - '0'); }
+uint8_t digitValue(char c) {
+  return static_cast<uint8_t>(c - '0');
+}
 
 size_t skipBlanks(std::string_view text) {
   size_t i = 0;
@@ -109,7 +114,9 @@ DecimalText scanDecimal(std::string_view text) {
   return number;
 }
 
-double signedZero(bool negative) { return negative ? -0.0 : 0.0; }
+double signedZero(bool negative) {
+  return negative ? -0.0 : 0.0;
+}
 
 double signedInfinity(bool negative) {
   return negative ? -std::numeric_limits<double>::infinity()
@@ -122,22 +129,16 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr int kMaxExactPower = 22;
 constexpr uint64_t kMaxExactMantissa = uint64_t{1} << 53;
-constexpr uint64_t kExactPowersOfTenAsIntegers[] = {1,
-                                                    10,
-                                                    100,
-                                                    1000,
-                                                    10000,
-                                                    100000,
-                                                    1000000,
-                                                    10000000,
-                                                    100000000,
-                                                    1000000000,
-                                                    10000000000,
-                                                    100000000000,
-                                                    1000000000000,
-                                                    10000000000000,
-                                                    100000000000000,
-                                                    1000000000000000};
+// 10^0 to 10^15: scales that keep a one-digit mantissa below 2^53.
+constexpr auto kExactPowersOfTenAsIntegers = [] {
+  std::array<uint64_t, 16> powers{};
+  uint64_t power = 1;
+  for (uint64_t& entry : powers) {
+    entry = power;
+    power *= 10;
+  }
+  return powers;
+}();
 
 // The fast path relies on each operation rounding once, straight to double precision.
 constexpr bool kDoubleArithmeticIsExact = FLT_EVAL_METHOD == 0;

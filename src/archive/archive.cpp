@@ -24,13 +24,20 @@ bool Archive::fail(ArchiveError error, Atom atom) {
   return false;
 }
 
+void Archive::resetFileAtoms() {
+  // Only a file being written has entries in the index, exactly those of its table.
+  if (writing()) {
+    for (Atom atom : fileAtoms_) fileIndex_[static_cast<size_t>(atom) + 1] = 0;
+  }
+  fileAtoms_.release();
+}
+
 bool Archive::beginWrite(ByteStream& out) {
+  resetFileAtoms();
   output_ = &out;
   mode_ = Mode::kWriting;
   readLimit_ = 0;
   body_.clear();
-  for (Atom atom : fileAtoms_) fileIndex_[static_cast<size_t>(atom) + 1] = 0;
-  fileAtoms_.release();
   error_ = ArchiveError::kNone;
   errorAtom_ = kNoAtom;
   return true;
@@ -126,8 +133,8 @@ bool Archive::endChunk(ArchiveChunk& chunk) {
 }
 
 bool Archive::finish() {
-  if (!writing()) return true;
   if (output_ == nullptr) return fail(ArchiveError::kNoOutput);
+  if (!writing()) return true;
   ByteStream& out = *output_;
   uint8_t word[4];
   auto writeWord = [&](int32_t value) {
@@ -155,10 +162,10 @@ bool Archive::finish() {
 }
 
 bool Archive::beginRead(ByteStream& in) {
+  resetFileAtoms();
   mode_ = Mode::kIdle;
   output_ = nullptr;
   body_.clear();
-  fileAtoms_.release();
   readLimit_ = 0;
   error_ = ArchiveError::kNone;
   errorAtom_ = kNoAtom;

@@ -115,6 +115,7 @@ class Archive {
   enum class Mode { kIdle, kWriting, kReading };
 
   bool fail(ArchiveError error, Atom atom = kNoAtom);
+  void resetFileAtoms();
   bool appendBody(const void* data, int32_t n);
   int32_t fileIndexOf(Atom atom);
   bool readBody(void* data, int32_t n);

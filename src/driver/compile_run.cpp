@@ -94,12 +94,19 @@ int runCompiler(int argc, char** argv) {
   if (!writeStringsPhase(compilation, settings, console, stringTable)) return 1;
   PendingOutput database(std::string(settings.databaseFile.view()));
   if (!writeDatabasePhase(compilation, settings, console, database)) return 1;
-  for (PendingOutput* out : {&stringTable, &database}) {
-    if (!out->commit()) {
-      reportError("cannot write " + quotedPath(out->target()) + ": " +
-                  systemReason(out->errorCode()));
-      return 1;
-    }
+  // Both files are complete; only the renames remain, which fail in rare cases (the
+  // folder's permissions changed during the run).
+  if (!stringTable.commit()) {
+    console.text(kCannotWriteStrings);
+    reportError("cannot write " + quotedPath(stringTable.target()) + ": " +
+                systemReason(stringTable.errorCode()));
+    return 1;
+  }
+  if (!database.commit()) {
+    console.text(kCannotWriteDatabase);
+    reportError("cannot write " + quotedPath(database.target()) + ": " +
+                systemReason(database.errorCode()));
+    return 1;
   }
   return 0;
 }

@@ -23,10 +23,6 @@ const char* blockKind(std::string_view className) {
   return "a generic block";
 }
 
-const char* article(std::string_view className) {
-  return className == "F_item" ? "an" : "a";
-}
-
 std::string place(const Compilation& compilation, const SourcePosition& position) {
   if (position.file < 0 || static_cast<size_t>(position.file) >= compilation.files.size()) {
     return "?";
@@ -68,8 +64,8 @@ std::string quotedPath(std::string_view path) {
 void reportBlockError(const BlockError& error, const Compilation& compilation) {
   std::string_view existing = compilation.atoms.atomView(error.existingClass);
   std::string_view requested = compilation.atoms.atomView(error.requestedClass);
-  std::string reason = quotedName(compilation.atoms.atomView(error.name)) + " is already " +
-                       article(existing) + " " + std::string(existing) + " (defined at " +
+  std::string reason = quotedName(compilation.atoms.atomView(error.name)) + " is already " + "an " +
+                       std::string(existing) + " (defined at " +
                        place(compilation, error.existingOrigin) + "); " + blockKind(requested) +
                        " cannot reuse the name";
   std::string file =

@@ -3,11 +3,19 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 
 namespace rpgc {
 
 PendingOutput::PendingOutput(std::string target) : target_(std::move(target)) {
+  // A folder in the target's place could not be replaced at the end; fail now, before
+  // anything is written, so that neither output changes.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(target_, ignored)) {
+    error_ = EISDIR;
+    return;
+  }
   std::random_device entropy;
   std::mt19937_64 generator((uint64_t{entropy()} << 32) ^ entropy());
   for (int attempt = 0; attempt < 64; ++attempt) {

@@ -19,7 +19,10 @@ std::unique_ptr<GameObject> readObjectRecord(Archive& archive, const ReferenceRe
   Atom classAtom = kNoAtom;
   if (!archive.beginChunk(chunk) || !archive.readAtom(classAtom)) return nullptr;
   std::unique_ptr<GameObject> object = createTemplate(archive.atoms().atomView(classAtom));
-  if (object == nullptr) return nullptr;
+  if (object == nullptr) {
+    archive.endChunk(chunk);  // a record of a class this program does not know is skipped
+    return nullptr;
+  }
   object->setName(chunk.tag);
   if (!object->load(archive, true, resolver) || !archive.endChunk(chunk)) return nullptr;
   return object;

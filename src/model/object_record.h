@@ -18,7 +18,8 @@ bool writeObjectRecord(Archive& archive, GameObject& object);
 
 /// Reads the next record of a database body: creates an object of the record's class
 /// (see createTemplate) with the record's name and loads its content. Null when the
-/// record cannot be read or names an unknown class.
+/// record cannot be read (archive.error() says why; the walk cannot go on) or names a
+/// class this program does not know (the record is skipped and the walk can go on).
 std::unique_ptr<GameObject> readObjectRecord(Archive& archive,
                                              const ReferenceResolver& resolver = {});
 

@@ -36,6 +36,9 @@ class ObjectRegistry {
   /// and nothing created, for an unknown class), names it and appends it.
   GameObject* findOrCreateTemplate(const RefString& name, const RefString& className);
   GameObject* findOrCreateTemplate(std::string_view name, std::string_view className);
+  GameObject* findOrCreateTemplate(const char* name, const char* className) {
+    return findOrCreateTemplate(std::string_view(name), std::string_view(className));
+  }
 
   /// The object of a name atom, or null.
   GameObject* find(Atom name) const;

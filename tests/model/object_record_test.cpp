@@ -487,14 +487,9 @@ TEST(ObjectRecordTest, ReferencesWithoutAResolverHaveNoTarget) {
   EXPECT_EQ(read.Count, 11);  // what follows the references was read in step
 }
 
-// FIXME: an Archive that has read a container keeps stale entries of its write-side atom
-// index: beginRead replaces the file atom table without clearing the index, and the next
-// beginWrite clears the index only for the atoms of the table it finds (the ones read),
-// writing out of bounds for read atoms the index never covered and leaving entries of the
-// earlier written file in place. The next file then gets indices into a table it does not
-// have. Enable once Archive::beginRead/beginWrite reset the whole index.
+// Regression: an archive that had read a container kept stale entries of its write-side
+// atom index, so the next file written referred to atoms its table did not list.
 TEST(ObjectRecordTest, ArchiveThatReadADatabaseWritesTheNextFromScratch) {
-
   AtomTable atoms;
   F_item sword;
   sword.setName(atoms.intern("sword"));

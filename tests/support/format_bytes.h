@@ -1,0 +1,96 @@
+// Expected bytes of the output format, built by tests from the format's own rules and
+// independently of the code under test: little-endian fields and the rolling filter.
+#ifndef RPGC_TESTS_SUPPORT_FORMAT_BYTES_H_
+#define RPGC_TESTS_SUPPORT_FORMAT_BYTES_H_
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace rpgc::test {
+
+using Bytes = std::vector<uint8_t>;
+
+/// Appends fields the way the container stores them.
+class ByteBuilder {
+ public:
+  ByteBuilder& i32(int32_t value) {
+    auto bits = static_cast<uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8)
+      bytes_.push_back(static_cast<uint8_t>(bits >> shift));
+    return *this;
+  }
+  ByteBuilder& f32(float value) {
+    int32_t bits;
+    std::memcpy(&bits, &value, 4);
+    return i32(bits);
+  }
+  ByteBuilder& text(std::string_view text) {
+    bytes_.insert(bytes_.end(), text.begin(), text.end());
+    return *this;
+  }
+  /// A stored string: its size counting the zero byte, the text, the zero byte.
+  ByteBuilder& string(std::string_view value) {
+    i32(static_cast<int32_t>(value.size()) + 1).text(value);
+    bytes_.push_back(0);
+    return *this;
+  }
+  ByteBuilder& raw(const Bytes& more) {
+    bytes_.insert(bytes_.end(), more.begin(), more.end());
+    return *this;
+  }
+  /// Overwrites the 32-bit field at offset (for end offsets known only later).
+  ByteBuilder& patch(size_t offset, int32_t value) {
+    ByteBuilder word;
+    word.i32(value);
+    std::memcpy(bytes_.data() + offset, word.bytes().data(), 4);
+    return *this;
+  }
+  size_t size() const { return bytes_.size(); }
+  const Bytes& bytes() const { return bytes_; }
+
+ private:
+  Bytes bytes_;
+};
+
+/// The rolling filter as the format defines it, one write call at a time.
+class ReferenceScrambler {
+ public:
+  Bytes call(const uint8_t* plain, size_t n) {
+    Bytes out(n);
+    for (size_t i = 0; i < n; ++i) {
+      int p = plain[i];
+      int k = static_cast<int>((n - i) & 0xFF);
+      b_ = (b_ << 1) & 0xFF;
+      a_ >>= 1;  // a_ holds the signed 8-bit value, so this keeps the sign bit
+      int y = (p ^ (a_ & 0xFF)) & 0xFF;
+      y = (y + b_) & 0xFF;
+      b_ ^= p;
+      a_ = ((a_ + p + 128) & 0xFF) - 128;
+      out[i] = static_cast<uint8_t>(y ^ k);
+    }
+    return out;
+  }
+
+ private:
+  int a_ = 0;
+  int b_ = 0;
+};
+
+/// Scrambles plain from a fresh state as the given sequence of write calls.
+inline Bytes scrambleCalls(const Bytes& plain, const std::vector<int32_t>& callLengths) {
+  ReferenceScrambler scrambler;
+  Bytes out;
+  size_t at = 0;
+  for (int32_t n : callLengths) {
+    Bytes piece = scrambler.call(plain.data() + at, static_cast<size_t>(n));
+    out.insert(out.end(), piece.begin(), piece.end());
+    at += static_cast<size_t>(n);
+  }
+  return out;
+}
+
+}  // namespace rpgc::test
+
+#endif  // RPGC_TESTS_SUPPORT_FORMAT_BYTES_H_

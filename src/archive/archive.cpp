@@ -80,6 +80,7 @@ int32_t Archive::fileIndexOf(Atom atom) {
 
 bool Archive::writeAtom(Atom atom) {
   if (!writing()) return true;
+  if (atom < kNoAtom || atom >= atoms_->count()) return fail(ArchiveError::kUnknownAtom, atom);
   return writeInt32(fileIndexOf(atom));
 }
 

@@ -45,6 +45,7 @@ enum class ArchiveError {
   kStreamFailed,  // the output or input stream refused a transfer
   kNameTooLong,   // an atom's name is longer than kMaxAtomNameLength (errorAtom says which)
   kBodyTooLarge,  // the body would pass 2^31 - 1 bytes
+  kUnknownAtom,   // writing an atom its AtomTable never gave out (errorAtom says which)
   kTruncated,     // reading: the data ends early
   kCorrupt,       // reading: a length, offset or count that cannot be right
 };

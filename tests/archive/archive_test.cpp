@@ -382,7 +382,9 @@ TEST(ArchiveWriteTest, ValueEncodings) {
       {"empty string", [](Archive& a) { return a.writeString(RefString("")); }, {1, 0, 0, 0, 0}},
       {"raw", [](Archive& a) { return a.writeRaw("xyz", 3); }, {'x', 'y', 'z'}},
       {"raw none", [](Archive& a) { return a.writeRaw("xyz", 0); }, {}},
-      {"first atom", [](Archive& a) { return a.writeAtom(5); }, {0, 0, 0, 0}},
+      {"first atom",
+       [](Archive& a) { return a.writeAtom(a.atoms().intern("five")); },
+       {0, 0, 0, 0}},
   };
   AtomTable atoms;
   Archive archive(atoms);
@@ -1086,6 +1088,27 @@ TEST(ArchiveReadTest, CorruptBytesAreReadSafely) {
     }
   }
   EXPECT_GT(readable, 0);
+}
+
+}  // namespace
+}  // namespace rpgc
+
+namespace rpgc {
+namespace {
+
+TEST(ArchiveWriteTest, AtomsTheTableNeverGaveOutAreRefused) {
+  AtomTable atoms;
+  Atom known = atoms.intern("known");
+  Archive archive(atoms);
+  ByteStream sink;
+  ASSERT_TRUE(archive.beginWrite(sink));
+  for (Atom bogus : {-2, known + 1, 1 << 30}) {
+    EXPECT_FALSE(archive.writeAtom(bogus)) << bogus;
+    EXPECT_EQ(archive.error(), ArchiveError::kUnknownAtom);
+  }
+  EXPECT_TRUE(archive.writeAtom(known));
+  EXPECT_TRUE(archive.writeAtom(kNoAtom));
+  EXPECT_EQ(archive.fileAtoms().length(), 2);
 }
 
 }  // namespace

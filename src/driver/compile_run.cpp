@@ -58,7 +58,7 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, Console& 
 
 }  // namespace
 
-int runCompiler(int argc, char** argv) {
+int runCompiler(int argc, char** argv, Compilation& compilation) {
   Console console(stdout);
   std::span<const char* const> args(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0));
   SettledSettings settled = settleSettings(args);
@@ -87,7 +87,6 @@ int runCompiler(int argc, char** argv) {
   }
 
   const RunSettings& settings = settled.settings;
-  Compilation compilation;
   if (!compileAll(compilation, settings, console)) return 1;
 
   PendingOutput stringTable(std::string(settings.stringTableFile.view()));

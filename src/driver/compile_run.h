@@ -4,8 +4,11 @@
 
 namespace rpgc {
 
-/// Runs the compiler on the program's arguments and returns the exit status.
-int runCompiler(int argc, char** argv);
+struct Compilation;
+
+/// Runs the compiler on the program's arguments, building up compilation (which must be
+/// fresh), and returns the exit status.
+int runCompiler(int argc, char** argv, Compilation& compilation);
 
 }  // namespace rpgc
 

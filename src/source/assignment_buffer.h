@@ -4,10 +4,15 @@
 // "END". Lines shaped like an assignment (type word, name, "=", one or more values) are
 // kept, already split; every other line is skipped. The block parsers then interpret
 // the buffer each in its own way.
+//
+// The value tokens of all entries are copied into one text buffer that is reused from
+// block to block, so reading a body allocates nothing once the buffer has grown.
 #ifndef RPGC_SOURCE_ASSIGNMENT_BUFFER_H_
 #define RPGC_SOURCE_ASSIGNMENT_BUFFER_H_
 
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,20 +24,52 @@ namespace rpgc {
 
 class AtomTable;
 
+/// The value tokens of one buffered line; valid until the buffer is next cleared.
+class ValueTokens {
+ public:
+  struct Span {
+    uint32_t offset;
+    uint32_t length;
+  };
+
+  ValueTokens(const std::string& text, std::span<const Span> spans) : text_(&text), spans_(spans) {}
+
+  int32_t size() const { return static_cast<int32_t>(spans_.size()); }
+  bool empty() const { return spans_.empty(); }
+  std::string_view operator[](int32_t i) const {
+    const Span& span = spans_[static_cast<size_t>(i)];
+    return std::string_view(*text_).substr(span.offset, span.length);
+  }
+
+ private:
+  const std::string* text_;
+  std::span<const Span> spans_;
+};
+
 /// Parallel lists: entry i belongs to the i-th accepted line of the last block read.
 class AssignmentBuffer {
  public:
   int32_t count() const { return typeWords.length(); }
   void clear();
-  void append(Atom typeWord, Atom name, const StringList& valueTokens, int32_t line);
+  /// Appends an entry; its value tokens are copied.
+  void append(Atom typeWord, Atom name, std::span<const std::string_view> valueTokens,
+              int32_t line);
+  /// The value tokens of entry i (tokens 3 to the last of its line: at least one).
+  ValueTokens values(int32_t i) const;
+  /// Keeps only the entries for which keep[i] is true, in their order.
+  void retain(const std::vector<bool>& keep);
 
-  AtomList typeWords;     // atom of token 0
-  AtomList names;         // atom of token 1
-  StringListList values;  // tokens 3 .. last, at least one
-  IntList lines;          // index of the source line in its file
+  AtomList typeWords;  // atom of token 0
+  AtomList names;      // atom of token 1
+  IntList lines;       // index of the source line in its file
 
   /// Token scratch, reused across lines to avoid reallocating.
   std::vector<std::string_view> tokens;
+
+ private:
+  std::string text_;                      // every value token, back to back
+  std::vector<ValueTokens::Span> spans_;  // one per value token
+  std::vector<uint32_t> firstSpan_{0};    // entry i's tokens: [firstSpan_[i], [i + 1])
 };
 
 /// Reads the body that starts at line start into buffer. Returns the index of the "END"

@@ -3,6 +3,7 @@
 #include "source/character_block.h"
 
 #include <string_view>
+#include <vector>
 
 #include "core/atom_table.h"
 #include "model/f_character.h"
@@ -53,32 +54,31 @@ int32_t parseCharacterBlock(const StringList& lines, int32_t start, const RefStr
   auto* character = static_cast<F_character*>(obtainTemplate(ctx, name, "F_character", start - 1));
   if (character == nullptr) return -1;
 
+  static const FixedFields fixedFields(F_character(), kCharacterFixedFields);
   std::string_view characterType = "character";
-  AssignmentBuffer leftovers;
-  const AssignmentBuffer& buffer = ctx.buffer;
+  AssignmentBuffer& buffer = ctx.buffer;
+  std::vector<bool> leftover(static_cast<size_t>(buffer.count()), false);
   for (int32_t i = 0; i < buffer.count(); ++i) {
     std::string_view propertyName = ctx.atoms.atomView(buffer.names[i]);
-    const StringList& values = buffer.values[i];
+    ValueTokens values = buffer.values(i);
     if (propertyName == "Type") {
       characterType = "character";
       for (std::string_view type : kCharacterTypes) {
-        if (values[0].view() == type) characterType = type;
+        if (values[0] == type) characterType = type;
       }
       continue;
     }
-    int32_t field = fixedFieldIndex(*character, kCharacterFixedFields, propertyName);
+    int32_t field = fixedFields.indexOf(propertyName);
     if (field >= 0) {
       assignField(character->property(field), values, ctx.atoms);
     } else {
-      leftovers.append(buffer.typeWords[i], buffer.names[i], values, buffer.lines[i]);
+      leftover[static_cast<size_t>(i)] = true;
     }
   }
 
-  ctx.buffer.typeWords = leftovers.typeWords;
-  ctx.buffer.names = leftovers.names;
-  ctx.buffer.values = leftovers.values;
-  ctx.buffer.lines = leftovers.lines;
-  applyTypedDeclarations(*character, RefString(characterType), ctx.buffer, ctx.atoms);
+  // The buffer now holds only the leftover lines, which become typed properties.
+  buffer.retain(leftover);
+  applyTypedDeclarations(*character, RefString(characterType), buffer, ctx.atoms);
   return next;
 }
 

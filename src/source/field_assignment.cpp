@@ -10,17 +10,17 @@ namespace rpgc {
 namespace {
 
 template <typename List, typename Convert>
-void replaceList(List& list, const StringList& values, Convert convert) {
+void replaceList(List& list, const ValueTokens& values, Convert convert) {
   list.release();
-  int32_t n = values.length();
+  int32_t n = values.size();
   if (n > 0) list.resize(n);
-  for (int32_t i = 0; i < n; ++i) list[i] = convert(values[i].view());
+  for (int32_t i = 0; i < n; ++i) list[i] = convert(values[i]);
 }
 
 }  // namespace
 
-void assignField(const PropertyRef& field, const StringList& values, AtomTable& atoms) {
-  std::string_view first = values.empty() ? std::string_view() : values[0].view();
+void assignField(const PropertyRef& field, const ValueTokens& values, AtomTable& atoms) {
+  std::string_view first = values.empty() ? std::string_view() : values[0];
   auto atomOf = [&](std::string_view text) { return atoms.intern(text); };
   switch (field.kind) {
     case ValueKind::kInteger:
@@ -48,13 +48,17 @@ void assignField(const PropertyRef& field, const StringList& values, AtomTable& 
   }
 }
 
-int32_t fixedFieldIndex(const GameObject& object, std::span<const std::string_view> candidates,
-                        std::string_view name) {
-  for (std::string_view candidate : candidates) {
-    if (candidate != name) continue;
-    for (int32_t i = 0; i < object.propertyCount(); ++i) {
-      if (name == object.propertyNameText(i)) return i;
+FixedFields::FixedFields(const GameObject& prototype, std::span<const std::string_view> names) {
+  for (std::string_view name : names) {
+    for (int32_t i = 0; i < prototype.propertyCount(); ++i) {
+      if (name == prototype.propertyNameText(i)) fields_.push_back({name, i});
     }
+  }
+}
+
+int32_t FixedFields::indexOf(std::string_view name) const {
+  for (const Field& field : fields_) {
+    if (field.name == name) return field.index;
   }
   return -1;
 }

@@ -8,21 +8,35 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
-#include "core/string_list.h"
 #include "model/value_kind.h"
+#include "source/assignment_buffer.h"
 
 namespace rpgc {
 
 class AtomTable;
 class GameObject;
 
-void assignField(const PropertyRef& field, const StringList& values, AtomTable& atoms);
+void assignField(const PropertyRef& field, const ValueTokens& values, AtomTable& atoms);
 
-/// The index of the property of object named name among candidates (names of
-/// properties the caller treats as fixed fields), or -1.
-int32_t fixedFieldIndex(const GameObject& object, std::span<const std::string_view> candidates,
-                        std::string_view name);
+/// The properties of a class that block lines set by name (its fixed fields), with their
+/// property indices looked up once.
+class FixedFields {
+ public:
+  /// names must be property names of prototype's class.
+  FixedFields(const GameObject& prototype, std::span<const std::string_view> names);
+
+  /// The property index of the fixed field called name, or -1.
+  int32_t indexOf(std::string_view name) const;
+
+ private:
+  struct Field {
+    std::string_view name;
+    int32_t index;
+  };
+  std::vector<Field> fields_;
+};
 
 }  // namespace rpgc
 

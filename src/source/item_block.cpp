@@ -26,11 +26,12 @@ int32_t parseItemBlock(const StringList& lines, int32_t start, const RefString& 
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer);
   auto* item = static_cast<F_item*>(obtainTemplate(ctx, name, "F_item", start - 1));
   if (item == nullptr) return -1;
+  static const FixedFields fixedFields(F_item(), kItemFixedFields);
   const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
     Atom propertyName = buffer.names[i];
-    const StringList& values = buffer.values[i];
-    int32_t field = fixedFieldIndex(*item, kItemFixedFields, ctx.atoms.atomView(propertyName));
+    ValueTokens values = buffer.values(i);
+    int32_t field = fixedFields.indexOf(ctx.atoms.atomView(propertyName));
     if (field >= 0) {
       assignField(item->property(field), values, ctx.atoms);
       continue;
@@ -38,15 +39,15 @@ int32_t parseItemBlock(const StringList& lines, int32_t start, const RefString& 
     std::string_view typeWord = ctx.atoms.atomView(buffer.typeWords[i]);
     if (typeWord == "FLOAT") {
       item->FloatPropertyName.push(propertyName);
-      item->FloatPropertyMin.push(floatOfText(values[0].view()));
+      item->FloatPropertyMin.push(floatOfText(values[0]));
       // "FLOAT Damage = 2 to 5": the third value token is the maximum.
-      item->FloatPropertyMax.push(floatOfText(values[values.length() >= 3 ? 2 : 0].view()));
+      item->FloatPropertyMax.push(floatOfText(values[values.size() >= 3 ? 2 : 0]));
     } else if (typeWord == "ATOM") {
       item->AtomPropertyName.push(propertyName);
-      item->AtomPropertyValue.push(ctx.atoms.intern(values[0].view()));
+      item->AtomPropertyValue.push(ctx.atoms.intern(values[0]));
     } else if (typeWord == "REFERENCE") {
       item->ReferencePropertyName.push(propertyName);
-      item->ReferencePropertyValue.push(ctx.atoms.intern(values[0].view()));
+      item->ReferencePropertyValue.push(ctx.atoms.intern(values[0]));
     }
   }
   return next;

@@ -38,8 +38,8 @@ constexpr DeclarationWord kDeclarationWords[] = {
 static_assert(std::size(kDeclarationWords) == 8);
 
 template <typename List, typename Convert>
-void appendAll(List& list, const StringList& values, Convert convert) {
-  for (const RefString& value : values) list.push(convert(value.view()));
+void appendAll(List& list, const ValueTokens& values, Convert convert) {
+  for (int32_t i = 0; i < values.size(); ++i) list.push(convert(values[i]));
 }
 
 }  // namespace
@@ -51,8 +51,8 @@ void applyTypedDeclarations(F_generic& object, const RefString& typeWord,
   for (int32_t i = 0; i < buffer.count(); ++i) {
     std::string_view word = atoms.atomView(buffer.typeWords[i]);
     Atom name = buffer.names[i];
-    const StringList& values = buffer.values[i];
-    std::string_view first = values[0].view();
+    ValueTokens values = buffer.values(i);
+    std::string_view first = values[0];
     const DeclarationWord* match = nullptr;
     for (const DeclarationWord& candidate : kDeclarationWords) {
       if (candidate.word == word) {
@@ -80,22 +80,22 @@ void applyTypedDeclarations(F_generic& object, const RefString& typeWord,
         break;
       case Declaration::kAtoms:
         object.LAtomPropertyName.push(name);
-        object.LAtomPropertyCount.push(values.length());
+        object.LAtomPropertyCount.push(values.size());
         appendAll(object.LAtomPropertyValues, values, atomOf);
         break;
       case Declaration::kReferences:
         object.LReferencePropertyName.push(name);
-        object.LReferencePropertyCount.push(values.length());
+        object.LReferencePropertyCount.push(values.size());
         appendAll(object.LReferencePropertyValues, values, atomOf);
         break;
       case Declaration::kIntegers:
         object.LIntegerPropertyName.push(name);
-        object.LIntegerPropertyCount.push(values.length());
+        object.LIntegerPropertyCount.push(values.size());
         appendAll(object.LIntegerPropertyValues, values, integerOfText);
         break;
       case Declaration::kFloats:
         object.LFloatPropertyName.push(name);
-        object.LFloatPropertyCount.push(values.length());
+        object.LFloatPropertyCount.push(values.size());
         appendAll(object.LFloatPropertyValues, values, floatOfText);
         break;
     }

@@ -83,7 +83,7 @@ TEST_P(ShapeRows, OneLineBody) {
   ASSERT_EQ(buffer.count(), 1);
   EXPECT_EQ(atoms.atomView(buffer.typeWords[0]), row.typeWord);
   EXPECT_EQ(atoms.atomView(buffer.names[0]), row.name);
-  EXPECT_EQ(test::textsOf(buffer.values[0]), row.values);
+  EXPECT_EQ(test::textsOf(buffer.values(0)), row.values);
   EXPECT_EQ(buffer.lines[0], 0);
 }
 
@@ -134,7 +134,7 @@ TEST_F(ReadAssignmentBlockTest, FirstLineEndLeavesTheBufferEmpty) {
   EXPECT_EQ(readAssignmentBlock(lines, 3, atoms_, buffer_), 4);
   EXPECT_EQ(buffer_.count(), 0);
   EXPECT_EQ(buffer_.names.length(), 0);
-  EXPECT_EQ(buffer_.values.length(), 0);
+  EXPECT_EQ(buffer_.count(), 0);
   EXPECT_EQ(buffer_.lines.length(), 0);
 }
 
@@ -155,7 +155,7 @@ TEST_F(ReadAssignmentBlockTest, SecondBlockReplacesTheFirst) {
   EXPECT_EQ(readAssignmentBlock(lines, 4, atoms_, buffer_), 7);
   EXPECT_EQ(namesRead(), (std::vector<std::string>{"B", "C"}));
   EXPECT_EQ(buffer_.typeWords.length(), 2);
-  EXPECT_EQ(buffer_.values.length(), 2);
+  EXPECT_EQ(buffer_.count(), 2);
   EXPECT_EQ(buffer_.lines.length(), 2);
 }
 
@@ -166,8 +166,8 @@ TEST_F(ReadAssignmentBlockTest, DuplicatesKeptInOrderWithTheirLineIndices) {
   ASSERT_EQ(buffer_.count(), 3);
   EXPECT_EQ(namesRead(), (std::vector<std::string>{"Reward", "Reward", "Reward"}));
   EXPECT_EQ(buffer_.names[0], buffer_.names[1]);
-  EXPECT_EQ(test::textsOf(buffer_.values[0]), std::vector<std::string>{"50"});
-  EXPECT_EQ(test::textsOf(buffer_.values[1]), std::vector<std::string>{"60"});
+  EXPECT_EQ(test::textsOf(buffer_.values(0)), std::vector<std::string>{"50"});
+  EXPECT_EQ(test::textsOf(buffer_.values(1)), std::vector<std::string>{"60"});
   EXPECT_EQ(atoms_.atomView(buffer_.typeWords[2]), "FLOAT");
   EXPECT_EQ(buffer_.lines[0], 2);
   EXPECT_EQ(buffer_.lines[1], 4);
@@ -201,7 +201,7 @@ TEST_F(ReadAssignmentBlockTest, ValuesOutliveTheLines) {
     readAssignmentBlock(lines, 0, atoms_, buffer_);
   }
   ASSERT_EQ(buffer_.count(), 1);
-  EXPECT_EQ(test::textsOf(buffer_.values[0]), (std::vector<std::string>{"red", ",", "green"}));
+  EXPECT_EQ(test::textsOf(buffer_.values(0)), (std::vector<std::string>{"red", ",", "green"}));
 }
 
 TEST_F(ReadAssignmentBlockTest, ManyValuesAndManyLines) {
@@ -219,7 +219,7 @@ TEST_F(ReadAssignmentBlockTest, ManyValuesAndManyLines) {
   ASSERT_EQ(buffer_.count(), 33);
   for (int32_t i = 0; i < 33; ++i) {
     EXPECT_EQ(atoms_.atomView(buffer_.names[i]), "L" + std::to_string(i));
-    EXPECT_EQ(test::textsOf(buffer_.values[i]), expected) << i;
+    EXPECT_EQ(test::textsOf(buffer_.values(i)), expected) << i;
     EXPECT_EQ(buffer_.lines[i], i);
   }
 }

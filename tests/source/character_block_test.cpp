@@ -179,12 +179,12 @@ TEST_F(CharacterBlockTest, BufferHoldsTheLeftoversAfterwards) {
   const AssignmentBuffer& buffer = ctx_.buffer;
   ASSERT_EQ(buffer.count(), 3);
   ASSERT_EQ(buffer.names.length(), 3);
-  ASSERT_EQ(buffer.values.length(), 3);
+  ASSERT_EQ(buffer.count(), 3);
   ASSERT_EQ(buffer.lines.length(), 3);
   EXPECT_EQ(name(buffer.names[0]), "Strength");
   EXPECT_EQ(name(buffer.typeWords[0]), "INTEGER");
   EXPECT_EQ(name(buffer.names[1]), "Bio");
-  EXPECT_EQ(test::textsOf(buffer.values[1]), (std::vector<std::string>{"x", "y"}));
+  EXPECT_EQ(test::textsOf(buffer.values(1)), (std::vector<std::string>{"x", "y"}));
   EXPECT_EQ(name(buffer.names[2]), "KnowledgeItem");
   EXPECT_EQ(buffer.lines[0], 2);
   EXPECT_EQ(buffer.lines[1], 4);

@@ -41,6 +41,13 @@ inline std::vector<std::string> textsOf(const StringList& list) {
   return texts;
 }
 
+/// The value tokens of a buffered line, for comparing with a vector of expected texts.
+inline std::vector<std::string> textsOf(const ValueTokens& values) {
+  std::vector<std::string> texts;
+  for (int32_t i = 0; i < values.size(); ++i) texts.emplace_back(values[i]);
+  return texts;
+}
+
 /// Test names of parameterised rows from their `label` member (letters and digits kept,
 /// everything else turned into '_').
 struct RowLabel {

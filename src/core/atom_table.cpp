@@ -10,10 +10,6 @@ namespace {
 constexpr size_t kInitialIndexSize = 1024;
 constexpr size_t kLiteralSlots = 512;
 
-uint32_t tagOf(uint64_t h) {
-  return static_cast<uint32_t>(h >> 32);
-}
-
 }  // namespace
 
 uint64_t AtomTable::hash(std::string_view name) {
@@ -39,11 +35,12 @@ uint64_t AtomTable::hash(std::string_view name) {
 size_t AtomTable::slotOf(std::string_view name, uint64_t h) const {
   size_t mask = index_.size() - 1;
   size_t slot = static_cast<size_t>(h) & mask;
-  uint32_t tag = tagOf(h);
   while (true) {
     const Slot& entry = index_[slot];
     if (entry.atom == kNoAtom) return slot;
-    if (entry.tag == tag && names_[entry.atom].view() == name) return slot;
+    if (entry.length == name.size() && std::memcmp(entry.text, name.data(), name.size()) == 0) {
+      return slot;
+    }
     slot = (slot + 1) & mask;
   }
 }
@@ -53,8 +50,7 @@ void AtomTable::growIndex() {
   index_.assign(size, Slot());
   for (Atom atom = 0; atom < names_.length(); ++atom) {
     std::string_view name = names_[atom].view();
-    uint64_t h = hash(name);
-    index_[slotOf(name, h)] = Slot{tagOf(h), atom};
+    index_[slotOf(name, hash(name))] = slotFor(atom);
   }
 }
 
@@ -67,13 +63,17 @@ Atom AtomTable::intern(std::string_view name) {
   name = name.substr(0, name.find('\0'));
   if (name.empty()) return kNoAtom;
   if ((names_.length() + 1) * size_t{2} > index_.size()) growIndex();
-  uint64_t h = hash(name);
-  size_t slot = slotOf(name, h);
+  size_t slot = slotOf(name, hash(name));
   if (index_[slot].atom != kNoAtom) return index_[slot].atom;
   Atom atom = names_.length();
   names_.push(RefString(name));
-  index_[slot] = Slot{tagOf(h), atom};
+  index_[slot] = slotFor(atom);
   return atom;
+}
+
+AtomTable::Slot AtomTable::slotFor(Atom atom) const {
+  std::string_view name = names_[atom].view();
+  return Slot{name.data(), static_cast<uint32_t>(name.size()), atom};
 }
 
 Atom AtomTable::internLiteral(const char* literal) {

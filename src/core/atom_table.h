@@ -51,12 +51,15 @@ class AtomTable {
   size_t slotOf(std::string_view name, uint64_t h) const;
   void growIndex();
 
-  // A slot keeps the high bits of its name's hash so that most mismatches are decided
-  // without touching the name itself.
+  // A slot points straight at its name's bytes (which never move) and keeps its length,
+  // so that a lookup touches the slot and, on a length match, the bytes, nothing else.
   struct Slot {
-    uint32_t tag = 0;
+    const char* text = nullptr;
+    uint32_t length = 0;
     Atom atom = kNoAtom;  // kNoAtom marks a free slot
   };
+
+  Slot slotFor(Atom atom) const;
 
   struct LiteralSlot {
     const char* literal = nullptr;

@@ -126,6 +126,7 @@ bool Archive::endChunk(ArchiveChunk& chunk) {
   }
   if (!writing()) return true;
   int32_t end = body_.position();
+  if (chunk.offset < 0 || chunk.offset > end - 16) return fail(ArchiveError::kNotOpen);
   body_.seek(chunk.offset);
   chunk.offset = end;
   bool ok = writeInt32(end);

@@ -46,6 +46,7 @@ enum class ArchiveError {
   kNameTooLong,   // an atom's name is longer than kMaxAtomNameLength (errorAtom says which)
   kBodyTooLarge,  // the body would pass 2^31 - 1 bytes
   kUnknownAtom,   // writing an atom its AtomTable never gave out (errorAtom says which)
+  kNotOpen,       // endChunk with a record that no beginChunk of this file filled
   kTruncated,     // reading: the data ends early
   kCorrupt,       // reading: a length, offset or count that cannot be right
 };

@@ -147,8 +147,11 @@ class RefArray {
     return data() + first;
   }
 
-  /// Appends one element.
-  void push(const T& value) { *append(1) = value; }
+  /// Appends one element (which may be one of this array's own).
+  void push(const T& value) {
+    T copy = value;  // growing may move the storage that value lives in
+    *append(1) = std::move(copy);
+  }
 
   /// Gives this handle a private copy when the representation is shared.
   void makeUnique() {

@@ -16,13 +16,20 @@ PendingOutput::PendingOutput(std::string target) : target_(std::move(target)) {
     error_ = EISDIR;
     return;
   }
+  // An output that is a symbolic link is replaced where the link points, as writing
+  // through the link would have done.
+  destination_ = target_;
+  if (std::filesystem::is_symlink(target_, ignored)) {
+    std::filesystem::path resolved = std::filesystem::canonical(target_, ignored);
+    if (!ignored) destination_ = resolved.string();
+  }
   std::random_device entropy;
   std::mt19937_64 generator((uint64_t{entropy()} << 32) ^ entropy());
   for (int attempt = 0; attempt < 64; ++attempt) {
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".%08llx.tmp",
                   static_cast<unsigned long long>(generator() & 0xFFFFFFFFull));
-    temporary_ = target_ + suffix;
+    temporary_ = destination_ + suffix;
     stream_.openNew(temporary_.c_str());
     created_ = stream_.isOpen();
     if (created_ || stream_.errorCode() != EEXIST) return;
@@ -41,7 +48,7 @@ bool PendingOutput::close() {
 
 bool PendingOutput::commit() {
   errno = 0;
-  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  if (std::rename(temporary_.c_str(), destination_.c_str()) != 0) {
     error_ = errno != 0 ? errno : EIO;
     return false;
   }

@@ -32,7 +32,8 @@ class PendingOutput {
   int errorCode() const { return error_ != 0 ? error_ : stream_.errorCode(); }
 
  private:
-  std::string target_;
+  std::string target_;       // as named, for messages
+  std::string destination_;  // the file replaced: the target, or where its link points
   std::string temporary_;
   FileStream stream_;
   bool created_ = false;

@@ -1113,3 +1113,24 @@ TEST(ArchiveWriteTest, AtomsTheTableNeverGaveOutAreRefused) {
 
 }  // namespace
 }  // namespace rpgc
+
+namespace rpgc {
+namespace {
+
+TEST(ArchiveWriteTest, EndChunkWithARecordNoBeginChunkFilledFails) {
+  AtomTable atoms;
+  Archive archive(atoms);
+  ByteStream sink;
+  ASSERT_TRUE(archive.beginWrite(sink));
+  ASSERT_TRUE(archive.writeInt32(1));
+  for (int32_t offset : {-1, 1, 1 << 30}) {
+    ArchiveChunk stray;
+    stray.offset = offset;
+    EXPECT_FALSE(archive.endChunk(stray)) << offset;
+    EXPECT_EQ(archive.error(), ArchiveError::kNotOpen);
+  }
+  EXPECT_EQ(archive.bodyLength(), 4);
+}
+
+}  // namespace
+}  // namespace rpgc

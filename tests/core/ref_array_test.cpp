@@ -336,3 +336,25 @@ TEST(StringListTest, NestedListsReleaseEverything) {
 
 }  // namespace
 }  // namespace rpgc
+
+namespace rpgc {
+namespace {
+
+// Regression: push of one of the array's own elements read it after growing had moved
+// the storage.
+TEST(RefArrayPushTest, PushOfOwnElementSurvivesGrowth) {
+  StringList list;
+  list.push(RefString("first"));
+  for (int i = 0; i < 40; ++i) list.push(list[0]);
+  ASSERT_EQ(list.length(), 41);
+  for (const RefString& s : list) EXPECT_EQ(s.view(), "first");
+  EXPECT_EQ(list[0].refCount(), 41);
+
+  AtomList atoms;
+  atoms.push(7);
+  for (int i = 0; i < 40; ++i) atoms.push(atoms[i]);
+  EXPECT_EQ(atoms[40], 7);
+}
+
+}  // namespace
+}  // namespace rpgc

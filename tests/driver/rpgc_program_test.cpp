@@ -823,3 +823,27 @@ TEST_F(RpgcProgramTest, OutputPlaceTakenByAFolderFailsWithoutChangingTheOtherOut
 
 }  // namespace
 }  // namespace rpgc
+
+namespace rpgc {
+namespace {
+
+// An output that is a symbolic link is replaced where the link points, as writing
+// through the link did before outputs went through temporary files.
+TEST(RpgcOutputLinkTest, OutputThatIsALinkIsReplacedWhereItPoints) {
+  test::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "real");
+  std::ofstream(dir.file("real/game.gdf"), std::ios::binary) << "earlier";
+  std::filesystem::create_symlink("real/game.gdf", dir.path() / "database.gdf");
+  std::ofstream(dir.file("a.txt"), std::ios::binary) << "BEGIN quest Q\nEND\n\n";
+
+  test::ProgramRun result = test::runProgram(dir.path(), {"proj", "a.txt"});
+
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "database.gdf"));
+  std::string written = test::readFileBytes(dir.path() / "real/game.gdf");
+  EXPECT_NE(written, "earlier");
+  EXPECT_EQ(written, test::readFileBytes(dir.path() / "database.gdf"));
+}
+
+}  // namespace
+}  // namespace rpgc

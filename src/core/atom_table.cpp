@@ -62,7 +62,7 @@ Atom AtomTable::intern(const char* name) {
 Atom AtomTable::intern(std::string_view name) {
   name = name.substr(0, name.find('\0'));
   if (name.empty()) return kNoAtom;
-  if ((names_.length() + 1) * size_t{2} > index_.size()) growIndex();
+  if (static_cast<size_t>(names_.length() + 1) * 2 > index_.size()) growIndex();
   size_t slot = slotOf(name, hash(name));
   if (index_[slot].atom != kNoAtom) return index_[slot].atom;
   Atom atom = names_.length();

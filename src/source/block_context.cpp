@@ -13,7 +13,9 @@ GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, std::string
   GameObject* object = ctx.registry.findOrCreateTemplate(name.view(), className);
   SourcePosition here{ctx.file, headerLine + 1};
   if (object != nullptr) {
-    if (ctx.registry.count() > before) ctx.origins.resize(ctx.registry.count(), here);
+    if (ctx.registry.count() > before) {
+      ctx.origins.resize(static_cast<size_t>(ctx.registry.count()), here);
+    }
     return object;
   }
   BlockError error;
@@ -23,7 +25,9 @@ GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, std::string
   int32_t index = ctx.registry.indexOf(error.name);
   if (index >= 0) {
     error.existingClass = ctx.registry.at(index)->className(ctx.atoms);
-    if (static_cast<size_t>(index) < ctx.origins.size()) error.existingOrigin = ctx.origins[index];
+    if (static_cast<size_t>(index) < ctx.origins.size()) {
+      error.existingOrigin = ctx.origins[static_cast<size_t>(index)];
+    }
   }
   ctx.error = error;
   return nullptr;

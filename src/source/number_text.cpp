@@ -156,7 +156,7 @@ bool fastDouble(uint64_t mantissa, int64_t exponent, double& value) {
     // "12e25" is 12000 × 10^22 with an exact mantissa.
     int64_t excess = exponent - kMaxExactPower;
     if (excess >= std::ssize(kExactPowersOfTenAsIntegers)) return false;
-    uint64_t scale = kExactPowersOfTenAsIntegers[excess];
+    uint64_t scale = kExactPowersOfTenAsIntegers[static_cast<size_t>(excess)];
     if (mantissa > kMaxExactMantissa / scale) return false;
     exactMantissa = static_cast<double>(mantissa * scale);
     exponent = kMaxExactPower;

@@ -17,16 +17,9 @@ namespace rpgc {
 
 namespace {
 
-void beginFile(Compilation& compilation, const RunSettings& settings, ScrambleStream& out) {
-  compilation.archive.beginWrite(out);
-  compilation.archive.setVersion(settings.version);
-  compilation.archive.setName(settings.projectName);
-}
-
-// Finishes the container and closes the file; on failure reports why.
-bool finishFile(Compilation& compilation, PendingOutput& out) {
-  Archive& archive = compilation.archive;
-  if (archive.finish() && out.close()) return true;
+// Says on standard error why writing out's file failed.
+void reportWriteFailure(const Compilation& compilation, const PendingOutput& out) {
+  const Archive& archive = compilation.archive;
   std::string cannotWrite = "cannot write " + quotedPath(out.target()) + ": ";
   switch (archive.error()) {
     case ArchiveError::kNameTooLong: {
@@ -42,6 +35,25 @@ bool finishFile(Compilation& compilation, PendingOutput& out) {
       reportError(cannotWrite + systemReason(out.errorCode()));
       break;
   }
+}
+
+// One output phase: banner, the records (writeRecords prints the dots), the line end,
+// then the container; on failure the reason and the phase's error text.
+template <typename WriteRecords>
+bool writePhase(Compilation& compilation, const RunSettings& settings, Console& console,
+                PendingOutput& out, std::string_view title, std::string_view failure,
+                WriteRecords writeRecords) {
+  console.banner(title);
+  ScrambleStream scrambled(out.stream());
+  Archive& archive = compilation.archive;
+  archive.beginWrite(scrambled);
+  archive.setVersion(settings.version);
+  archive.setName(settings.projectName);
+  bool ok = writeRecords(archive);
+  console.text("\n");
+  if (ok && archive.finish() && out.close()) return true;
+  reportWriteFailure(compilation, out);
+  console.text(failure);
   return false;
 }
 
@@ -49,45 +61,29 @@ bool finishFile(Compilation& compilation, PendingOutput& out) {
 
 bool writeStringsPhase(Compilation& compilation, const RunSettings& settings, Console& console,
                        PendingOutput& out) {
-  console.banner(kWritingStringsTitle);
-  ScrambleStream scrambled(out.stream());
-  beginFile(compilation, settings, scrambled);
-  Archive& archive = compilation.archive;
   const StringTable& table = compilation.strings;
-  bool ok = archive.writeInt32(table.count());
-  for (int32_t i = 0; ok && i < table.count(); ++i) {
-    ok = table.at(i).write(archive);
-    if (ok) console.progress(i);
-  }
-  console.text("\n");
-  if (!ok) {
-    reportError("cannot write " + quotedPath(out.target()) +
-                ": its content passes the format's limit of 2147483647 bytes");
-  }
-  if (ok && finishFile(compilation, out)) return true;
-  console.text(kCannotWriteStrings);
-  return false;
+  return writePhase(compilation, settings, console, out, kWritingStringsTitle, kCannotWriteStrings,
+                    [&](Archive& archive) {
+                      if (!archive.writeInt32(table.count())) return false;
+                      for (int32_t i = 0; i < table.count(); ++i) {
+                        if (!table.at(i).write(archive)) return false;
+                        console.progress(i);
+                      }
+                      return true;
+                    });
 }
 
 bool writeDatabasePhase(Compilation& compilation, const RunSettings& settings, Console& console,
                         PendingOutput& out) {
-  console.banner(kWritingDatabaseTitle);
-  ScrambleStream scrambled(out.stream());
-  beginFile(compilation, settings, scrambled);
   const ObjectRegistry& registry = compilation.registry;
-  bool ok = true;
-  for (int32_t j = 0; ok && j < registry.count(); ++j) {
-    ok = writeObjectRecord(compilation.archive, *registry.at(j));
-    if (ok) console.progress(j);
-  }
-  console.text("\n");
-  if (!ok) {
-    reportError("cannot write " + quotedPath(out.target()) +
-                ": its content passes the format's limit of 2147483647 bytes");
-  }
-  if (ok && finishFile(compilation, out)) return true;
-  console.text(kCannotWriteDatabase);
-  return false;
+  return writePhase(compilation, settings, console, out, kWritingDatabaseTitle,
+                    kCannotWriteDatabase, [&](Archive& archive) {
+                      for (int32_t j = 0; j < registry.count(); ++j) {
+                        if (!writeObjectRecord(archive, *registry.at(j))) return false;
+                        console.progress(j);
+                      }
+                      return true;
+                    });
 }
 
 }  // namespace rpgc

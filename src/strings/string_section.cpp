@@ -43,6 +43,22 @@ int32_t parseStringSection(StringList& lines, int32_t start, const RefString& na
   return i + 1;
 }
 
+bool StringSection::read(Archive& archive) {
+  int32_t count = 0;
+  if (!archive.readAtom(name) || !archive.readBool(random) || !archive.readInt32(count)) {
+    return false;
+  }
+  // Every stored text takes at least its 4-byte size: a larger count cannot be right.
+  if (count < 0 || count > (archive.readLimit() - archive.bodyPosition()) / 4) return false;
+  texts.release();
+  for (int32_t i = 0; i < count; ++i) {
+    RefString text;
+    if (!archive.readString(text)) return false;
+    texts.push(text);
+  }
+  return true;
+}
+
 bool StringSection::write(Archive& archive) const {
   if (!archive.writeAtom(name) || !archive.writeBool(random) ||
       !archive.writeInt32(texts.length())) {

@@ -26,6 +26,8 @@ struct StringSection {
 
   /// Writes the section's record: name atom, random flag, text count, texts.
   bool write(Archive& archive) const;
+  /// Reads a record written by write(); false when it is cut short or corrupt.
+  bool read(Archive& archive);
 };
 
 /// Folds the blanks of a line in place (the line's bytes and size change).

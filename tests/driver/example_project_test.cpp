@@ -33,6 +33,7 @@
 #include "model/f_item.h"
 #include "model/game_object.h"
 #include "model/object_record.h"
+#include "strings/string_section.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 
@@ -596,20 +597,12 @@ DecodedStrings decodeStringTable(const std::string& file) {
   int32_t count = 0;
   if (!archive.readInt32(count)) return decoded;
   for (int32_t i = 0; i < count; ++i) {
-    Atom name = kNoAtom;
-    bool random = false;
-    int32_t textCount = 0;
-    if (!archive.readAtom(name) || !archive.readBool(random) || !archive.readInt32(textCount)) {
-      return decoded;
-    }
+    StringSection section;
+    if (!section.read(archive)) return decoded;
     std::vector<std::string> texts;
-    for (int32_t t = 0; t < textCount; ++t) {
-      RefString text;
-      if (!archive.readString(text)) return decoded;
-      texts.emplace_back(text.view());
-    }
-    decoded.names.emplace_back(atoms.atomView(name));
-    decoded.random.push_back(random);
+    for (const RefString& text : section.texts) texts.emplace_back(text.view());
+    decoded.names.emplace_back(atoms.atomView(section.name));
+    decoded.random.push_back(section.random);
     decoded.texts.push_back(texts);
   }
   decoded.ok = archive.bodyPosition() == archive.bodyLength();

@@ -22,6 +22,7 @@
 #include "model/f_item.h"
 #include "model/game_object.h"
 #include "model/object_record.h"
+#include "strings/string_section.h"
 #include "support/format_bytes.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
@@ -148,18 +149,12 @@ StringFile readStringFile(const fs::path& path) {
   int32_t count = 0;
   if (!archive.readInt32(count)) return file;
   for (int32_t i = 0; i < count; ++i) {
+    StringSection section;
+    if (!section.read(archive)) return file;
     StringRecord record;
-    Atom name = kNoAtom;
-    int32_t texts = 0;
-    if (!archive.readAtom(name) || !archive.readBool(record.random) || !archive.readInt32(texts)) {
-      return file;
-    }
-    record.name = std::string(atoms.atomView(name));
-    for (int32_t t = 0; t < texts; ++t) {
-      RefString text;
-      if (!archive.readString(text)) return file;
-      record.texts.emplace_back(text.view());
-    }
+    record.name = std::string(atoms.atomView(section.name));
+    record.random = section.random;
+    for (const RefString& text : section.texts) record.texts.emplace_back(text.view());
     file.sections.push_back(std::move(record));
   }
   file.ok = archive.bodyPosition() == archive.bodyLength();

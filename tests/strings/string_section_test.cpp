@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "archive/archive.h"
+#include "archive/memory_stream.h"
+#include "archive/scramble_stream.h"
 #include "core/atom_table.h"
 #include "strings/string_table.h"
 #include "support/format_bytes.h"
@@ -215,6 +217,45 @@ TEST_F(StringSectionTest, WriteSeveralSections) {
   EXPECT_EQ(fileAtoms_[0], atoms_.find("A"));
   EXPECT_EQ(fileAtoms_[1], kNoAtom);
   EXPECT_EQ(fileAtoms_[2], atoms_.find("B"));
+}
+
+}  // namespace
+}  // namespace rpgc
+
+namespace rpgc {
+namespace {
+
+// The reading counterpart of write(): a record read back equals the one written, and a
+// text count that the rest of the body cannot hold is refused rather than trusted.
+TEST(StringSectionReadTest, RecordsReadBackAndBadCountsFail) {
+  AtomTable atoms;
+  StringSection written;
+  written.name = atoms.intern("Greeting");
+  written.random = true;
+  written.texts.push(RefString("Hello"));
+  written.texts.push(RefString("Good day, traveller ; welcome"));
+
+  Archive writer(atoms);
+  MemoryStream file;
+  ScrambleStream out(file);
+  ASSERT_TRUE(writer.beginWrite(out));
+  ASSERT_TRUE(written.write(writer));
+  ASSERT_TRUE(writer.writeAtom(atoms.intern("Broken")));  // a record claiming 1000 texts
+  ASSERT_TRUE(writer.writeBool(false));
+  ASSERT_TRUE(writer.writeInt32(1000));
+  ASSERT_TRUE(writer.finish());
+
+  Archive reader(atoms);
+  file.seek(0);
+  ScrambleStream in(file);
+  ASSERT_TRUE(reader.beginRead(in));
+  StringSection read;
+  ASSERT_TRUE(read.read(reader));
+  EXPECT_EQ(read.name, written.name);
+  EXPECT_TRUE(read.random);
+  EXPECT_EQ(test::textsOf(read.texts), test::textsOf(written.texts));
+  StringSection broken;
+  EXPECT_FALSE(broken.read(reader));
 }
 
 }  // namespace

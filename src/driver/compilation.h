@@ -5,11 +5,11 @@
 #ifndef RPGC_DRIVER_COMPILATION_H_
 #define RPGC_DRIVER_COMPILATION_H_
 
-#include <string>
 #include <vector>
 
 #include "archive/archive.h"
 #include "core/atom_table.h"
+#include "core/finding.h"
 #include "model/object_registry.h"
 #include "source/block_context.h"
 #include "strings/string_table.h"
@@ -28,8 +28,10 @@ struct Compilation {
   Archive archive{atoms};
   /// Whether the last compiled source file was walked completely.
   bool compileOk = false;
-  /// Source file names in compile order; SourcePosition::file indexes them.
-  std::vector<std::string> files;
+  /// Whether a walk goes on after a section fails (to report everything, writing nothing).
+  bool keepGoing = false;
+  /// Where each string section name was first declared, by name atom + 1.
+  std::vector<SourcePlace> stringOrigins;
 };
 
 }  // namespace rpgc

@@ -1,59 +1,152 @@
-// The compile run: settings, the compile loop, and the output phases.
+// The compile run: command line, settings, the compile loop, the checks at the end, and
+// the output phases.
 #include "driver/compile_run.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "diagnostics/diagnostic_engine.h"
+#include "driver/command_line.h"
 #include "driver/compilation.h"
 #include "driver/console.h"
-#include "driver/diagnostics.h"
+#include "driver/depfile.h"
+#include "driver/named_use_check.h"
 #include "driver/output_phase.h"
 #include "driver/pending_output.h"
 #include "driver/run_settings.h"
 #include "driver/section_dispatcher.h"
 #include "source/line_reader.h"
+#include "source/number_text.h"
+#include "source/tokenizer.h"
 
 namespace rpgc {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: rpgc                      compile the project described by duskvale.gdm\n"
-    "       rpgc DESCRIPTION          compile the project described by DESCRIPTION\n"
-    "       rpgc PROJECT SOURCE...    compile the SOURCE files as project PROJECT\n"
-    "       rpgc -h | --help          print this help\n"
-    "       rpgc --version            print the version\n"
-    "\n"
-    "A description file holds, one per line: the project name, the format version,\n"
-    "the output base name, then the source files in compile order. The compiler\n"
-    "writes BASE.gds (string table) and BASE.gdf (object database); without a\n"
-    "description they are database.gds and database.gdf.\n"
-    "\n"
-    "Exit status: 0 when both files were written, 1 on any failure.\n";
+bool colorWanted(ColorChoice choice) {
+  switch (choice) {
+    case ColorChoice::kAlways:
+      return true;
+    case ColorChoice::kNever:
+      return false;
+    case ColorChoice::kAuto:
+      break;
+  }
+  const char* term = std::getenv("TERM");
+  return isatty(fileno(stderr)) != 0 && std::getenv("NO_COLOR") == nullptr &&
+         (term == nullptr || std::string_view(term) != "dumb");
+}
 
-// Compiles every source file; false at the first one that fails.
-bool compileAll(Compilation& compilation, const RunSettings& settings, Console& console) {
-  console.banner(kCompilingTitle);
-  for (const RefString& name : settings.sourceFiles) {
-    console.line(name.view());
-    compilation.blocks.file = static_cast<int32_t>(compilation.files.size());
-    compilation.files.emplace_back(name.view());
-    StringList lines;
-    int errorCode = 0;
-    if (!name.isEmpty() && !readLines(name.text(), lines, &errorCode)) {
-      console.line(kFileFailed);
-      reportError("cannot open source file " + quotedPath(name.view()) + ": " +
-                  systemReason(errorCode));
-      return false;
+Finding fileFinding(FindingCode code, std::string_view path, int errorCode) {
+  Finding finding(code, SourcePlace());
+  finding.with(std::string(path)).with(std::strerror(errorCode));
+  return finding;
+}
+
+// Warnings about a description file that is read but ignored in part, and a note when
+// the one argument given looks like a source file rather than a description.
+void checkDescription(const SettledSettings& settled, bool loneArgument, DiagnosticEngine& engine) {
+  const StringList& lines = settled.descriptionLines;
+  if (!settled.descriptionRead) return;
+  int32_t file = engine.addFile(settled.descriptionFile);
+  engine.setLines(file, &lines);
+  if (lines.length() < 4) {
+    int32_t n = lines.length();
+    engine.report(Finding(FindingCode::kDescriptionTooShort, SourcePlace{file, -1, -1, 0})
+                      .with(std::to_string(n) + (n == 1 ? " line" : " lines")));
+  } else {
+    NumberIssue issue = NumberIssue::kNone;
+    std::string_view text = lines[1].view();
+    float version = floatOfText(text, &issue);
+    if (issue != NumberIssue::kNone) {
+      const char* what = issue == NumberIssue::kNotANumber     ? "is not a number"
+                         : issue == NumberIssue::kTrailingText ? "has text after its number"
+                                                               : "is beyond the range of a float";
+      char value[32];
+      std::snprintf(value, sizeof value, "%g", static_cast<double>(version));
+      int32_t column = static_cast<int32_t>(text.find_first_not_of(" \t")) + 1;
+      engine.report(Finding(FindingCode::kDescriptionVersion, SourcePlace{file, 1, -1, column})
+                        .with(std::string(text))
+                        .with(what)
+                        .with(value));
     }
-    if (!compileSource(lines, compilation)) {
-      console.line(kFileFailed);
-      if (compilation.blocks.error) reportBlockError(*compilation.blocks.error, compilation);
-      return false;
+    if (lines[2].isEmpty()) {
+      engine.report(Finding(FindingCode::kDescriptionNoOutput, SourcePlace{file, 2, -1, 0}));
     }
   }
-  return true;
+  if (loneArgument) {
+    std::vector<std::string_view> tokens;
+    for (const RefString& line : lines) {
+      tokenizeInto(line.view(), tokens);
+      if (!tokens.empty() &&
+          (tokens[0] == "BEGIN" || tokens[0] == "STRING" || tokens[0] == "SCRIPT")) {
+        engine.report(Finding(FindingCode::kNoteLooksLikeSource, SourcePlace())
+                          .with(settled.descriptionFile));
+        break;
+      }
+    }
+  }
+  engine.setLines(file, nullptr);
+}
+
+// Compiles every source file. A run that writes stops at the first file that fails (an
+// error, or a warning under -Werror); a check goes on to the end.
+bool compileAll(Compilation& compilation, const RunSettings& settings, bool check, Console& console,
+                DiagnosticEngine& engine) {
+  if (!check) console.banner(kCompilingTitle);
+  bool ok = true;
+  for (const RefString& name : settings.sourceFiles) {
+    if (!check) console.line(name.view());
+    int32_t file = engine.addFile(std::string(name.view()));
+    compilation.blocks.file = file;
+    StringList lines;
+    int errorCode = 0;
+    int32_t errorsBefore = engine.errorCount();
+    if (!name.isEmpty() && !readLines(name.text(), lines, &errorCode)) {
+      engine.report(fileFinding(FindingCode::kCannotOpenSource, name.view(), errorCode));
+    } else {
+      engine.setLines(file, &lines);
+      compileSource(lines, compilation);
+      engine.setLines(file, nullptr);
+    }
+    if (engine.errorCount() > errorsBefore || !compilation.compileOk) {
+      ok = false;
+      if (!check) {
+        console.line(kFileFailed);
+        return false;
+      }
+    }
+  }
+  int32_t errorsBefore = engine.errorCount();
+  checkNamedUses(compilation, engine);
+  if (engine.errorCount() > errorsBefore) {
+    if (!check) console.line(kFileFailed);
+    return false;
+  }
+  return ok;
+}
+
+void writeDependencies(const std::string& path, const SettledSettings& settled,
+                       DiagnosticEngine& engine, bool& ok) {
+  const RunSettings& settings = settled.settings;
+  std::vector<std::string> targets{std::string(settings.stringTableFile.view()),
+                                   std::string(settings.databaseFile.view())};
+  std::vector<std::string> inputs;
+  if (settled.descriptionRead) inputs.push_back(settled.descriptionFile);
+  for (const RefString& source : settings.sourceFiles) inputs.emplace_back(source.view());
+  int errorCode = 0;
+  if (!writeDepfile(path, depfileText(targets, inputs), &errorCode)) {
+    engine.report(fileFinding(FindingCode::kCannotWrite, path, errorCode));
+    ok = false;
+  }
 }
 
 }  // namespace
@@ -61,53 +154,98 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, Console& 
 int runCompiler(int argc, char** argv, Compilation& compilation) {
   Console console(stdout);
   std::span<const char* const> args(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0));
-  SettledSettings settled = settleSettings(args);
-  switch (settled.status) {
-    case SettingsStatus::kHelp:
-      console.text(kUsage);
+  CommandLine line = parseCommandLine(args);
+  DiagnosticStyle style;
+  style.format = line.format;
+  style.color = colorWanted(line.color);
+  DiagnosticEngine engine(line.warnings, style);
+  switch (line.action) {
+    case CommandLine::Action::kHelp:
+      console.text(kHelpText);
       return 0;
-    case SettingsStatus::kVersion:
+    case CommandLine::Action::kVersion:
       console.text("rpgc " RPGC_VERSION "\n");
       return 0;
+    case CommandLine::Action::kUsageError:
+      engine.report(Finding(FindingCode::kUsage, SourcePlace()).with(line.error));
+      if (line.format == DiagnosticFormat::kText) {
+        std::fputs(kUsageLine, stderr);
+        std::fputs("Try 'rpgc --help' for more information.\n", stderr);
+      }
+      return 2;
+    case CommandLine::Action::kCompile:
+      break;
+  }
+  if (!line.directory.empty()) {
+    std::error_code error;
+    std::filesystem::current_path(line.directory, error);
+    if (error) {
+      engine.report(Finding(FindingCode::kCannotChangeFolder, SourcePlace())
+                        .with(line.directory)
+                        .with(error.message()));
+      return 1;
+    }
+  }
+
+  SettledSettings settled = settleSettings(line.positional);
+  switch (settled.status) {
     case SettingsStatus::kUnreadableDescription:
       console.rule();
       console.line(std::string(kCannotOpenDescription) + settled.descriptionFile);
       console.rule();
-      reportError("cannot open description file " + quotedPath(settled.descriptionFile) + ": " +
-                  systemReason(settled.errorCode));
+      engine.report(fileFinding(FindingCode::kCannotOpenDescription, settled.descriptionFile,
+                                settled.errorCode));
       return 1;
-    case SettingsStatus::kEmptyProjectName:
+    case SettingsStatus::kEmptyProjectName: {
       console.rule();
       console.line(std::string(kInvalidDescription) + settled.descriptionFile);
       console.rule();
-      reportSourceError(settled.descriptionFile, 1, "the project name (line 1) is empty");
+      int32_t file = engine.addFile(settled.descriptionFile);
+      engine.setLines(file, &settled.descriptionLines);
+      engine.report(Finding(FindingCode::kEmptyProjectName, SourcePlace{file, 0, -1, 0}));
       return 1;
+    }
     case SettingsStatus::kReady:
       break;
   }
+  checkDescription(settled, line.positional.size() == 1, engine);
+  if (engine.errorCount() > 0 && !line.check) {  // a description warning under -Werror
+    console.rule();
+    console.line(std::string(kInvalidDescription) + settled.descriptionFile);
+    console.rule();
+    return 1;
+  }
 
   const RunSettings& settings = settled.settings;
-  if (!compileAll(compilation, settings, console)) return 1;
+  compilation.blocks.findings = &engine;
+  compilation.keepGoing = line.check;
+  if (line.check) {
+    compileAll(compilation, settings, true, console, engine);
+    reportLongNames(compilation, engine);
+    return engine.errorCount() > 0 ? 1 : 0;
+  }
+  if (!compileAll(compilation, settings, false, console, engine)) return 1;
 
   PendingOutput stringTable(std::string(settings.stringTableFile.view()));
-  if (!writeStringsPhase(compilation, settings, console, stringTable)) return 1;
+  if (!writeStringsPhase(compilation, settings, console, engine, stringTable)) return 1;
   PendingOutput database(std::string(settings.databaseFile.view()));
-  if (!writeDatabasePhase(compilation, settings, console, database)) return 1;
+  if (!writeDatabasePhase(compilation, settings, console, engine, database)) return 1;
   // Both files are complete; only the renames remain, which fail in rare cases (the
   // folder's permissions changed during the run).
   if (!stringTable.commit()) {
     console.text(kCannotWriteStrings);
-    reportError("cannot write " + quotedPath(stringTable.target()) + ": " +
-                systemReason(stringTable.errorCode()));
+    engine.report(
+        fileFinding(FindingCode::kCannotWrite, stringTable.target(), stringTable.errorCode()));
     return 1;
   }
   if (!database.commit()) {
     console.text(kCannotWriteDatabase);
-    reportError("cannot write " + quotedPath(database.target()) + ": " +
-                systemReason(database.errorCode()));
+    engine.report(fileFinding(FindingCode::kCannotWrite, database.target(), database.errorCode()));
     return 1;
   }
-  return 0;
+  bool ok = true;
+  if (!line.depfile.empty()) writeDependencies(line.depfile, settled, engine, ok);
+  return ok ? 0 : 1;
 }
 
 }  // namespace rpgc

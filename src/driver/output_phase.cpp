@@ -2,13 +2,13 @@
 #include "driver/output_phase.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
-#include "archive/atom_entry.h"
 #include "archive/scramble_stream.h"
 #include "driver/compilation.h"
 #include "driver/console.h"
-#include "driver/diagnostics.h"
+#include "driver/named_use_check.h"
 #include "driver/pending_output.h"
 #include "driver/run_settings.h"
 #include "model/object_record.h"
@@ -17,32 +17,42 @@ namespace rpgc {
 
 namespace {
 
-// Says on standard error why writing out's file failed.
-void reportWriteFailure(const Compilation& compilation, const PendingOutput& out) {
+// Says why writing out's file failed.
+void reportWriteFailure(const Compilation& compilation, const PendingOutput& out,
+                        FindingSink& sink) {
   const Archive& archive = compilation.archive;
-  std::string cannotWrite = "cannot write " + quotedPath(out.target()) + ": ";
+  std::string target = out.target();
   switch (archive.error()) {
-    case ArchiveError::kNameTooLong: {
-      std::string_view name = compilation.atoms.atomView(archive.errorAtom());
-      reportError("name of " + std::to_string(name.size()) + " bytes cannot be stored (limit " +
-                  std::to_string(kMaxAtomNameLength) + "): " + quotedName(name));
-      break;
-    }
+    case ArchiveError::kNameTooLong:
+      sink.report(longNameFinding(compilation, archive.errorAtom()));
+      return;
     case ArchiveError::kBodyTooLarge:
-      reportError(cannotWrite + "its content passes the format's limit of 2147483647 bytes");
-      break;
-    default:
-      reportError(cannotWrite + systemReason(out.errorCode()));
+      sink.report(Finding(FindingCode::kOutputTooLarge, SourcePlace()).with(target));
+      return;
+    case ArchiveError::kNoOutput:
+    case ArchiveError::kUnknownAtom:
+    case ArchiveError::kNotOpen:
+    case ArchiveError::kTruncated:
+    case ArchiveError::kCorrupt:
+      sink.report(Finding(FindingCode::kOutputInternal, SourcePlace())
+                      .with(target)
+                      .with("archive error " + std::to_string(static_cast<int>(archive.error()))));
+      return;
+    case ArchiveError::kNone:
+    case ArchiveError::kStreamFailed:
       break;
   }
+  int code = out.errorCode();
+  std::string reason = code != 0 ? std::strerror(code) : "the write failed";
+  sink.report(Finding(FindingCode::kCannotWrite, SourcePlace()).with(target).with(reason));
 }
 
 // One output phase: banner, the records (writeRecords prints the dots), the line end,
 // then the container; on failure the reason and the phase's error text.
 template <typename WriteRecords>
 bool writePhase(Compilation& compilation, const RunSettings& settings, Console& console,
-                PendingOutput& out, std::string_view title, std::string_view failure,
-                WriteRecords writeRecords) {
+                FindingSink& sink, PendingOutput& out, std::string_view title,
+                std::string_view failure, WriteRecords writeRecords) {
   console.banner(title);
   ScrambleStream scrambled(out.stream());
   Archive& archive = compilation.archive;
@@ -52,7 +62,7 @@ bool writePhase(Compilation& compilation, const RunSettings& settings, Console& 
   bool ok = writeRecords(archive);
   console.text("\n");
   if (ok && archive.finish() && out.close()) return true;
-  reportWriteFailure(compilation, out);
+  reportWriteFailure(compilation, out, sink);
   console.text(failure);
   return false;
 }
@@ -60,10 +70,10 @@ bool writePhase(Compilation& compilation, const RunSettings& settings, Console& 
 }  // namespace
 
 bool writeStringsPhase(Compilation& compilation, const RunSettings& settings, Console& console,
-                       PendingOutput& out) {
+                       FindingSink& sink, PendingOutput& out) {
   const StringTable& table = compilation.strings;
-  return writePhase(compilation, settings, console, out, kWritingStringsTitle, kCannotWriteStrings,
-                    [&](Archive& archive) {
+  return writePhase(compilation, settings, console, sink, out, kWritingStringsTitle,
+                    kCannotWriteStrings, [&](Archive& archive) {
                       if (!archive.writeInt32(table.count())) return false;
                       for (int32_t i = 0; i < table.count(); ++i) {
                         if (!table.at(i).write(archive)) return false;
@@ -74,9 +84,9 @@ bool writeStringsPhase(Compilation& compilation, const RunSettings& settings, Co
 }
 
 bool writeDatabasePhase(Compilation& compilation, const RunSettings& settings, Console& console,
-                        PendingOutput& out) {
+                        FindingSink& sink, PendingOutput& out) {
   const ObjectRegistry& registry = compilation.registry;
-  return writePhase(compilation, settings, console, out, kWritingDatabaseTitle,
+  return writePhase(compilation, settings, console, sink, out, kWritingDatabaseTitle,
                     kCannotWriteDatabase, [&](Archive& archive) {
                       for (int32_t j = 0; j < registry.count(); ++j) {
                         if (!writeObjectRecord(archive, *registry.at(j))) return false;

@@ -23,17 +23,6 @@ bool applyDescription(const StringList& lines, RunSettings& settings) {
 
 SettledSettings settleSettings(std::span<const char* const> args) {
   SettledSettings result;
-  if (args.size() == 1) {
-    std::string_view only = args[0];
-    if (only == "-h" || only == "--help") {
-      result.status = SettingsStatus::kHelp;
-      return result;
-    }
-    if (only == "--version") {
-      result.status = SettingsStatus::kVersion;
-      return result;
-    }
-  }
   if (args.size() >= 2) {
     result.settings.projectName = RefString(args[0]);
     for (size_t i = 1; i < args.size(); ++i) result.settings.sourceFiles.push(RefString(args[i]));
@@ -42,7 +31,7 @@ SettledSettings settleSettings(std::span<const char* const> args) {
 
   bool named = args.size() == 1;
   result.descriptionFile = named ? args[0] : kDefaultDescriptionFile;
-  StringList lines;
+  StringList& lines = result.descriptionLines;
   int errorCode = 0;
   if (!readLines(result.descriptionFile.c_str(), lines, &errorCode)) {
     // Without arguments a missing default description just means "no project file".
@@ -51,6 +40,7 @@ SettledSettings settleSettings(std::span<const char* const> args) {
     result.errorCode = errorCode;
     return result;
   }
+  result.descriptionRead = true;
   if (!applyDescription(lines, result.settings)) {
     result.status = SettingsStatus::kEmptyProjectName;
   }

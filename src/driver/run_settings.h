@@ -27,8 +27,6 @@ struct RunSettings {
 
 enum class SettingsStatus {
   kReady,                  // compile with settings
-  kHelp,                   // -h or --help alone
-  kVersion,                // --version alone
   kEmptyProjectName,       // the description's project name is empty
   kUnreadableDescription,  // the description file cannot be opened or read
 };
@@ -36,11 +34,13 @@ enum class SettingsStatus {
 struct SettledSettings {
   SettingsStatus status = SettingsStatus::kReady;
   RunSettings settings;
-  std::string descriptionFile;  // the description read, if any
-  int errorCode = 0;            // errno for kUnreadableDescription
+  std::string descriptionFile;   // the description read, if any
+  StringList descriptionLines;   // and its lines
+  bool descriptionRead = false;  // whether a description file was read
+  int errorCode = 0;             // errno for kUnreadableDescription
 };
 
-/// Settles the settings from the arguments (the program's name not included).
+/// Settles the settings from the positional arguments of the command line.
 SettledSettings settleSettings(std::span<const char* const> args);
 
 /// Applies the lines of a description file to settings; false when it is invalid.

@@ -1,10 +1,14 @@
-// compileSource: header recognition and the walk over a file's lines.
+// compileSource: header recognition and the walk over a file's lines, with the checks of
+// headers and of the lines between sections.
 #include "driver/section_dispatcher.h"
 
 #include <string_view>
 #include <vector>
 
+#include "core/atom_table.h"
+#include "core/spelling.h"
 #include "driver/compilation.h"
+#include "source/block_context.h"
 #include "source/character_block.h"
 #include "source/generic_block.h"
 #include "source/item_block.h"
@@ -16,8 +20,174 @@ namespace rpgc {
 
 namespace {
 
+constexpr std::string_view kSectionKeywords[] = {"BEGIN", "STRING", "SCRIPT"};
+
+bool isSectionKeyword(std::string_view token) {
+  return token == "BEGIN" || token == "STRING" || token == "SCRIPT";
+}
+
 RefString headerToken(const std::vector<std::string_view>& tokens, size_t index) {
   return index < tokens.size() ? RefString(tokens[index]) : RefString();
+}
+
+// The checks of section headers and of the lines outside sections. They only look at
+// lines the walk passes over; what a section's parser reads is the parser's business.
+class LayoutChecks {
+ public:
+  LayoutChecks(Compilation& compilation, const StringList& lines)
+      : compilation_(compilation), ctx_(compilation.blocks), lines_(lines) {}
+
+  void header(int32_t line, const std::vector<std::string_view>& tokens, int32_t commentInWord);
+  /// A line the walk examines that starts no section.
+  void outside(int32_t line, const std::vector<std::string_view>& tokens);
+  /// A line the walk never examines: right after an END line, or the file's last line.
+  void unexamined(int32_t line, bool afterEnd);
+
+ private:
+  void report(FindingCode code, int32_t line, int32_t token, std::string text0 = {},
+              std::string text1 = {}, std::string text2 = {});
+  void beginHeader(int32_t line, const std::vector<std::string_view>& tokens);
+  void stringHeader(int32_t line, const std::vector<std::string_view>& tokens);
+
+  Compilation& compilation_;
+  BlockContext& ctx_;
+  const StringList& lines_;
+  std::vector<std::string_view> tokens_;
+  // After a header that is lost or misspelled, the lines of its section are not reported
+  // one by one: quiet until the next END line.
+  bool quiet_ = false;
+};
+
+void LayoutChecks::report(FindingCode code, int32_t line, int32_t token, std::string text0,
+                          std::string text1, std::string text2) {
+  if (!ctx_.wants(code)) return;
+  Finding finding(code, SourcePlace::atToken(ctx_.file, line, token));
+  finding.with(std::move(text0)).with(std::move(text1)).with(std::move(text2));
+  ctx_.report(std::move(finding));
+}
+
+void LayoutChecks::header(int32_t line, const std::vector<std::string_view>& tokens,
+                          int32_t commentInWord) {
+  quiet_ = false;
+  if (commentInWord >= 0 && ctx_.wants(FindingCode::kCommentInWord)) {
+    std::string_view text = lines_[line].view();
+    size_t start = static_cast<size_t>(tokens.back().data() - text.data());
+    Finding finding(FindingCode::kCommentInWord,
+                    SourcePlace::atColumn(ctx_.file, line, commentInWord + 1));
+    finding.with(std::string(1, text[static_cast<size_t>(commentInWord)]))
+        .with(std::string(text.substr(start, text.find_first_of(" \t", start) - start)))
+        .with(std::string(tokens.back()));
+    ctx_.report(std::move(finding));
+  }
+  std::string_view keyword = tokens[0];
+  if (keyword == "BEGIN") {
+    beginHeader(line, tokens);
+  } else if (keyword == "STRING") {
+    stringHeader(line, tokens);
+  } else if (tokens.size() > 2) {
+    report(FindingCode::kExtraHeaderTokens, line, 2, std::string(tokens[2]));
+  }
+}
+
+void LayoutChecks::beginHeader(int32_t line, const std::vector<std::string_view>& tokens) {
+  if (tokens.size() == 1) {
+    report(FindingCode::kMissingName, line, 1, "block", " and no type word (a generic object)");
+    return;
+  }
+  std::string_view kind = tokens[1];
+  if (kind == ",") {
+    report(FindingCode::kHeaderComma, line, 1, ",",
+           tokens.size() > 2 ? std::string(tokens[2]) : std::string());
+    return;
+  }
+  bool generic = kind != "item" && kind != "character";
+  if (generic) {
+    constexpr std::string_view kKinds[] = {"item", "character"};
+    std::string_view guess = closestWord(kind, kKinds, kind.size() < 5 ? 1 : 2);
+    if (!guess.empty()) {
+      report(FindingCode::kMisspelledBlockKind, line, 1, std::string(kind), std::string(guess),
+             guess == "item" ? "an item" : "a character");
+    }
+  }
+  if (tokens.size() == 2) {
+    std::string words = generic ? "`" + std::string(kind) + "` object" : std::string(kind);
+    report(FindingCode::kMissingName, line, 2, words, ", which every block without a name shares");
+  } else if (tokens.size() > 3) {
+    report(FindingCode::kExtraHeaderTokens, line, 3, std::string(tokens[3]));
+  }
+}
+
+void LayoutChecks::stringHeader(int32_t line, const std::vector<std::string_view>& tokens) {
+  if (tokens.size() == 1) {
+    report(FindingCode::kMissingName, line, 1, "string section", "");
+    return;
+  }
+  Atom name = ctx_.atoms.intern(tokens[1]);
+  SourcePlace here = SourcePlace::atToken(ctx_.file, line, 1);
+  ctx_.noteLength(name, tokens[1], here);
+  std::vector<SourcePlace>& origins = compilation_.stringOrigins;
+  size_t slot = static_cast<size_t>(name) + 1;
+  if (slot >= origins.size()) origins.resize(std::max(slot + 1, origins.size() * 2));
+  if (origins[slot].known()) {
+    if (ctx_.wants(FindingCode::kDuplicateString)) {
+      Finding finding(FindingCode::kDuplicateString, here);
+      finding.with(std::string(tokens[1]));
+      finding.related = origins[slot];
+      finding.relatedNote = FindingCode::kNoteDeclaredHere;
+      ctx_.report(std::move(finding));
+    }
+  } else {
+    origins[slot] = here;
+  }
+  if (tokens.size() > 2 && tokens[2] != "RANDOM") {
+    report(FindingCode::kUnknownFlag, line, 2, std::string(tokens[2]));
+  } else if (tokens.size() > 3) {
+    report(FindingCode::kExtraHeaderTokens, line, 3, std::string(tokens[3]));
+  }
+}
+
+void LayoutChecks::outside(int32_t line, const std::vector<std::string_view>& tokens) {
+  std::string_view first = tokens[0];
+  if (quiet_) {
+    if (first == "END") quiet_ = false;
+    return;
+  }
+  for (std::string_view keyword : kSectionKeywords) {
+    if (equalsIgnoringCase(first, keyword)) {
+      report(FindingCode::kKeywordCase, line, 0, std::string(first));
+      quiet_ = true;
+      return;
+    }
+  }
+  if (tokens.size() > 1) {
+    std::string_view guess = closestWord(first, kSectionKeywords);
+    if (!guess.empty()) {
+      report(FindingCode::kMisspelledKeyword, line, 0, std::string(first), std::string(guess));
+      quiet_ = true;
+      return;
+    }
+  }
+  report(FindingCode::kStrayLine, line, 0);
+}
+
+void LayoutChecks::unexamined(int32_t line, bool afterEnd) {
+  if (line < 0 || line >= lines_.length()) return;
+  tokenizeInto(lines_[line].view(), tokens_);
+  if (tokens_.empty()) return;
+  if (!isSectionKeyword(tokens_[0])) {
+    outside(line, tokens_);
+    return;
+  }
+  quiet_ = true;
+  if (afterEnd) {
+    if (!ctx_.wants(FindingCode::kHeaderAfterEnd)) return;
+    Finding finding(FindingCode::kHeaderAfterEnd, SourcePlace::atToken(ctx_.file, line, 0));
+    finding.related = SourcePlace::atToken(ctx_.file, line - 1, 0);
+    finding.relatedNote = FindingCode::kNotePreviousEnd;
+    ctx_.report(std::move(finding));
+  } else {
+    report(FindingCode::kHeaderOnLastLine, line, 0);
+  }
 }
 
 }  // namespace
@@ -25,16 +195,22 @@ RefString headerToken(const std::vector<std::string_view>& tokens, size_t index)
 bool compileSource(StringList& lines, Compilation& compilation) {
   compilation.compileOk = false;
   BlockContext& blocks = compilation.blocks;
+  bool checking = blocks.findings != nullptr;
+  LayoutChecks checks(compilation, lines);
+  FindingScope scope = blocks.scope();
   std::vector<std::string_view> tokens;
+  bool failed = false;
   int32_t n = lines.length();
-  for (int32_t i = 0; i < n - 1;) {
-    tokenizeInto(lines[i].view(), tokens);
+  int32_t i = 0;
+  while (i < n - 1) {
+    int32_t commentInWord = tokenizeInto(lines[i].view(), tokens);
     if (tokens.empty()) {
       ++i;
       continue;
     }
     std::string_view first = tokens[0];
     int32_t next = i;
+    if (isSectionKeyword(first) && checking) checks.header(i, tokens, commentInWord);
     if (first == "SCRIPT") {
       next = parseScriptSection(lines, i + 1, headerToken(tokens, 1), blocks);
     } else if (first == "BEGIN") {
@@ -49,13 +225,21 @@ bool compileSource(StringList& lines, Compilation& compilation) {
       }
     } else if (first == "STRING") {
       next = parseStringSection(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2),
-                                compilation.atoms, compilation.strings);
+                                compilation.atoms, compilation.strings, scope);
+    } else if (checking) {
+      checks.outside(i, tokens);
     }
-    if (next == -1) return false;
+    if (next == -1) {
+      if (!compilation.keepGoing) return false;
+      failed = true;
+      next = blocks.resumeAt;
+    }
+    if (checking && next != i) checks.unexamined(next, true);
     i = next + 1;
   }
-  compilation.compileOk = true;
-  return true;
+  if (checking && i == n - 1) checks.unexamined(i, false);
+  compilation.compileOk = !failed;
+  return compilation.compileOk;
 }
 
 }  // namespace rpgc

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/atom.h"
+#include "core/finding.h"
 #include "core/string_list.h"
 #include "core/value_lists.h"
 
@@ -30,6 +31,7 @@ class ValueTokens {
   struct Span {
     uint32_t offset;
     uint32_t length;
+    uint32_t column;  // where the token stands in its line, from 1
   };
 
   ValueTokens(const std::string& text, std::span<const Span> spans) : text_(&text), spans_(spans) {}
@@ -39,6 +41,10 @@ class ValueTokens {
   std::string_view operator[](int32_t i) const {
     const Span& span = spans_[static_cast<size_t>(i)];
     return std::string_view(*text_).substr(span.offset, span.length);
+  }
+  /// The byte column of token i in its source line, from 1.
+  int32_t column(int32_t i) const {
+    return static_cast<int32_t>(spans_[static_cast<size_t>(i)].column);
   }
 
  private:
@@ -51,9 +57,10 @@ class AssignmentBuffer {
  public:
   int32_t count() const { return typeWords.length(); }
   void clear();
-  /// Appends an entry; its value tokens are copied.
-  void append(Atom typeWord, Atom name, std::span<const std::string_view> valueTokens,
-              int32_t line);
+  /// Appends an entry; its value tokens are copied. lineStart is where the line's text
+  /// begins, so that each token's column can be kept.
+  void append(Atom typeWord, Atom name, std::span<const std::string_view> valueTokens, int32_t line,
+              const char* lineStart);
   /// The value tokens of entry i (tokens 3 to the last of its line: at least one).
   ValueTokens values(int32_t i) const;
   /// Keeps only the entries for which keep[i] is true, in their order.
@@ -72,10 +79,21 @@ class AssignmentBuffer {
   std::vector<uint32_t> firstSpan_{0};    // entry i's tokens: [firstSpan_[i], [i + 1])
 };
 
+/// The section whose body is read, for the findings about its lines.
+struct BodyScope {
+  FindingScope findings;
+  int32_t headerLine = -1;
+  std::string_view kind;  // in the designer's words: "item", "`quest` object", "script"
+  std::string_view name;
+  bool script = false;  // script bodies are not assignments: only the layout is checked
+};
+
 /// Reads the body that starts at line start into buffer. Returns the index of the "END"
-/// line plus one, or the number of lines plus one when no line begins with "END".
+/// line plus one, or the number of lines plus one when no line begins with "END". With a
+/// scope, reports the lines it skips and a body that runs into the next section or to the
+/// end of the file.
 int32_t readAssignmentBlock(const StringList& lines, int32_t start, AtomTable& atoms,
-                            AssignmentBuffer& buffer);
+                            AssignmentBuffer& buffer, const BodyScope* scope = nullptr);
 
 }  // namespace rpgc
 

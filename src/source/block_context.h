@@ -1,16 +1,20 @@
-// BlockContext: what the block parsers work on, and how they report a failed block.
+// BlockContext: what the block parsers work on, and how they report what they find.
 //
 // The parsers add objects to the registry through obtainTemplate, which also remembers
-// where each object was first declared, so that a later conflict can say so.
+// where each object was first declared, so that a later conflict or extension can say
+// so. Values that name other objects or string sections are noted as they are read and
+// checked once every source file is compiled.
 #ifndef RPGC_SOURCE_BLOCK_CONTEXT_H_
 #define RPGC_SOURCE_BLOCK_CONTEXT_H_
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/atom.h"
+#include "core/finding.h"
 #include "core/ref_string.h"
 #include "source/assignment_buffer.h"
 
@@ -20,19 +24,20 @@ class AtomTable;
 class GameObject;
 class ObjectRegistry;
 
-/// A place in the sources: the index of a file in the compile order and a line (from 1).
-struct SourcePosition {
+/// A value that names an object or a string section, noted where it was read.
+struct NamedUse {
+  enum class Target : uint8_t { kObject, kStringSection };
+  Atom atom = kNoAtom;
   int32_t file = -1;
-  int32_t line = 0;
+  int32_t line = -1;
+  int32_t column = 0;
+  Target target = Target::kObject;
 };
 
-/// Why a block failed: its name is already bound to an object of another class.
-struct BlockError {
-  SourcePosition where;  // the block's header line
-  Atom name = kNoAtom;
-  Atom existingClass = kNoAtom;
-  Atom requestedClass = kNoAtom;
-  SourcePosition existingOrigin;  // where the existing object was first declared
+/// A name too long for the output files, and where it was first read.
+struct LongName {
+  Atom atom = kNoAtom;
+  SourcePlace place;
 };
 
 class BlockContext {
@@ -45,19 +50,46 @@ class BlockContext {
   AtomTable& atoms;
   ObjectRegistry& registry;
   AssignmentBuffer buffer;
-  /// The file being compiled, as stored in SourcePosition::file.
+  /// The file being compiled (its index in the run's file list) and where findings go.
   int32_t file = -1;
+  FindingSink* findings = nullptr;
   /// Where each registered object was first declared, by registry position.
-  std::vector<SourcePosition> origins;
-  /// Set when a block fails.
-  std::optional<BlockError> error;
+  std::vector<SourcePlace> origins;
+  /// The failure of the last block that failed (a kNameConflict finding), and the line
+  /// after the failed block's END, where a walk that goes on after failures resumes.
+  std::optional<Finding> error;
+  int32_t resumeAt = -1;
+  /// Values naming objects or string sections, noted while wanted, checked at the end.
+  std::vector<NamedUse> namedUses;
+  /// Names too long to store, noted as they are read.
+  std::vector<LongName> longNames;
+  /// Fixed fields that names probably misspell, cached by name atom (see FixedFields).
+  std::vector<int8_t> itemFieldGuesses;
+  std::vector<int8_t> characterFieldGuesses;
+
+  FindingScope scope() const { return {findings, file}; }
+  bool wants(FindingCode code) const { return findings != nullptr && findings->wants(code); }
+  void report(Finding finding) const {
+    if (findings != nullptr) findings->report(std::move(finding));
+  }
+  /// Notes atom as a name that an output file would have to hold when it is too long.
+  void noteLength(Atom atom, std::string_view text, SourcePlace place);
+  /// Notes a value that names an object or a string section, when that check is wanted.
+  void noteUse(Atom atom, NamedUse::Target target, int32_t line, int32_t column);
 };
 
 /// The template of this name and class for the block whose header is at line index
-/// headerLine (the body starts one line later); created when new. Null when the name
-/// belongs to another class, with ctx.error set.
+/// headerLine (the body starts one line later); created when new. typeWord is the
+/// generic block's type word, for the messages. Null when the name belongs to another
+/// class, with ctx.error set and the failure reported.
 GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, std::string_view className,
-                           int32_t headerLine);
+                           int32_t headerLine, std::string_view typeWord = {});
+
+/// How a block of this class and type word is called in messages: "item",
+/// "character", "`quest` object".
+std::string kindWords(std::string_view className, std::string_view typeWord);
+/// words with "a" or "an" in front.
+std::string withArticle(const std::string& words);
 
 }  // namespace rpgc
 

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "core/atom_table.h"
+#include "core/spelling.h"
 #include "model/f_character.h"
 #include "source/block_context.h"
 #include "source/field_assignment.h"
+#include "source/line_values.h"
 #include "source/typed_declarations.h"
 
 namespace rpgc {
@@ -17,42 +19,64 @@ namespace {
 
 // Properties of F_character that a line sets by its name, whatever its type word.
 // KnowledgeItem and KnowledgeDesc are not among them: such lines are typed declarations.
-constexpr std::string_view kCharacterFixedFields[] = {
-    "Puppet",
-    "Role",
-    "ClassChoice",
-    "RankChoice",
-    "WeaponChoice",
-    "ArmourChoice",
-    "ShieldChoice",
-    "HelmetChoice",
-    "BootsChoice",
-    "GlovesChoice",
-    "EquipmentChoice",
-    "InventoryChoice",
-    "InventoryBonus",
-    "WayptLocations",
-    "WayptConditions",
-    "WayptTimeFlags",
-    "WayptRoles",
-    "WayptSpots",
-    "AbilityChoice",
-    "AbilityLevel",
-    "AbilityProficiency",
-    "CrowdMin",
-    "CrowdMax",
-    "CrowdMembers",
+// Equipment, inventory, crowd members and waypoint locations name objects of the project.
+constexpr FixedField kCharacterFixedFields[] = {
+    {"Puppet"},
+    {"Role"},
+    {"ClassChoice"},
+    {"RankChoice"},
+    {"WeaponChoice", FieldTarget::kObject},
+    {"ArmourChoice", FieldTarget::kObject},
+    {"ShieldChoice", FieldTarget::kObject},
+    {"HelmetChoice", FieldTarget::kObject},
+    {"BootsChoice", FieldTarget::kObject},
+    {"GlovesChoice", FieldTarget::kObject},
+    {"EquipmentChoice", FieldTarget::kObject},
+    {"InventoryChoice", FieldTarget::kObject},
+    {"InventoryBonus", FieldTarget::kObject},
+    {"WayptLocations", FieldTarget::kObject},
+    {"WayptConditions"},
+    {"WayptTimeFlags"},
+    {"WayptRoles"},
+    {"WayptSpots"},
+    {"AbilityChoice"},
+    {"AbilityLevel"},
+    {"AbilityProficiency"},
+    {"CrowdMin"},
+    {"CrowdMax"},
+    {"CrowdMembers", FieldTarget::kObject},
 };
 
 constexpr std::string_view kCharacterTypes[] = {"player", "monster", "crowd"};
+
+// The character type a "Type" line chooses; "character" for any other value.
+std::string_view characterTypeOf(BlockContext& ctx, int32_t entry) {
+  LineValues values(ctx, entry);
+  values.ignoreFrom(1);
+  std::string_view value = values.text(0);
+  for (std::string_view type : kCharacterTypes) {
+    if (value == type) return type;
+  }
+  if (value != "character" && ctx.wants(FindingCode::kUnknownCharacterType)) {
+    Finding finding(FindingCode::kUnknownCharacterType,
+                    SourcePlace::atColumn(ctx.file, values.line(), values.column(0)));
+    ctx.report(std::move(finding.with(std::string(value))));
+  }
+  return "character";
+}
 
 }  // namespace
 
 int32_t parseCharacterBlock(const StringList& lines, int32_t start, const RefString& name,
                             BlockContext& ctx) {
-  int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer);
+  BodyScope scope{ctx.scope(), start - 1, "character", name.view()};
+  int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
+                                     ctx.findings != nullptr ? &scope : nullptr);
   auto* character = static_cast<F_character*>(obtainTemplate(ctx, name, "F_character", start - 1));
-  if (character == nullptr) return -1;
+  if (character == nullptr) {
+    ctx.resumeAt = next;
+    return -1;
+  }
 
   static const FixedFields fixedFields(F_character(), kCharacterFixedFields);
   std::string_view characterType = "character";
@@ -60,25 +84,37 @@ int32_t parseCharacterBlock(const StringList& lines, int32_t start, const RefStr
   std::vector<bool> leftover(static_cast<size_t>(buffer.count()), false);
   for (int32_t i = 0; i < buffer.count(); ++i) {
     std::string_view propertyName = ctx.atoms.atomView(buffer.names[i]);
-    ValueTokens values = buffer.values(i);
     if (propertyName == "Type") {
-      characterType = "character";
-      for (std::string_view type : kCharacterTypes) {
-        if (values[0] == type) characterType = type;
-      }
+      characterType = characterTypeOf(ctx, i);
       continue;
     }
-    int32_t field = fixedFields.indexOf(propertyName);
+    int32_t field = fixedFields.find(propertyName);
     if (field >= 0) {
-      assignField(character->property(field), values, ctx.atoms);
-    } else {
-      leftover[static_cast<size_t>(i)] = true;
+      LineValues values(ctx, i, LineValues::Shape::kList);
+      assignField(character->property(fixedFields.propertyIndex(field)), values,
+                  fixedFields.target(field));
+      continue;
+    }
+    leftover[static_cast<size_t>(i)] = true;
+    if (ctx.wants(FindingCode::kMisspelledField)) {
+      int32_t guess =
+          fixedFields.misspelled(buffer.names[i], propertyName, ctx.characterFieldGuesses);
+      std::string_view guessName = guess >= 0 ? fixedFields.name(guess) : std::string_view();
+      if (guess < 0 && propertyName != "Type" && equalsIgnoringCase(propertyName, "Type")) {
+        guessName = "Type";
+      }
+      if (!guessName.empty()) {
+        Finding finding(FindingCode::kMisspelledField,
+                        SourcePlace::atToken(ctx.file, buffer.lines[i], 1));
+        finding.with(std::string(propertyName)).with("characters").with(std::string(guessName));
+        ctx.report(std::move(finding));
+      }
     }
   }
 
   // The buffer now holds only the leftover lines, which become typed properties.
   buffer.retain(leftover);
-  applyTypedDeclarations(*character, RefString(characterType), buffer, ctx.atoms);
+  applyTypedDeclarations(*character, RefString(characterType), ctx);
   return next;
 }
 

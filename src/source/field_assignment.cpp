@@ -1,42 +1,56 @@
 // assignField: the scalar and list-replacing conversions shared by the block parsers.
 #include "source/field_assignment.h"
 
-#include "core/atom_table.h"
+#include <algorithm>
+
+#include "core/spelling.h"
 #include "model/game_object.h"
-#include "source/number_text.h"
+#include "source/line_values.h"
 
 namespace rpgc {
 
 namespace {
 
 template <typename List, typename Convert>
-void replaceList(List& list, const ValueTokens& values, Convert convert) {
+void replaceList(List& list, LineValues& values, Convert convert) {
   list.release();
-  int32_t n = values.size();
+  int32_t n = values.count();
   if (n > 0) list.resize(n);
-  for (int32_t i = 0; i < n; ++i) list[i] = convert(values[i]);
+  for (int32_t i = 0; i < n; ++i) list[i] = convert(i);
 }
 
 }  // namespace
 
-void assignField(const PropertyRef& field, const ValueTokens& values, AtomTable& atoms) {
-  std::string_view first = values.empty() ? std::string_view() : values[0];
-  auto atomOf = [&](std::string_view text) { return atoms.intern(text); };
+void assignField(const PropertyRef& field, LineValues& values, FieldTarget target) {
+  auto atomOf = [&](int32_t j) {
+    switch (target) {
+      case FieldTarget::kObject:
+        return values.objectName(j);
+      case FieldTarget::kStringSection:
+        return values.stringName(j);
+      case FieldTarget::kNone:
+        break;
+    }
+    return values.atom(j);
+  };
   switch (field.kind) {
     case ValueKind::kInteger:
-      field.integer() = integerOfText(first);
+      values.ignoreFrom(1);
+      field.integer() = values.integer(0);
       break;
     case ValueKind::kFloat:
-      field.real() = floatOfText(first);
+      values.ignoreFrom(1);
+      field.real() = values.real(0);
       break;
     case ValueKind::kAtom:
-      field.atom() = atomOf(first);
+      values.ignoreFrom(1);
+      field.atom() = atomOf(0);
       break;
     case ValueKind::kIntegerList:
-      replaceList(field.integers(), values, integerOfText);
+      replaceList(field.integers(), values, [&](int32_t j) { return values.integer(j); });
       break;
     case ValueKind::kFloatList:
-      replaceList(field.reals(), values, floatOfText);
+      replaceList(field.reals(), values, [&](int32_t j) { return values.real(j); });
       break;
     case ValueKind::kAtomList:
       replaceList(field.atoms(), values, atomOf);
@@ -48,19 +62,38 @@ void assignField(const PropertyRef& field, const ValueTokens& values, AtomTable&
   }
 }
 
-FixedFields::FixedFields(const GameObject& prototype, std::span<const std::string_view> names) {
-  for (std::string_view name : names) {
+FixedFields::FixedFields(const GameObject& prototype, std::span<const FixedField> fields) {
+  for (const FixedField& field : fields) {
     for (int32_t i = 0; i < prototype.propertyCount(); ++i) {
-      if (name == prototype.propertyNameText(i)) fields_.push_back({name, i});
+      if (field.name == prototype.propertyNameText(i)) {
+        entries_.push_back({field.name, i, field.target});
+        names_.push_back(field.name);
+      }
     }
   }
 }
 
-int32_t FixedFields::indexOf(std::string_view name) const {
-  for (const Field& field : fields_) {
-    if (field.name == name) return field.index;
+int32_t FixedFields::find(std::string_view name) const {
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (entries_[i].name == name) return static_cast<int32_t>(i);
   }
   return -1;
+}
+
+int32_t FixedFields::misspelled(Atom nameAtom, std::string_view name,
+                                std::vector<int8_t>& guesses) const {
+  constexpr int8_t kUnknown = -2;
+  if (nameAtom < 0) return -1;
+  size_t slot = static_cast<size_t>(nameAtom);
+  if (slot >= guesses.size()) guesses.resize(std::max(slot + 1, guesses.size() * 2), kUnknown);
+  if (guesses[slot] == kUnknown) {
+    // Short names are only taken for misspellings when just their case differs: a
+    // designer's own property may well be one letter away from a field's name.
+    int edits = name.size() < 6 ? 0 : name.size() < 10 ? 1 : 2;
+    std::string_view guess = closestWord(name, names_, edits);
+    guesses[slot] = static_cast<int8_t>(guess.empty() ? -1 : find(guess));
+  }
+  return guesses[slot];
 }
 
 }  // namespace rpgc

@@ -10,32 +10,51 @@
 #include <string_view>
 #include <vector>
 
+#include "core/atom.h"
 #include "model/value_kind.h"
-#include "source/assignment_buffer.h"
 
 namespace rpgc {
 
-class AtomTable;
+class BlockContext;
 class GameObject;
+class LineValues;
 
-void assignField(const PropertyRef& field, const ValueTokens& values, AtomTable& atoms);
+/// What the names held by a fixed field stand for, for the checks at the end of a run.
+enum class FieldTarget : uint8_t { kNone, kObject, kStringSection };
 
-/// The properties of a class that block lines set by name (its fixed fields), with their
-/// property indices looked up once.
+/// A property that block lines set by its name, whatever their type word.
+struct FixedField {
+  std::string_view name;
+  FieldTarget target = FieldTarget::kNone;
+};
+
+void assignField(const PropertyRef& field, LineValues& values, FieldTarget target);
+
+/// The fixed fields of a class with their property indices looked up once.
 class FixedFields {
  public:
-  /// names must be property names of prototype's class.
-  FixedFields(const GameObject& prototype, std::span<const std::string_view> names);
+  /// fields must name properties of prototype's class.
+  FixedFields(const GameObject& prototype, std::span<const FixedField> fields);
 
-  /// The property index of the fixed field called name, or -1.
-  int32_t indexOf(std::string_view name) const;
+  /// The position in fields of the field called name, or -1.
+  int32_t find(std::string_view name) const;
+  int32_t propertyIndex(int32_t field) const { return entries_[static_cast<size_t>(field)].index; }
+  FieldTarget target(int32_t field) const { return entries_[static_cast<size_t>(field)].target; }
+  std::string_view name(int32_t field) const { return entries_[static_cast<size_t>(field)].name; }
+  int32_t count() const { return static_cast<int32_t>(entries_.size()); }
+
+  /// The field that name probably misspells (same letters in another case, or a small
+  /// typo in a long name), or -1. guesses caches the answer by name atom.
+  int32_t misspelled(Atom nameAtom, std::string_view name, std::vector<int8_t>& guesses) const;
 
  private:
-  struct Field {
+  struct Entry {
     std::string_view name;
     int32_t index;
+    FieldTarget target;
   };
-  std::vector<Field> fields_;
+  std::vector<Entry> entries_;
+  std::vector<std::string_view> names_;
 };
 
 }  // namespace rpgc

@@ -1,6 +1,8 @@
 // parseGenericBlock: read the body, find or create the object, apply the declarations.
 #include "source/generic_block.h"
 
+#include <string>
+
 #include "model/f_generic.h"
 #include "source/block_context.h"
 #include "source/typed_declarations.h"
@@ -9,10 +11,18 @@ namespace rpgc {
 
 int32_t parseGenericBlock(const StringList& lines, int32_t start, const RefString& typeWord,
                           const RefString& name, BlockContext& ctx) {
-  int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer);
-  auto* object = static_cast<F_generic*>(obtainTemplate(ctx, name, "F_generic", start - 1));
-  if (object == nullptr) return -1;
-  applyTypedDeclarations(*object, typeWord, ctx.buffer, ctx.atoms);
+  std::string kind = kindWords("F_generic", typeWord.view());
+  BodyScope scope{ctx.scope(), start - 1, kind, name.view()};
+  int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
+                                     ctx.findings != nullptr ? &scope : nullptr);
+  auto* object =
+      static_cast<F_generic*>(obtainTemplate(ctx, name, "F_generic", start - 1, typeWord.view()));
+  if (object == nullptr) {
+    ctx.resumeAt = next;
+    return -1;
+  }
+  applyTypedDeclarations(*object, typeWord, ctx);
+  ctx.noteLength(object->Type, typeWord.view(), SourcePlace::atToken(ctx.file, start - 1, 1));
   return next;
 }
 

@@ -7,47 +7,102 @@
 #include "model/f_item.h"
 #include "source/block_context.h"
 #include "source/field_assignment.h"
-#include "source/number_text.h"
+#include "source/line_values.h"
+#include "source/typed_declarations.h"
 
 namespace rpgc {
 
 namespace {
 
 // Properties of F_item that a line sets by its name, whatever its type word.
-constexpr std::string_view kItemFixedFields[] = {
-    "Type",       "Class",         "STR_Desc",      "Materials",     "ModNames",
-    "ModFactors", "EffectMacro_0", "EffectMacro_1", "EffectMacro_2",
+constexpr FixedField kItemFixedFields[] = {
+    {"Type"},          {"Class"},         {"STR_Desc", FieldTarget::kStringSection},
+    {"Materials"},     {"ModNames"},      {"ModFactors"},
+    {"EffectMacro_0"}, {"EffectMacro_1"}, {"EffectMacro_2"},
 };
+
+// Words written between the two ends of a range: "FLOAT Damage = 2 to 5".
+bool isRangeWord(std::string_view word) {
+  return word == "to" || word == "," || word == "-" || word == "..";
+}
+
+// A second value that is not the word between a range's ends is not read.
+void reportRange(BlockContext& ctx, LineValues& values) {
+  if (values.count() == 2 || (values.count() >= 3 && !isRangeWord(values.text(1)))) {
+    if (ctx.wants(FindingCode::kRangeValueIgnored)) {
+      Finding finding(FindingCode::kRangeValueIgnored,
+                      SourcePlace::atColumn(ctx.file, values.line(), values.column(1)));
+      ctx.report(std::move(finding.with(std::string(values.text(1)))));
+    }
+  }
+  values.ignoreFrom(3);
+}
 
 }  // namespace
 
 int32_t parseItemBlock(const StringList& lines, int32_t start, const RefString& name,
                        BlockContext& ctx) {
-  int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer);
+  BodyScope scope{ctx.scope(), start - 1, "item", name.view()};
+  int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
+                                     ctx.findings != nullptr ? &scope : nullptr);
   auto* item = static_cast<F_item*>(obtainTemplate(ctx, name, "F_item", start - 1));
-  if (item == nullptr) return -1;
+  if (item == nullptr) {
+    ctx.resumeAt = next;
+    return -1;
+  }
   static const FixedFields fixedFields(F_item(), kItemFixedFields);
   const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
     Atom propertyName = buffer.names[i];
-    ValueTokens values = buffer.values(i);
-    int32_t field = fixedFields.indexOf(ctx.atoms.atomView(propertyName));
+    std::string_view nameText = ctx.atoms.atomView(propertyName);
+    int32_t field = fixedFields.find(nameText);
     if (field >= 0) {
-      assignField(item->property(field), values, ctx.atoms);
+      LineValues values(ctx, i, LineValues::Shape::kList);
+      assignField(item->property(fixedFields.propertyIndex(field)), values,
+                  fixedFields.target(field));
       continue;
     }
     std::string_view typeWord = ctx.atoms.atomView(buffer.typeWords[i]);
+    bool declares = typeWord == "FLOAT" || typeWord == "ATOM" || typeWord == "REFERENCE";
+    if (declares && ctx.wants(FindingCode::kMisspelledField)) {
+      int32_t guess = fixedFields.misspelled(propertyName, nameText, ctx.itemFieldGuesses);
+      if (guess >= 0) {
+        Finding finding(FindingCode::kMisspelledField,
+                        SourcePlace::atToken(ctx.file, buffer.lines[i], 1));
+        finding.with(std::string(nameText))
+            .with("items")
+            .with(std::string(fixedFields.name(guess)));
+        ctx.report(std::move(finding));
+      }
+    }
+    if (declares) {
+      ctx.noteLength(propertyName, nameText, SourcePlace::atToken(ctx.file, buffer.lines[i], 1));
+    }
     if (typeWord == "FLOAT") {
-      item->FloatPropertyName.push(propertyName);
-      item->FloatPropertyMin.push(floatOfText(values[0]));
+      LineValues values(ctx, i, LineValues::Shape::kRange);
       // "FLOAT Damage = 2 to 5": the third value token is the maximum.
-      item->FloatPropertyMax.push(floatOfText(values[values.size() >= 3 ? 2 : 0]));
+      float min = values.real(0);
+      float max = values.count() >= 3 ? values.real(2) : min;
+      if (ctx.findings != nullptr) reportRange(ctx, values);
+      item->FloatPropertyName.push(propertyName);
+      item->FloatPropertyMin.push(min);
+      item->FloatPropertyMax.push(max);
     } else if (typeWord == "ATOM") {
+      LineValues values(ctx, i);
+      values.ignoreFrom(1);
       item->AtomPropertyName.push(propertyName);
-      item->AtomPropertyValue.push(ctx.atoms.intern(values[0]));
+      item->AtomPropertyValue.push(nameText.starts_with("STR_") ? values.stringName(0)
+                                                                : values.atom(0));
     } else if (typeWord == "REFERENCE") {
+      LineValues values(ctx, i);
+      values.ignoreFrom(1);
       item->ReferencePropertyName.push(propertyName);
-      item->ReferencePropertyValue.push(ctx.atoms.intern(values[0]));
+      item->ReferencePropertyValue.push(values.objectName(0));
+    } else {
+      bool known = false;
+      for (std::string_view word : kTypeWords) known = known || word == typeWord;
+      reportUnknownTypeWord(ctx, i,
+                            known ? FindingCode::kIgnoredTypeWord : FindingCode::kUnknownTypeWord);
     }
   }
   return next;

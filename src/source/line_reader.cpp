@@ -48,7 +48,9 @@ bool readWholeFile(const char* path, std::string& content, int* errorCode) {
 
 StringList splitLines(std::string_view content) {
   StringList lines;
-  size_t start = 0;
+  // A UTF-8 byte order mark is not text: bytes 0x80 to 0xFF are token bytes, so a mark
+  // glued to the first header would hide that header.
+  size_t start = content.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   while (start < content.size()) {
     size_t end = content.find('\n', start);
     if (end == std::string_view::npos) end = content.size();

@@ -3,8 +3,8 @@
 // A file is read whole, in binary. Each physical line becomes one line of the result,
 // whatever its length: its text up to its first zero byte, without the line end and
 // without trailing bytes 0x01 to 0x20 (so CR LF endings read like LF, and bytes 0x80 to
-// 0xFF are kept). Empty lines stay in the list so that positions are kept: line i of the
-// result is line i + 1 of the file.
+// 0xFF are kept). A UTF-8 byte order mark at the start of the file is dropped. Empty lines stay in
+// the list so that positions are kept: line i of the result is line i + 1 of the file.
 #ifndef RPGC_SOURCE_LINE_READER_H_
 #define RPGC_SOURCE_LINE_READER_H_
 

@@ -15,6 +15,7 @@
 #include <array>
 #include <bit>
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <initializer_list>
 #include <iterator>
@@ -53,6 +54,7 @@ struct DecimalText {
   std::string_view head;  // significant digits before the point
   std::string_view tail;  // significant digits after the point (or all of them, when head is empty)
   int64_t exponent = 0;
+  size_t end = 0;  // where the number's text ends
 
   size_t digitCount() const { return head.size() + tail.size(); }
 };
@@ -89,8 +91,10 @@ DecimalText scanDecimal(std::string_view text) {
         if (exponent < kExponentLimit) exponent = exponent * 10 + digitValue(text[j]);
       }
       if (negativeExponent) exponent = -exponent;
+      i = j;
     }
   }
+  number.end = i;
 
   // value = integerDigits fractionDigits × 10^(exponent - fraction length)
   while (!integerDigits.empty() && integerDigits.front() == '0') integerDigits.remove_prefix(1);
@@ -112,6 +116,11 @@ DecimalText scanDecimal(std::string_view text) {
   number.tail = fractionDigits;
   number.exponent = exponent;
   return number;
+}
+
+bool hasNonzeroDigit(std::string_view text) {
+  DecimalText number = scanDecimal(text);
+  return number.digitCount() > 0;
 }
 
 double signedZero(bool negative) {
@@ -344,21 +353,43 @@ double slowDouble(const DecimalText& number) {
 
 }  // namespace
 
-int32_t integerOfText(std::string_view text) {
+int32_t integerOfText(std::string_view text, NumberIssue* issue) {
   size_t i = skipBlanks(text);
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
     ++i;
   }
+  size_t digits = i;
   uint32_t value = 0;
-  for (; i < text.size() && isDigit(text[i]); ++i) value = value * 10u + digitValue(text[i]);
+  uint64_t magnitude = 0;  // saturates above 2^32, enough to tell overflow
+  for (; i < text.size() && isDigit(text[i]); ++i) {
+    value = value * 10u + digitValue(text[i]);
+    if (magnitude <= UINT32_MAX) magnitude = magnitude * 10 + digitValue(text[i]);
+  }
   if (negative) value = 0u - value;
+  if (issue != nullptr) {
+    uint64_t limit = negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
+    if (i == digits) {
+      *issue = NumberIssue::kNotANumber;
+    } else if (i < text.size()) {
+      *issue = NumberIssue::kTrailingText;
+    } else if (magnitude > limit) {
+      *issue = NumberIssue::kOutOfRange;
+    } else {
+      *issue = NumberIssue::kNone;
+    }
+  }
   return static_cast<int32_t>(value);
 }
 
-double doubleOfText(std::string_view text) {
+double doubleOfText(std::string_view text, NumberIssue* issue) {
   DecimalText number = scanDecimal(text);
+  if (issue != nullptr) {
+    *issue = !number.isNumber           ? NumberIssue::kNotANumber
+             : number.end < text.size() ? NumberIssue::kTrailingText
+                                        : NumberIssue::kNone;
+  }
   if (!number.isNumber) return 0.0;
   if (number.digitCount() == 0) return signedZero(number.negative);
   if (number.digitCount() <= 19) {  // below 10^19 < 2^64
@@ -371,13 +402,26 @@ double doubleOfText(std::string_view text) {
   return slowDouble(number);
 }
 
-float floatOfText(std::string_view text) {
+float floatOfText(std::string_view text, NumberIssue* issue) {
   // Halfway between the largest float and 2^128; ties go to the even neighbour, infinity.
   constexpr double kFloatOverflow = 0x1.ffffffp+127;
-  double value = doubleOfText(text);
-  if (value >= kFloatOverflow) return std::numeric_limits<float>::infinity();
-  if (value <= -kFloatOverflow) return -std::numeric_limits<float>::infinity();
-  return static_cast<float>(value);
+  double value = doubleOfText(text, issue);
+  float result;
+  if (value >= kFloatOverflow) {
+    result = std::numeric_limits<float>::infinity();
+  } else if (value <= -kFloatOverflow) {
+    result = -std::numeric_limits<float>::infinity();
+  } else {
+    result = static_cast<float>(value);
+  }
+  if (issue != nullptr && *issue == NumberIssue::kNone) {
+    if (std::isinf(result)) {
+      *issue = NumberIssue::kOutOfRange;
+    } else if (result == 0.0f && hasNonzeroDigit(text)) {
+      *issue = NumberIssue::kTooSmall;
+    }
+  }
+  return result;
 }
 
 }  // namespace rpgc

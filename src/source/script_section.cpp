@@ -5,9 +5,11 @@
 
 namespace rpgc {
 
-int32_t parseScriptSection(const StringList& lines, int32_t start, const RefString&,
+int32_t parseScriptSection(const StringList& lines, int32_t start, const RefString& name,
                            BlockContext& ctx) {
-  return readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer);
+  BodyScope scope{ctx.scope(), start - 1, "script", name.view(), true};
+  return readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
+                             ctx.findings != nullptr ? &scope : nullptr);
 }
 
 }  // namespace rpgc

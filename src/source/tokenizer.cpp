@@ -3,15 +3,19 @@
 
 namespace rpgc {
 
-void tokenizeInto(std::string_view line, std::vector<std::string_view>& tokens) {
+int32_t tokenizeInto(std::string_view line, std::vector<std::string_view>& tokens) {
   tokens.clear();
   line = line.substr(0, line.find('\0'));
   size_t start = 0;
   bool betweenTokens = true;
   size_t i = 0;
+  int32_t commentInWord = -1;
   for (; i < line.size(); ++i) {
     char c = line[i];
-    if (c == ';' || c == '/') break;
+    if (c == ';' || c == '/') {
+      if (!betweenTokens) commentInWord = static_cast<int32_t>(i);
+      break;
+    }
     if (c == ',') {
       if (!betweenTokens) tokens.push_back(line.substr(start, i - start));
       tokens.push_back(line.substr(i, 1));
@@ -25,6 +29,7 @@ void tokenizeInto(std::string_view line, std::vector<std::string_view>& tokens) 
     }
   }
   if (!betweenTokens) tokens.push_back(line.substr(start, i - start));
+  return commentInWord;
 }
 
 StringList tokenize(const RefString& line) {

@@ -7,6 +7,7 @@
 #ifndef RPGC_SOURCE_TOKENIZER_H_
 #define RPGC_SOURCE_TOKENIZER_H_
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -21,7 +22,9 @@ inline bool isBlankByte(char c) {
 }
 
 /// Replaces tokens with the tokens of line, as views into it (no allocation per token).
-void tokenizeInto(std::string_view line, std::vector<std::string_view>& tokens);
+/// Returns the index of the ";" or "/" that started a comment inside a word (cutting the
+/// word short), or -1.
+int32_t tokenizeInto(std::string_view line, std::vector<std::string_view>& tokens);
 
 /// The tokens of a line as strings; an absent list when there are none.
 StringList tokenize(const RefString& line);

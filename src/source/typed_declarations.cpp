@@ -4,9 +4,11 @@
 #include <string_view>
 
 #include "core/atom_table.h"
+#include "core/spelling.h"
 #include "model/f_generic.h"
 #include "source/assignment_buffer.h"
-#include "source/number_text.h"
+#include "source/block_context.h"
+#include "source/line_values.h"
 
 namespace rpgc {
 
@@ -35,24 +37,33 @@ constexpr DeclarationWord kDeclarationWords[] = {
     {"ATOMS", Declaration::kAtoms},   {"INTEGERS", Declaration::kIntegers},
     {"FLOATS", Declaration::kFloats}, {"REFERENCES", Declaration::kReferences},
 };
-static_assert(std::size(kDeclarationWords) == 8);
+static_assert(std::size(kDeclarationWords) == std::size(kTypeWords));
 
-template <typename List, typename Convert>
-void appendAll(List& list, const ValueTokens& values, Convert convert) {
-  for (int32_t i = 0; i < values.size(); ++i) list.push(convert(values[i]));
+bool isStringField(std::string_view name) {
+  return name.starts_with("STR_");
 }
 
 }  // namespace
 
-void applyTypedDeclarations(F_generic& object, const RefString& typeWord,
-                            const AssignmentBuffer& buffer, AtomTable& atoms) {
-  object.Type = atoms.intern(typeWord.view());
-  auto atomOf = [&](std::string_view text) { return atoms.intern(text); };
+void reportUnknownTypeWord(BlockContext& ctx, int32_t entry, FindingCode code) {
+  if (!ctx.wants(code)) return;
+  std::string_view word = ctx.atoms.atomView(ctx.buffer.typeWords[entry]);
+  Finding finding(code, SourcePlace::atToken(ctx.file, ctx.buffer.lines[entry], 0));
+  finding.with(std::string(word));
+  if (code == FindingCode::kUnknownTypeWord) {
+    std::string_view suggestion = closestWord(word, kTypeWords);
+    finding.with(suggestion.empty() ? std::string()
+                                    : "; did you mean '" + std::string(suggestion) + "'?");
+  }
+  ctx.report(std::move(finding));
+}
+
+void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockContext& ctx) {
+  object.Type = ctx.atoms.intern(typeWord.view());
+  const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
-    std::string_view word = atoms.atomView(buffer.typeWords[i]);
+    std::string_view word = ctx.atoms.atomView(buffer.typeWords[i]);
     Atom name = buffer.names[i];
-    ValueTokens values = buffer.values(i);
-    std::string_view first = values[0];
     const DeclarationWord* match = nullptr;
     for (const DeclarationWord& candidate : kDeclarationWords) {
       if (candidate.word == word) {
@@ -60,43 +71,58 @@ void applyTypedDeclarations(F_generic& object, const RefString& typeWord,
         break;
       }
     }
-    if (match == nullptr) continue;
+    if (match == nullptr) {
+      reportUnknownTypeWord(ctx, i, FindingCode::kUnknownTypeWord);
+      continue;
+    }
+    bool list = match->declaration >= Declaration::kAtoms;
+    LineValues values(ctx, i, list ? LineValues::Shape::kList : LineValues::Shape::kSingle);
+    std::string_view nameText = ctx.atoms.atomView(name);
+    ctx.noteLength(name, nameText, SourcePlace::atToken(ctx.file, values.line(), 1));
+    bool strings = isStringField(nameText);
+    auto atomOf = [&](int32_t j) { return strings ? values.stringName(j) : values.atom(j); };
+    if (!list) values.ignoreFrom(1);
     switch (match->declaration) {
       case Declaration::kFloat:
         object.FloatPropertyName.push(name);
-        object.FloatPropertyValue.push(floatOfText(first));
+        object.FloatPropertyValue.push(values.real(0));
         break;
       case Declaration::kInteger:
         object.IntegerPropertyName.push(name);
-        object.IntegerPropertyValue.push(integerOfText(first));
+        object.IntegerPropertyValue.push(values.integer(0));
         break;
       case Declaration::kAtom:
         object.AtomPropertyName.push(name);
-        object.AtomPropertyValue.push(atomOf(first));
+        object.AtomPropertyValue.push(atomOf(0));
         break;
       case Declaration::kReference:
         object.ReferencePropertyName.push(name);
-        object.ReferencePropertyValue.push(atomOf(first));
+        object.ReferencePropertyValue.push(values.objectName(0));
         break;
       case Declaration::kAtoms:
         object.LAtomPropertyName.push(name);
-        object.LAtomPropertyCount.push(values.size());
-        appendAll(object.LAtomPropertyValues, values, atomOf);
+        object.LAtomPropertyCount.push(values.count());
+        for (int32_t j = 0; j < values.count(); ++j) object.LAtomPropertyValues.push(atomOf(j));
         break;
       case Declaration::kReferences:
         object.LReferencePropertyName.push(name);
-        object.LReferencePropertyCount.push(values.size());
-        appendAll(object.LReferencePropertyValues, values, atomOf);
+        object.LReferencePropertyCount.push(values.count());
+        for (int32_t j = 0; j < values.count(); ++j) {
+          object.LReferencePropertyValues.push(values.objectName(j));
+        }
         break;
       case Declaration::kIntegers:
         object.LIntegerPropertyName.push(name);
-        object.LIntegerPropertyCount.push(values.size());
-        appendAll(object.LIntegerPropertyValues, values, integerOfText);
+        object.LIntegerPropertyCount.push(values.count());
+        for (int32_t j = 0; j < values.count(); ++j) {
+          object.LIntegerPropertyValues.push(values.integer(j));
+        }
         break;
       case Declaration::kFloats:
         object.LFloatPropertyName.push(name);
-        object.LFloatPropertyCount.push(values.size());
-        appendAll(object.LFloatPropertyValues, values, floatOfText);
+        object.LFloatPropertyCount.push(values.count());
+        for (int32_t j = 0; j < values.count(); ++j)
+          object.LFloatPropertyValues.push(values.real(j));
         break;
     }
   }

@@ -6,18 +6,28 @@
 #ifndef RPGC_SOURCE_TYPED_DECLARATIONS_H_
 #define RPGC_SOURCE_TYPED_DECLARATIONS_H_
 
+#include <cstdint>
+#include <string_view>
+
+#include "core/finding.h"
 #include "core/ref_string.h"
 
 namespace rpgc {
 
-class AssignmentBuffer;
-class AtomTable;
+class BlockContext;
 class F_generic;
 
+/// The eight type words of typed declarations, singles first.
+inline constexpr std::string_view kTypeWords[] = {"FLOAT", "INTEGER",  "ATOM",   "REFERENCE",
+                                                  "ATOMS", "INTEGERS", "FLOATS", "REFERENCES"};
+
 /// Sets object.Type to the atom of typeWord, then appends every typed declaration of
-/// buffer, in order.
-void applyTypedDeclarations(F_generic& object, const RefString& typeWord,
-                            const AssignmentBuffer& buffer, AtomTable& atoms);
+/// ctx.buffer, in order, reporting the lines it skips and the values it doubts.
+void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockContext& ctx);
+
+/// Reports that the type word of buffer entry i is not one (kUnknownTypeWord) or is one
+/// this kind of block ignores (kIgnoredTypeWord).
+void reportUnknownTypeWord(BlockContext& ctx, int32_t entry, FindingCode code);
 
 }  // namespace rpgc
 

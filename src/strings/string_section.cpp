@@ -26,18 +26,70 @@ void foldBlanks(RefString& line) {
   line.setLength(j);
 }
 
+namespace {
+
+// The first word of a text line and where it starts (column from 1), without folding.
+std::string_view firstWord(std::string_view text, int32_t& column) {
+  size_t start = 0;
+  while (start < text.size() && static_cast<unsigned char>(text[start]) <= 0x20) ++start;
+  size_t end = start;
+  while (end < text.size() && static_cast<unsigned char>(text[end]) > 0x20) ++end;
+  column = static_cast<int32_t>(start) + 1;
+  return text.substr(start, end - start);
+}
+
+// Looks at a text line before it is folded: a section header inside the section means
+// its END is probably missing; "END" followed by more text does not end it.
+void checkTextLine(const FindingScope& scope, const RefString& name, int32_t headerLine,
+                   int32_t line, std::string_view text, bool& ranIntoHeader) {
+  int32_t column = 0;
+  std::string_view word = firstWord(text, column);
+  if (word.empty() || (word[0] != 'B' && word[0] != 'S' && word[0] != 'E')) return;
+  int32_t nextColumn = 0;
+  size_t after = static_cast<size_t>(column - 1) + word.size();
+  bool more = !firstWord(text.substr(after), nextColumn).empty();
+  if (word.starts_with("END")) {
+    bool commented = word.size() > 3 && (word[3] == ';' || word[3] == '/');
+    if ((word == "END" && more) || commented) {
+      if (scope.wants(FindingCode::kTextAfterEnd)) {
+        scope.report(Finding(FindingCode::kTextAfterEnd, scope.atColumn(line, column)));
+      }
+    }
+    return;
+  }
+  if (!more || ranIntoHeader || (word != "BEGIN" && word != "STRING" && word != "SCRIPT")) return;
+  ranIntoHeader = true;
+  if (!scope.wants(FindingCode::kRunsIntoHeader)) return;
+  Finding finding(FindingCode::kRunsIntoHeader, scope.atColumn(line, column));
+  finding.with("string section").with(std::string(name.view()));
+  finding.related = scope.atToken(headerLine, 0);
+  finding.relatedNote = FindingCode::kNoteSectionStart;
+  scope.report(std::move(finding));
+}
+
+}  // namespace
+
 int32_t parseStringSection(StringList& lines, int32_t start, const RefString& name,
-                           const RefString& flag, AtomTable& atoms, StringTable& table) {
+                           const RefString& flag, AtomTable& atoms, StringTable& table,
+                           const FindingScope& scope) {
   StringSection section;
   section.name = atoms.intern(name.view());
   section.random = flag.equals("RANDOM");
+  bool checked = scope.sink != nullptr;
+  bool ranIntoHeader = false;
   // Folding edits the file's own lines in place; nothing reads them unfolded afterwards.
   int32_t i = start;
   for (; i < lines.length(); ++i) {
     RefString& line = lines[i];
+    if (checked) checkTextLine(scope, name, start - 1, i, line.view(), ranIntoHeader);
     if (!line.isEmpty()) foldBlanks(line);
     if (line.equals("END")) break;
     if (!line.isEmpty()) section.texts.push(line);
+  }
+  if (checked && i == lines.length() && !ranIntoHeader &&
+      scope.wants(FindingCode::kRunsToEndOfFile)) {
+    Finding finding(FindingCode::kRunsToEndOfFile, scope.atToken(start - 1, 0));
+    scope.report(std::move(finding.with("string section").with(std::string(name.view()))));
   }
   table.append(section);
   return i + 1;

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "core/atom.h"
+#include "core/finding.h"
 #include "core/ref_string.h"
 #include "core/string_list.h"
 
@@ -35,9 +36,12 @@ void foldBlanks(RefString& line);
 
 /// Compiles the section whose text lines start at line start and appends it to table.
 /// Returns the index after its "END" line, or the line count plus one without one.
-/// Never fails. The text lines are folded in place in lines.
+/// Never fails. The text lines are folded in place in lines. With a sink in scope,
+/// reports a section that runs into the next header or to the end of the file, and text
+/// lines that look like a misplaced END.
 int32_t parseStringSection(StringList& lines, int32_t start, const RefString& name,
-                           const RefString& flag, AtomTable& atoms, StringTable& table);
+                           const RefString& flag, AtomTable& atoms, StringTable& table,
+                           const FindingScope& scope = {});
 
 }  // namespace rpgc
 

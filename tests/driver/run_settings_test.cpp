@@ -119,23 +119,6 @@ TEST(RunSettingsTest, EmptyProjectNameIsInvalid) {
 
 // --- settleSettings: command-line forms -----------------------------------------------
 
-TEST(RunSettingsTest, HelpAndVersionOnlyAsTheSoleArgument) {
-  EXPECT_EQ(settle({"-h"}).status, SettingsStatus::kHelp);
-  EXPECT_EQ(settle({"--help"}).status, SettingsStatus::kHelp);
-  EXPECT_EQ(settle({"--version"}).status, SettingsStatus::kVersion);
-
-  for (const char* word : {"-h", "--help", "--version"}) {
-    SCOPED_TRACE(word);
-    SettledSettings first = settle({word, "a.txt"});
-    EXPECT_EQ(first.status, SettingsStatus::kReady);
-    EXPECT_EQ(first.settings.projectName.view(), word);
-    EXPECT_EQ(texts(first.settings.sourceFiles), (Strings{"a.txt"}));
-    SettledSettings later = settle({"proj", word});
-    EXPECT_EQ(later.status, SettingsStatus::kReady);
-    EXPECT_EQ(texts(later.settings.sourceFiles), (Strings{word}));
-  }
-}
-
 TEST(RunSettingsTest, TwoOrMoreArgumentsAreProjectAndSources) {
   SettledSettings settled = settle({"proj", "a.txt", "b.txt"});
   EXPECT_EQ(settled.status, SettingsStatus::kReady);

@@ -53,7 +53,6 @@ std::vector<std::string> sectionsOf(const Compilation& c) {
 }
 
 bool compileLines(Compilation& c, const std::vector<const char*>& texts) {
-  if (c.files.empty()) c.files.push_back("test.txt");
   c.blocks.file = 0;
   c.compileOk = false;
   StringList lines = linesOf(texts);
@@ -196,13 +195,14 @@ TEST_F(SectionDispatcherTest, FailingSectionStopsTheWalk) {
   ASSERT_EQ(sword->FloatPropertyMin.length(), 1);  // untouched by the failed block
 
   ASSERT_TRUE(compilation_.blocks.error.has_value());
-  const BlockError& error = *compilation_.blocks.error;
-  EXPECT_EQ(nameText(error.name), "Sword");
-  EXPECT_EQ(nameText(error.existingClass), "F_item");
-  EXPECT_EQ(nameText(error.requestedClass), "F_generic");
-  EXPECT_EQ(error.where.file, 0);
-  EXPECT_EQ(error.where.line, 9);  // the failing header, counted from 1
-  EXPECT_EQ(error.existingOrigin.line, 5);
+  const Finding& error = *compilation_.blocks.error;
+  EXPECT_EQ(error.code, FindingCode::kNameConflict);
+  EXPECT_EQ(error.texts[0], "Sword");
+  EXPECT_EQ(error.texts[1], "an item");
+  EXPECT_EQ(error.texts[2], "a `quest` object");
+  EXPECT_EQ(error.place.file, 0);
+  EXPECT_EQ(error.place.line, 8);  // the failing header
+  EXPECT_EQ(error.related.line, 4);
 }
 
 TEST_F(SectionDispatcherTest, CharacterNameOfAnItemFails) {

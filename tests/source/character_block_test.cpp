@@ -196,11 +196,11 @@ TEST_F(CharacterBlockTest, NameOfAnItemFails) {
   ASSERT_EQ(parseItemBlock(items, 1, "Bob", ctx_), 3);
   EXPECT_EQ(compile("Bob", {"ATOM Type = monster", "INTEGER Strength = 12"}), -1);
   ASSERT_TRUE(ctx_.error.has_value());
-  EXPECT_EQ(name(ctx_.error->name), "Bob");
-  EXPECT_EQ(name(ctx_.error->existingClass), "F_item");
-  EXPECT_EQ(name(ctx_.error->requestedClass), "F_character");
-  EXPECT_EQ(ctx_.error->where.line, 1);
-  EXPECT_EQ(ctx_.error->existingOrigin.line, 1);
+  EXPECT_EQ(ctx_.error->texts[0], "Bob");
+  EXPECT_EQ(ctx_.error->texts[1], "an item");
+  EXPECT_EQ(ctx_.error->texts[2], "a character");
+  EXPECT_EQ(ctx_.error->place.line, 0);
+  EXPECT_EQ(ctx_.error->related.line, 0);
   ASSERT_EQ(registry_.count(), 1);
   EXPECT_EQ(dumpAt<F_item>(0), "Type=statue");
 }

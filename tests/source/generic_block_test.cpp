@@ -72,14 +72,15 @@ TEST_F(GenericBlockTest, NameOfAnItemFailsAndLeavesTheItemAlone) {
   EXPECT_EQ(parseGenericBlock(quests, 4, "quest", "Sword", ctx_), -1);
 
   ASSERT_TRUE(ctx_.error.has_value());
-  const BlockError& error = *ctx_.error;
-  EXPECT_EQ(name(error.name), "Sword");
-  EXPECT_EQ(name(error.existingClass), "F_item");
-  EXPECT_EQ(name(error.requestedClass), "F_generic");
-  EXPECT_EQ(error.where.file, 1);
-  EXPECT_EQ(error.where.line, 4) << "the header line, counted from 1";
-  EXPECT_EQ(error.existingOrigin.file, 0);
-  EXPECT_EQ(error.existingOrigin.line, 2);
+  const Finding& error = *ctx_.error;
+  EXPECT_EQ(error.code, FindingCode::kNameConflict);
+  EXPECT_EQ(error.texts[0], "Sword");
+  EXPECT_EQ(error.texts[1], "an item");
+  EXPECT_EQ(error.texts[2], "a `quest` object");
+  EXPECT_EQ(error.place.file, 1);
+  EXPECT_EQ(error.place.line, 3) << "the header line";
+  EXPECT_EQ(error.related.file, 0);
+  EXPECT_EQ(error.related.line, 1);
 
   EXPECT_EQ(debugString(*sword, atoms_), before);
   EXPECT_EQ(registry_.count(), 2);
@@ -92,10 +93,10 @@ TEST_F(GenericBlockTest, NameOfACharacterFails) {
   ASSERT_EQ(parseCharacterBlock(lines, 1, "Bob", ctx_), 2);
   EXPECT_EQ(parseGenericBlock(lines, 3, "quest", "Bob", ctx_), -1);
   ASSERT_TRUE(ctx_.error.has_value());
-  EXPECT_EQ(name(ctx_.error->existingClass), "F_character");
-  EXPECT_EQ(name(ctx_.error->requestedClass), "F_generic");
-  EXPECT_EQ(ctx_.error->where.line, 3);
-  EXPECT_EQ(ctx_.error->existingOrigin.line, 1);
+  EXPECT_EQ(ctx_.error->texts[1], "a character");
+  EXPECT_EQ(ctx_.error->texts[2], "a `quest` object");
+  EXPECT_EQ(ctx_.error->place.line, 2);
+  EXPECT_EQ(ctx_.error->related.line, 0);
   auto* bob = objectNamed<F_character>("Bob");
   ASSERT_NE(bob, nullptr);
   EXPECT_EQ(debugString(*bob, atoms_), "Type=character") << "no typed property was added";
@@ -147,11 +148,11 @@ TEST_F(GenericBlockTest, AbsentNameIsBoundToOneClassToo) {
   ASSERT_EQ(parseGenericBlock(lines, 1, "quest", RefString(), ctx_), 2);
   EXPECT_EQ(parseItemBlock(lines, 3, RefString(), ctx_), -1);
   ASSERT_TRUE(ctx_.error.has_value());
-  EXPECT_EQ(ctx_.error->name, kNoAtom);
-  EXPECT_EQ(name(ctx_.error->existingClass), "F_generic");
-  EXPECT_EQ(name(ctx_.error->requestedClass), "F_item");
-  EXPECT_EQ(ctx_.error->where.line, 3);
-  EXPECT_EQ(ctx_.error->existingOrigin.line, 1);
+  EXPECT_EQ(ctx_.error->texts[0], "");
+  EXPECT_EQ(ctx_.error->texts[1], "a `quest` object");
+  EXPECT_EQ(ctx_.error->texts[2], "an item");
+  EXPECT_EQ(ctx_.error->place.line, 2);
+  EXPECT_EQ(ctx_.error->related.line, 0);
   EXPECT_EQ(registry_.count(), 1);
 }
 
@@ -164,8 +165,8 @@ TEST_F(GenericBlockTest, OriginsFollowTheRegistry) {
   parseGenericBlock(lines, 5, "quest", "A", ctx_);
   ASSERT_EQ(ctx_.origins.size(), 2u);
   EXPECT_EQ(ctx_.origins[0].file, 3);
-  EXPECT_EQ(ctx_.origins[0].line, 1) << "an extension does not move the first declaration";
-  EXPECT_EQ(ctx_.origins[1].line, 3);
+  EXPECT_EQ(ctx_.origins[0].line, 0) << "an extension does not move the first declaration";
+  EXPECT_EQ(ctx_.origins[1].line, 2);
 }
 
 }  // namespace

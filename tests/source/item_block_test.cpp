@@ -160,13 +160,13 @@ TEST_F(ItemBlockTest, NameOfAGenericObjectFails) {
   ctx_.file = 2;
   EXPECT_EQ(compile("Sword", {"ATOM Type = weapon", "FLOAT Weight = 2"}), -1);
   ASSERT_TRUE(ctx_.error.has_value());
-  EXPECT_EQ(name(ctx_.error->name), "Sword");
-  EXPECT_EQ(name(ctx_.error->existingClass), "F_generic");
-  EXPECT_EQ(name(ctx_.error->requestedClass), "F_item");
-  EXPECT_EQ(ctx_.error->where.file, 2);
-  EXPECT_EQ(ctx_.error->where.line, 1);
-  EXPECT_EQ(ctx_.error->existingOrigin.file, 0);
-  EXPECT_EQ(ctx_.error->existingOrigin.line, 1);
+  EXPECT_EQ(ctx_.error->texts[0], "Sword");
+  EXPECT_EQ(ctx_.error->texts[1], "a `quest` object");
+  EXPECT_EQ(ctx_.error->texts[2], "an item");
+  EXPECT_EQ(ctx_.error->place.file, 2);
+  EXPECT_EQ(ctx_.error->place.line, 0);
+  EXPECT_EQ(ctx_.error->related.file, 0);
+  EXPECT_EQ(ctx_.error->related.line, 0);
   ASSERT_EQ(registry_.count(), 1);
   EXPECT_EQ(dumpAt<F_generic>(0),
             "Type=quest IntegerPropertyName=[Reward] IntegerPropertyValue=[5]");

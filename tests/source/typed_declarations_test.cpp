@@ -158,11 +158,12 @@ class TypedDeclarationsTest : public ::testing::Test {
     StringList lines;
     for (const char* line : body) lines.push(RefString(line));
     lines.push(RefString("END"));
-    readAssignmentBlock(lines, 0, atoms_, buffer_);
+    readAssignmentBlock(lines, 0, atoms_, ctx_.buffer);
   }
 
   AtomTable atoms_;
-  AssignmentBuffer buffer_;
+  ObjectRegistry registry_{atoms_};
+  BlockContext ctx_{atoms_, registry_};
 };
 
 class DeclarationRows : public TypedDeclarationsTest,
@@ -172,7 +173,7 @@ TEST_P(DeclarationRows, AppliedToAFreshObject) {
   const DeclarationRow& row = GetParam();
   read(row.body);
   F_generic object;
-  applyTypedDeclarations(object, RefString("quest"), buffer_, atoms_);
+  applyTypedDeclarations(object, RefString("quest"), ctx_);
   EXPECT_EQ(test::debugString(object, atoms_), row.dump);
 }
 
@@ -182,23 +183,23 @@ INSTANTIATE_TEST_SUITE_P(Bodies, DeclarationRows, ::testing::ValuesIn(kDeclarati
 TEST_F(TypedDeclarationsTest, TypeComesFromTheCaller) {
   read({});
   F_generic object;
-  applyTypedDeclarations(object, RefString("location"), buffer_, atoms_);
+  applyTypedDeclarations(object, RefString("location"), ctx_);
   EXPECT_EQ(object.Type, atoms_.find("location"));
   EXPECT_NE(object.Type, kNoAtom);
 
-  applyTypedDeclarations(object, RefString(), buffer_, atoms_);
+  applyTypedDeclarations(object, RefString(), ctx_);
   EXPECT_EQ(object.Type, kNoAtom) << "absent type word";
   object.Type = 0;
-  applyTypedDeclarations(object, RefString(""), buffer_, atoms_);
+  applyTypedDeclarations(object, RefString(""), ctx_);
   EXPECT_EQ(object.Type, kNoAtom) << "empty type word";
 }
 
 TEST_F(TypedDeclarationsTest, SecondApplicationAppendsAndReplacesType) {
   F_generic object;
   read({"INTEGER Reward = 50", "ATOMS Tags = a b"});
-  applyTypedDeclarations(object, RefString("quest"), buffer_, atoms_);
+  applyTypedDeclarations(object, RefString("quest"), ctx_);
   read({"INTEGER Reward = 60", "ATOMS Tags = c"});
-  applyTypedDeclarations(object, RefString("location"), buffer_, atoms_);
+  applyTypedDeclarations(object, RefString("location"), ctx_);
   EXPECT_EQ(test::debugString(object, atoms_),
             "Type=location IntegerPropertyName=[Reward Reward] IntegerPropertyValue=[50 60] "
             "LAtomPropertyName=[Tags Tags] LAtomPropertyCount=[2 1] LAtomPropertyValues=[a b c]");
@@ -207,7 +208,7 @@ TEST_F(TypedDeclarationsTest, SecondApplicationAppendsAndReplacesType) {
 TEST_F(TypedDeclarationsTest, ValuesAreInternedAsNamesAreNot) {
   read({"ATOM Colour = red", "REFERENCES Friends = Bob", "INTEGER Level = 12"});
   F_generic object;
-  applyTypedDeclarations(object, RefString("quest"), buffer_, atoms_);
+  applyTypedDeclarations(object, RefString("quest"), ctx_);
   EXPECT_EQ(object.AtomPropertyValue[0], atoms_.find("red"));
   EXPECT_EQ(object.LReferencePropertyValues[0], atoms_.find("Bob"));
   EXPECT_EQ(object.IntegerPropertyName[0], atoms_.find("Level"));
@@ -222,7 +223,7 @@ TEST_F(TypedDeclarationsTest, LongListsKeepEveryValueInOrder) {
   for (int v = 17; v < 33; ++v) second += " " + std::to_string(v);
   read({first.c_str(), second.c_str()});
   F_generic object;
-  applyTypedDeclarations(object, RefString("quest"), buffer_, atoms_);
+  applyTypedDeclarations(object, RefString("quest"), ctx_);
   ASSERT_EQ(object.LIntegerPropertyCount.length(), 2);
   EXPECT_EQ(object.LIntegerPropertyCount[0], 17);
   EXPECT_EQ(object.LIntegerPropertyCount[1], 16);

@@ -1,0 +1,260 @@
+// DiagnosticEngine: locating findings in their lines, and the text and JSON renderings.
+#include "diagnostics/diagnostic_engine.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "diagnostics/text_escape.h"
+#include "source/line_reader.h"
+#include "source/tokenizer.h"
+
+namespace rpgc {
+
+namespace {
+
+constexpr std::string_view kBold = "\033[1m";
+constexpr std::string_view kReset = "\033[0m";
+constexpr std::string_view kGreen = "\033[1;32m";
+
+// Lines longer than this are shown as a window around the column.
+constexpr size_t kExcerptWidth = 160;
+
+std::string_view severityWord(Severity severity) {
+  switch (severity) {
+    case Severity::kNote:
+      return "note";
+    case Severity::kWarning:
+      return "warning";
+    case Severity::kError:
+      return "error";
+  }
+  return "error";
+}
+
+std::string_view severityColor(Severity severity) {
+  switch (severity) {
+    case Severity::kNote:
+      return "\033[1;36m";
+    case Severity::kWarning:
+      return "\033[1;35m";
+    case Severity::kError:
+      return "\033[1;31m";
+  }
+  return "";
+}
+
+bool isTokenEnd(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return byte <= 0x20 || c == ',' || c == ';' || c == '/';
+}
+
+// The source line as shown, one byte per byte (control bytes but tabs become '?'), and
+// the caret line under it: the same blanks and tabs up to the column (one blank per
+// UTF-8 character), then '^' and '~' under the rest of the token.
+std::pair<std::string, std::string> excerptLines(std::string_view text, int32_t column) {
+  size_t caretAt = column > 0 ? static_cast<size_t>(column - 1) : text.size();
+  caretAt = std::min(caretAt, text.size());
+  size_t from = 0;
+  size_t to = text.size();
+  if (text.size() > kExcerptWidth) {
+    from = caretAt > kExcerptWidth / 3 ? caretAt - kExcerptWidth / 3 : 0;
+    to = std::min(text.size(), from + kExcerptWidth);
+    while (from > 0 && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80) --from;
+    while (to < text.size() && (static_cast<unsigned char>(text[to]) & 0xC0) == 0x80) ++to;
+  }
+  std::string shown = from > 0 ? "\u2026" : "";
+  std::string caret = from > 0 ? " " : "";
+  for (size_t i = from; i < to; ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    bool control = (byte < 0x20 && byte != '\t') || byte == 0x7F;
+    shown += control ? '?' : text[i];
+    if (i < caretAt && (byte & 0xC0) != 0x80) caret += byte == '\t' ? '\t' : ' ';
+  }
+  if (to < text.size()) shown += "\u2026";
+  if (column > 0) {
+    caret += '^';
+    bool underline = caretAt < text.size() && !isTokenEnd(text[caretAt]);
+    for (size_t i = caretAt + 1; underline && i < to && !isTokenEnd(text[i]); ++i) caret += '~';
+  }
+  return {shown, caret};
+}
+
+std::string jsonNumberOrNull(int32_t value) {
+  return value > 0 ? std::to_string(value) : "null";
+}
+
+}  // namespace
+
+DiagnosticEngine::DiagnosticEngine(WarningOptions options, DiagnosticStyle style, Output output)
+    : options_(std::move(options)), style_(std::move(style)), output_(std::move(output)) {
+  if (!output_) {
+    output_ = [](std::string_view text) {
+      std::fwrite(text.data(), 1, text.size(), stderr);
+      std::fflush(stderr);
+    };
+  }
+  for (const MessageRow& row : messageRows()) {
+    wanted_.set(static_cast<size_t>(row.code), options_.shown(row.code));
+  }
+}
+
+int32_t DiagnosticEngine::addFile(std::string path) {
+  files_.push_back(std::move(path));
+  return static_cast<int32_t>(files_.size()) - 1;
+}
+
+void DiagnosticEngine::setLines(int32_t file, const StringList* lines) {
+  flush();
+  currentFile_ = lines != nullptr ? file : -1;
+  currentLines_ = lines;
+}
+
+void DiagnosticEngine::flush() {
+  // Findings come in the order the parsers meet them (a block's body, then its values);
+  // shown by line and column they read like the file.
+  std::stable_sort(held_.begin(), held_.end(), [](const Held& a, const Held& b) {
+    return a.line != b.line ? a.line < b.line : a.column < b.column;
+  });
+  for (const Held& held : held_) output_(held.text);
+  held_.clear();
+}
+
+const StringList* DiagnosticEngine::linesOf(int32_t file) {
+  if (file == currentFile_ && currentLines_ != nullptr) return currentLines_;
+  if (file < 0 || static_cast<size_t>(file) >= files_.size()) return nullptr;
+  if (file != cachedFile_) {
+    cachedFile_ = file;
+    cachedLines_.release();
+    if (!readLines(files_[static_cast<size_t>(file)].c_str(), cachedLines_)) return nullptr;
+  }
+  return &cachedLines_;
+}
+
+DiagnosticEngine::Shown DiagnosticEngine::locate(const SourcePlace& place) {
+  Shown where;
+  if (!place.known() || static_cast<size_t>(place.file) >= files_.size()) return where;
+  where.file = files_[static_cast<size_t>(place.file)];
+  where.location = escapeText(where.file);
+  if (place.line < 0) return where;
+  where.line = place.line + 1;
+  where.location += ":" + std::to_string(where.line);
+  const StringList* lines = linesOf(place.file);
+  bool haveText = lines != nullptr && place.line < lines->length();
+  std::string_view text = haveText ? (*lines)[place.line].view() : std::string_view();
+  where.column = place.column;
+  if (where.column == 0 && place.token >= 0 && haveText) {
+    std::vector<std::string_view> tokens;
+    tokenizeInto(text, tokens);
+    if (static_cast<size_t>(place.token) < tokens.size()) {
+      where.column =
+          static_cast<int32_t>(tokens[static_cast<size_t>(place.token)].data() - text.data()) + 1;
+    } else {
+      // What the place points at is missing: show the end of the line's last word.
+      size_t end = tokens.empty() ? 0
+                                  : static_cast<size_t>(tokens.back().data() - text.data()) +
+                                        tokens.back().size();
+      where.column = static_cast<int32_t>(end) + 1;
+    }
+  }
+  if (where.column > 0) where.location += ":" + std::to_string(where.column);
+  if (haveText && style_.format == DiagnosticFormat::kText) {
+    auto [shown, caret] = excerptLines(text, where.column);
+    std::string number = std::to_string(where.line);
+    std::string gutter(std::max<size_t>(4, number.size()), ' ');
+    number.insert(0, gutter.size() - number.size(), ' ');
+    where.excerpt = " " + number + " | " + shown + "\n";
+    if (where.column > 0) {
+      where.excerpt += " " + gutter + " | ";
+      where.excerpt += style_.color ? std::string(kGreen) + caret + std::string(kReset) : caret;
+      where.excerpt += "\n";
+    }
+  }
+  return where;
+}
+
+std::string DiagnosticEngine::headline(const Shown& where, Severity severity,
+                                       const std::string& message, std::string_view tag) {
+  std::string line;
+  std::string location = where.location.empty() ? style_.program : where.location;
+  if (style_.color) {
+    line += std::string(kBold) + location + ":" + std::string(kReset) + " ";
+    line += std::string(severityColor(severity)) + std::string(severityWord(severity)) + ":" +
+            std::string(kReset) + " ";
+  } else {
+    line += location + ": " + std::string(severityWord(severity)) + ": ";
+  }
+  line += message;
+  if (!tag.empty()) {
+    line += " ";
+    line += style_.color
+                ? std::string(severityColor(severity)) + std::string(tag) + std::string(kReset)
+                : std::string(tag);
+  }
+  line += "\n";
+  return line;
+}
+
+std::string DiagnosticEngine::renderText(const Finding& finding, Severity severity) {
+  const MessageRow& row = messageRow(finding.code);
+  std::string tag;
+  if (row.severity == Severity::kWarning) {
+    tag = options_.promoted(finding.code) ? "[-Werror=" + std::string(row.name) + "]"
+                                          : "[-W" + std::string(row.name) + "]";
+  }
+  Shown where = locate(finding.place);
+  heldColumn_ = where.column;
+  std::string text = headline(where, severity, messageOf(finding), tag) + where.excerpt;
+  if (finding.relatedNote != FindingCode::kCount && finding.related.known()) {
+    Finding note = finding;
+    note.code = finding.relatedNote;
+    Shown related = locate(finding.related);
+    text += headline(related, Severity::kNote, messageOf(note), {}) + related.excerpt;
+  }
+  return text;
+}
+
+std::string DiagnosticEngine::renderJson(const Finding& finding, Severity severity) {
+  auto object = [&](const Shown& where, Severity level, std::string_view name,
+                    const std::string& message) {
+    std::string json = "{\"file\":";
+    json += where.location.empty() ? "null" : jsonString(where.file);
+    json += ",\"line\":" + jsonNumberOrNull(where.line);
+    json += ",\"column\":" + jsonNumberOrNull(where.column);
+    json += ",\"severity\":\"" + std::string(severityWord(level)) + "\"";
+    json += ",\"name\":" + jsonString(name);
+    json += ",\"message\":" + jsonString(message);
+    return json;
+  };
+  Shown where = locate(finding.place);
+  heldColumn_ = where.column;
+  std::string json = object(where, severity, messageRow(finding.code).name, messageOf(finding));
+  json += ",\"notes\":[";
+  if (finding.relatedNote != FindingCode::kCount && finding.related.known()) {
+    Finding note = finding;
+    note.code = finding.relatedNote;
+    json += object(locate(finding.related), Severity::kNote, messageRow(note.code).name,
+                   messageOf(note)) +
+            "}";
+  }
+  json += "]}\n";
+  return json;
+}
+
+void DiagnosticEngine::report(Finding finding) {
+  if (!options_.shown(finding.code)) return;
+  Severity severity = options_.severity(finding.code);
+  if (severity == Severity::kError) ++errors_;
+  if (severity == Severity::kWarning) ++warnings_;
+  // Rendered now: a string section's lines are folded in place once it is read.
+  std::string text = style_.format == DiagnosticFormat::kJson ? renderJson(finding, severity)
+                                                              : renderText(finding, severity);
+  if (currentFile_ >= 0 && finding.place.file == currentFile_) {
+    held_.push_back({finding.place.line, heldColumn_, std::move(text)});
+  } else {
+    flush();
+    output_(text);
+  }
+}
+
+}  // namespace rpgc

@@ -1,0 +1,104 @@
+// DiagnosticEngine: shows findings the way the compilers users know do.
+//
+//   items.txt:12:7: warning: this line is skipped: '=' must stand apart … [-Wnot-assignment]
+//      12 |   FLOAT Weight=0.5
+//         |         ^~~~~~~~~~
+//
+// in colour when the options say so, or as one JSON object a line for editors and CI.
+// The engine is the sink every layer reports to while compiling; it decides from the
+// warning options what is shown and with which severity, and counts what it showed.
+// Findings point at files by their index in the engine's file list; a finding about the
+// file being compiled shows the line as it is in memory, one about another file reads
+// that file again.
+#ifndef RPGC_DIAGNOSTICS_DIAGNOSTIC_ENGINE_H_
+#define RPGC_DIAGNOSTICS_DIAGNOSTIC_ENGINE_H_
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/finding.h"
+#include "core/string_list.h"
+#include "diagnostics/message_table.h"
+#include "diagnostics/warning_options.h"
+
+namespace rpgc {
+
+enum class DiagnosticFormat : uint8_t { kText, kJson };
+
+struct DiagnosticStyle {
+  DiagnosticFormat format = DiagnosticFormat::kText;
+  bool color = false;
+  /// Shown in front of messages that concern no file.
+  std::string program = "rpgc";
+};
+
+class DiagnosticEngine : public FindingSink {
+ public:
+  /// Receives each rendered diagnostic (one or more whole lines).
+  using Output = std::function<void(std::string_view)>;
+
+  /// Without output, diagnostics go to standard error, flushed after each.
+  explicit DiagnosticEngine(WarningOptions options = {}, DiagnosticStyle style = {},
+                            Output output = {});
+  ~DiagnosticEngine() override { flush(); }
+
+  /// Adds a file that findings may point at and returns its index.
+  int32_t addFile(std::string path);
+  const std::string& fileName(int32_t file) const { return files_[static_cast<size_t>(file)]; }
+
+  /// The lines of a file while it is being compiled (null: none). The list must stay
+  /// alive until the next call. While a file is set, what is reported about it is held
+  /// back and shown in the order of its lines when the file is unset.
+  void setLines(int32_t file, const StringList* lines);
+
+  void report(Finding finding) override;
+  /// Shows what is held back.
+  void flush();
+
+  int32_t errorCount() const { return errors_; }
+  int32_t warningCount() const { return warnings_; }
+  const WarningOptions& options() const { return options_; }
+
+ private:
+  struct Shown {
+    std::string location;  // "file:line:column", "file" or "" for the program
+    std::string_view file;
+    int32_t line = 0;     // from 1, 0 for none
+    int32_t column = 0;   // from 1, 0 for none
+    std::string excerpt;  // the source line and its caret line, text format only
+  };
+
+  Shown locate(const SourcePlace& place);
+  const StringList* linesOf(int32_t file);
+  std::string renderText(const Finding& finding, Severity severity);
+  std::string renderJson(const Finding& finding, Severity severity);
+  std::string headline(const Shown& where, Severity severity, const std::string& message,
+                       std::string_view tag);
+
+  // A rendered diagnostic waiting for the end of its file.
+  struct Held {
+    int32_t line;
+    int32_t column;
+    std::string text;
+  };
+
+  WarningOptions options_;
+  DiagnosticStyle style_;
+  std::vector<Held> held_;
+  Output output_;
+  std::vector<std::string> files_;
+  int32_t currentFile_ = -1;
+  const StringList* currentLines_ = nullptr;
+  int32_t cachedFile_ = -1;
+  StringList cachedLines_;
+  int32_t heldColumn_ = 0;  // the column of the finding last rendered
+  int32_t errors_ = 0;
+  int32_t warnings_ = 0;
+};
+
+}  // namespace rpgc
+
+#endif  // RPGC_DIAGNOSTICS_DIAGNOSTIC_ENGINE_H_

@@ -1,0 +1,130 @@
+// parseCommandLine: options by name, with their values joined ("--color=never", "-CDIR")
+// or in the next argument ("-C DIR", "--depfile FILE").
+#include "driver/command_line.h"
+
+#include <string_view>
+
+namespace rpgc {
+
+const char* const kUsageLine = "usage: rpgc [OPTION...] [DESCRIPTION | PROJECT SOURCE...]\n";
+
+const char* const kHelpText =
+    "usage: rpgc [OPTION...]                    compile the project described by duskvale.gdm\n"
+    "       rpgc [OPTION...] DESCRIPTION        compile the project described by DESCRIPTION\n"
+    "       rpgc [OPTION...] PROJECT SOURCE...  compile the SOURCE files as project PROJECT\n"
+    "\n"
+    "A description file holds, one per line: the project name, the format version,\n"
+    "the output base name, then the source files in compile order. The compiler\n"
+    "writes BASE.gds (string table) and BASE.gdf (object database); without a\n"
+    "description they are database.gds and database.gdf.\n"
+    "\n"
+    "Options (before the arguments; -- ends them):\n"
+    "  -w                      show no warnings\n"
+    "  -Wall                   show every warning, also those off by default\n"
+    "  -WNAME, -Wno-NAME       show or hide one warning (see docs/diagnostics.md)\n"
+    "  -Werror                 warnings are errors: the run fails and writes nothing\n"
+    "  -Werror=NAME            this warning is an error\n"
+    "  --check                 compile every file, report every error and warning,\n"
+    "                          write nothing\n"
+    "  --color=WHEN            colour diagnostics: auto (on a terminal), always, never\n"
+    "  --diagnostics-format=F  text, or json (one object a line)\n"
+    "  -C DIR                  change to DIR before doing anything else\n"
+    "  --depfile FILE          after a successful run, write FILE for make and ninja:\n"
+    "                          both outputs depend on the description and every source\n"
+    "  -h, --help              print this help\n"
+    "  --version               print the version\n"
+    "\n"
+    "Exit status: 0 when both files were written (or --check found no error), 1 on any\n"
+    "failure, 2 for a wrong command line.\n";
+
+namespace {
+
+// The value of an option that takes one: joined after '=' (or directly, for short
+// options), or the next argument.
+bool takeValue(std::span<const char* const> args, size_t& i, std::string_view name,
+               std::string& value, CommandLine& line) {
+  std::string_view arg = args[i];
+  if (arg.size() > name.size()) {
+    std::string_view rest = arg.substr(name.size());
+    if (name.starts_with("--")) {
+      if (rest.front() != '=') return false;
+      rest.remove_prefix(1);
+    }
+    value = rest;
+    return true;
+  }
+  if (i + 1 >= args.size()) {
+    line.action = CommandLine::Action::kUsageError;
+    line.error = "option '" + std::string(name) + "' needs a value";
+    return true;
+  }
+  value = args[++i];
+  return true;
+}
+
+bool isOption(std::string_view arg, std::string_view name) {
+  if (!arg.starts_with(name)) return false;
+  if (arg.size() == name.size()) return true;
+  return name.starts_with("--") ? arg[name.size()] == '=' : name == "-C";
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(std::span<const char* const> args) {
+  CommandLine line;
+  size_t i = 0;
+  for (; i < args.size() && line.action != CommandLine::Action::kUsageError; ++i) {
+    std::string_view arg = args[i];
+    if (arg == "--") {
+      ++i;
+      break;
+    }
+    if (arg.size() < 2 || arg[0] != '-') break;
+    std::string value;
+    if (arg == "-h" || arg == "--help") {
+      line.action = CommandLine::Action::kHelp;
+    } else if (arg == "--version") {
+      if (line.action != CommandLine::Action::kHelp) line.action = CommandLine::Action::kVersion;
+    } else if (arg == "--check") {
+      line.check = true;
+    } else if (WarningOptions::isWarningOption(arg)) {
+      std::string error;
+      if (!line.warnings.apply(arg, error)) {
+        line.action = CommandLine::Action::kUsageError;
+        line.error = error;
+      }
+    } else if (isOption(arg, "--color") && takeValue(args, i, "--color", value, line)) {
+      if (value == "auto") {
+        line.color = ColorChoice::kAuto;
+      } else if (value == "always") {
+        line.color = ColorChoice::kAlways;
+      } else if (value == "never") {
+        line.color = ColorChoice::kNever;
+      } else if (line.action != CommandLine::Action::kUsageError) {
+        line.action = CommandLine::Action::kUsageError;
+        line.error = "--color takes auto, always or never, not '" + value + "'";
+      }
+    } else if (isOption(arg, "--diagnostics-format") &&
+               takeValue(args, i, "--diagnostics-format", value, line)) {
+      if (value == "text") {
+        line.format = DiagnosticFormat::kText;
+      } else if (value == "json") {
+        line.format = DiagnosticFormat::kJson;
+      } else if (line.action != CommandLine::Action::kUsageError) {
+        line.action = CommandLine::Action::kUsageError;
+        line.error = "--diagnostics-format takes text or json, not '" + value + "'";
+      }
+    } else if (isOption(arg, "-C")) {
+      takeValue(args, i, "-C", line.directory, line);
+    } else if (isOption(arg, "--depfile")) {
+      takeValue(args, i, "--depfile", line.depfile, line);
+    } else {
+      line.action = CommandLine::Action::kUsageError;
+      line.error = "unknown option '" + std::string(arg) + "'";
+    }
+  }
+  for (; i < args.size(); ++i) line.positional.push_back(args[i]);
+  return line;
+}
+
+}  // namespace rpgc

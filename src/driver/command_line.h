@@ -1,0 +1,48 @@
+// parseCommandLine: the options of rpgc, then its positional arguments.
+//
+// Options come before the positional arguments, as getopt tools take them: the first
+// argument that is not an option, or "--", ends them, and everything after is
+// positional (a project name or a file name may then start with "-"). "-" alone is a
+// positional argument.
+#ifndef RPGC_DRIVER_COMMAND_LINE_H_
+#define RPGC_DRIVER_COMMAND_LINE_H_
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "diagnostics/diagnostic_engine.h"
+#include "diagnostics/warning_options.h"
+
+namespace rpgc {
+
+enum class ColorChoice : uint8_t { kAuto, kAlways, kNever };
+
+struct CommandLine {
+  enum class Action : uint8_t { kCompile, kHelp, kVersion, kUsageError };
+
+  Action action = Action::kCompile;
+  /// Why the command line is wrong, for kUsageError.
+  std::string error;
+  WarningOptions warnings;
+  /// --check: compile every file, report everything, write nothing.
+  bool check = false;
+  ColorChoice color = ColorChoice::kAuto;
+  DiagnosticFormat format = DiagnosticFormat::kText;
+  /// -C: the folder to change to before anything else.
+  std::string directory;
+  /// --depfile: where to write the outputs' dependencies after a successful run.
+  std::string depfile;
+  std::vector<const char*> positional;
+};
+
+/// Reads the arguments (the program's name not included).
+CommandLine parseCommandLine(std::span<const char* const> args);
+
+/// The one-line usage, and the whole help text.
+extern const char* const kUsageLine;
+extern const char* const kHelpText;
+
+}  // namespace rpgc
+
+#endif  // RPGC_DRIVER_COMMAND_LINE_H_

@@ -1,0 +1,173 @@
+// LineValues: conversions plus the checks that explain what a doubtful value reads as.
+#include "source/line_values.h"
+
+#include <charconv>
+#include <limits>
+
+#include "core/atom_table.h"
+#include "core/spelling.h"
+#include "source/block_context.h"
+#include "source/number_text.h"
+
+namespace rpgc {
+
+namespace {
+
+std::string floatText(float value) {
+  char text[32];
+  auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+bool startsWithDigit(std::string_view text) {
+  size_t i = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+  return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
+// Why a text that starts like no number is not one, when there is a likely reason.
+std::string notANumberHint(std::string_view text) {
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
+  if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    return " (hexadecimal numbers are not read)";
+  }
+  for (std::string_view word : {"inf", "infinity", "nan"}) {
+    if (equalsIgnoringCase(text, word)) return " (infinity and NaN are not numbers here)";
+  }
+  return "";
+}
+
+}  // namespace
+
+LineValues::LineValues(BlockContext& ctx, int32_t entry, Shape shape)
+    : ctx_(ctx), values_(ctx.buffer.values(entry)), line_(ctx.buffer.lines[entry]), shape_(shape) {}
+
+void LineValues::report(FindingCode code, int32_t j, std::string text1, std::string text2) {
+  Finding finding(code, SourcePlace::atColumn(ctx_.file, line_, column(j)));
+  finding.with(std::string(text(j))).with(std::move(text1)).with(std::move(text2));
+  ctx_.report(std::move(finding));
+}
+
+void LineValues::checkNumber(int32_t j, NumberIssue issue, const std::string& readsAs,
+                             bool isFloat) {
+  std::string_view value = text(j);
+  if (value == ",") {
+    if (j < 64 && (commaReported_ >> j & 1) != 0) return;
+    if (ctx_.wants(FindingCode::kListComma)) report(FindingCode::kListComma, j, "0");
+    return;
+  }
+  switch (issue) {
+    case NumberIssue::kNone:
+      return;
+    case NumberIssue::kNotANumber:
+      if (ctx_.wants(FindingCode::kNotANumber)) {
+        report(FindingCode::kNotANumber, j, notANumberHint(value));
+      }
+      return;
+    case NumberIssue::kTrailingText:
+      if (!notANumberHint(value).empty()) {
+        if (ctx_.wants(FindingCode::kNotANumber)) {
+          report(FindingCode::kNotANumber, j, notANumberHint(value));
+        }
+      } else if (ctx_.wants(FindingCode::kNumberTrailingText)) {
+        report(FindingCode::kNumberTrailingText, j, readsAs);
+      }
+      return;
+    case NumberIssue::kOutOfRange: {
+      FindingCode code = isFloat ? FindingCode::kFloatRange : FindingCode::kIntegerRange;
+      if (ctx_.wants(code)) report(code, j, readsAs);
+      return;
+    }
+    case NumberIssue::kTooSmall:
+      if (ctx_.wants(FindingCode::kFloatTooSmall)) report(FindingCode::kFloatTooSmall, j);
+      return;
+  }
+}
+
+// "4,25": a number, a comma and digits written together read as two values.
+bool LineValues::decimalComma(int32_t j, const std::string& first) {
+  if (j + 2 >= count() || text(j + 1) != "," || !startsWithDigit(text(j + 2))) return false;
+  if (column(j) + static_cast<int32_t>(text(j).size()) != column(j + 1) ||
+      column(j + 1) + 1 != column(j + 2)) {
+    return false;
+  }
+  if (j + 1 < 64) commaReported_ |= uint64_t{1} << (j + 1);
+  if (!ctx_.wants(FindingCode::kDecimalComma)) return true;
+  std::string second(text(j + 2));
+  std::string written = std::string(text(j)) + "," + second;
+  std::string readsAs;
+  switch (shape_) {
+    case Shape::kSingle:
+      readsAs = first + " (the rest of the line is ignored)";
+      break;
+    case Shape::kList:
+      readsAs = "three values, " + first + ", 0 and " + second;
+      break;
+    case Shape::kRange:
+      readsAs = "the range " + first + " to " + second;
+      break;
+  }
+  Finding finding(FindingCode::kDecimalComma, SourcePlace::atColumn(ctx_.file, line_, column(j)));
+  finding.with(std::move(written))
+      .with(std::move(readsAs))
+      .with(std::string(text(j)) + "." + second);
+  ctx_.report(std::move(finding));
+  return true;
+}
+
+int32_t LineValues::integer(int32_t j) {
+  NumberIssue issue = NumberIssue::kNone;
+  int32_t value = integerOfText(text(j), &issue);
+  if (ctx_.findings == nullptr) return value;
+  if (issue != NumberIssue::kNone) {
+    checkNumber(j, issue, std::to_string(value), false);
+  } else {
+    decimalComma(j, std::to_string(value));
+  }
+  return value;
+}
+
+float LineValues::real(int32_t j) {
+  NumberIssue issue = NumberIssue::kNone;
+  float value = floatOfText(text(j), &issue);
+  if (ctx_.findings == nullptr) return value;
+  if (issue != NumberIssue::kNone) {
+    std::string readsAs = value == std::numeric_limits<float>::infinity()    ? "infinity"
+                          : value == -std::numeric_limits<float>::infinity() ? "-infinity"
+                                                                             : floatText(value);
+    checkNumber(j, issue, readsAs, true);
+  } else {
+    decimalComma(j, floatText(value));
+  }
+  return value;
+}
+
+Atom LineValues::atom(int32_t j) {
+  std::string_view value = text(j);
+  Atom atom = ctx_.atoms.intern(value);
+  if (ctx_.findings == nullptr) return atom;
+  if (value == "," && ctx_.wants(FindingCode::kListComma)) {
+    report(FindingCode::kListComma, j, "the name ','");
+  }
+  ctx_.noteLength(atom, value, SourcePlace::atColumn(ctx_.file, line_, column(j)));
+  return atom;
+}
+
+Atom LineValues::objectName(int32_t j) {
+  Atom name = atom(j);
+  if (text(j) != ",") ctx_.noteUse(name, NamedUse::Target::kObject, line_, column(j));
+  return name;
+}
+
+Atom LineValues::stringName(int32_t j) {
+  Atom name = atom(j);
+  if (text(j) != ",") ctx_.noteUse(name, NamedUse::Target::kStringSection, line_, column(j));
+  return name;
+}
+
+void LineValues::ignoreFrom(int32_t used) {
+  if (count() <= used || !ctx_.wants(FindingCode::kExtraValues)) return;
+  if (used < 64 && (commaReported_ >> used & 1) != 0) return;  // explained as a decimal comma
+  report(FindingCode::kExtraValues, used, count() - used == 1 ? " is" : " and what follows are");
+}
+
+}  // namespace rpgc

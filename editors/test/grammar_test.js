@@ -6,7 +6,7 @@ const fs = require('fs');
 const path = require('path');
 const { createRequire } = require('module');
 
-const [modulesDir, repoDir] = process.argv.slice(2);
+const [modulesDir, repoDir] = process.argv.slice(2).map((dir) => path.resolve(dir));
 const load = createRequire(path.join(modulesDir, 'package.json'));
 const vsctm = load('vscode-textmate');
 const oniguruma = load('vscode-oniguruma');
@@ -34,7 +34,7 @@ const kExpected = [
   ['fixture.txt', 7, ',', 'punctuation.separator.comma.rpgc'],
   ['fixture.txt', 8, 'Type', 'support.variable.field.rpgc'],
   ['fixture.txt', 9, 'END', 'keyword.control.end.rpgc'],
-  ['fixture.txt', 9, 'of', 'invalid.deprecated.extra-token.rpgc'],
+  ['fixture.txt', 9, 'of', 'invalid.deprecated.extra-tokens.rpgc'],
   ['fixture.txt', 10, 'BEGIN', 'invalid.illegal.unexamined-header.rpgc'],
   ['fixture.txt', 11, 'INTEGER Reward = 5', 'invalid.deprecated.stray-line.rpgc'],
   ['fixture.txt', 14, 'random', 'invalid.deprecated.unknown-flag.rpgc'],

@@ -1,14 +1,16 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Sources the bash completion scripts without the bash-completion package, checks a few
 # completions, and checks that rpgc's warning names are those of its man page.
-# Usage: completion_test.sh REPOSITORY_DIR
+# Usage: completion_test.sh REPOSITORY_DIR (run by sh, it goes on in bash where there is one)
 if [ -z "${BASH_VERSION:-}" ]; then
   command -v bash >/dev/null 2>&1 || { echo "SKIPPED: the completion test needs bash"; exit 77; }
   exec bash "$0" "$@"
 fi
 set -u
 repo=$1
+# shellcheck source=/dev/null
 source "$repo/completion/rpgc" || exit 1
+# shellcheck source=/dev/null
 source "$repo/completion/rpgdump" || exit 1
 work=$(mktemp -d) && cd "$work" || exit 1
 trap 'rm -rf "$work"' EXIT
@@ -50,6 +52,7 @@ expect "rpgdump --js" "--json"
 # The man page lists each warning as ".TP", then ".B name" with "\-" for "-".
 manual=$(sed -n '/^\.SH WARNINGS/,/^\.SH /{/^\.TP/{n;s/^\.B //;s/\\-/-/g;p;}}' "$repo/docs/man/rpgc.1" |
   paste -sd ' ' -)
+# shellcheck disable=SC2086,SC2154 # the names, split at blanks, come from completion/rpgc
 listed=$(printf '%s\n' $_rpgc_warnings | paste -sd ' ' -)
 if [[ -n $manual && $manual == "$listed" ]]; then
   passed=$((passed + 1))

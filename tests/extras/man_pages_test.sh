@@ -8,8 +8,7 @@ fi
 pages=0 failed=0
 for page in "$1"/docs/man/*.[1-8]; do
   pages=$((pages + 1))
-  warnings=$(groff -man -ww -z "$page" 2>&1)
-  if [ $? -ne 0 ] || [ -n "$warnings" ]; then
+  if ! warnings=$(groff -man -ww -z "$page" 2>&1) || [ -n "$warnings" ]; then
     echo "FAIL $page"
     echo "$warnings"
     failed=$((failed + 1))

@@ -1,0 +1,103 @@
+// Tests of how findings are shown: the caret under tabs and UTF-8 text, long lines, names
+// with control bytes, notes, held findings in line order, and JSON strings of any bytes.
+#include "diagnostics/diagnostic_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "diagnostics/text_escape.h"
+#include "source/line_reader.h"
+
+namespace rpgc {
+namespace {
+
+class DiagnosticEngineTest : public ::testing::Test {
+ protected:
+  DiagnosticEngine& engine(DiagnosticFormat format = DiagnosticFormat::kText) {
+    DiagnosticStyle style;
+    style.format = format;
+    engine_.emplace(WarningOptions(), style, [this](std::string_view text) { out_ += text; });
+    return *engine_;
+  }
+
+  std::string out_;
+  std::optional<DiagnosticEngine> engine_;
+};
+
+TEST_F(DiagnosticEngineTest, CaretFollowsTabsAndCharactersNotBytes) {
+  DiagnosticEngine& e = engine();
+  StringList lines = splitLines("\tATOM Caf\xC3\xA9 = x;y\n");
+  int32_t file = e.addFile("a.txt");
+  e.setLines(file, &lines);
+  e.report(Finding(FindingCode::kCommentInWord, SourcePlace::atColumn(file, 0, 16))
+               .with(";")
+               .with("x;y")
+               .with("x"));
+  e.report(Finding(FindingCode::kStrayLine, SourcePlace::atToken(file, 0, 1)));
+  e.setLines(file, nullptr);
+  EXPECT_EQ(out_,
+            "a.txt:1:7: warning: this line is outside any section and is ignored [-Wstray-line]\n"
+            "    1 | \tATOM Caf\xC3\xA9 = x;y\n"
+            "      | \t     ^~~~~\n"
+            "a.txt:1:16: warning: ';' starts a comment even inside a word: 'x;y' is cut to 'x' "
+            "[-Wcomment-in-word]\n"
+            "    1 | \tATOM Caf\xC3\xA9 = x;y\n"
+            "      | \t             ^\n")
+      << "held findings come out in the order of their columns";
+}
+
+TEST_F(DiagnosticEngineTest, LongLinesAreShownAroundTheColumn) {
+  DiagnosticEngine& e = engine();
+  std::string line = "ATOMS L = " + std::string(300, 'a') + " bad " + std::string(300, 'b');
+  StringList lines = splitLines(line);
+  int32_t file = e.addFile("long.txt");
+  e.setLines(file, &lines);
+  e.report(Finding(FindingCode::kStrayLine, SourcePlace::atColumn(file, 0, 312)));
+  e.setLines(file, nullptr);
+  size_t first = out_.find('\n') + 1;
+  size_t second = out_.find('\n', first) + 1;
+  std::string shown = out_.substr(first, second - first);
+  std::string caret = out_.substr(second);
+  EXPECT_TRUE(shown.starts_with("    1 | \u2026aaa")) << shown;
+  EXPECT_LT(shown.size(), 200u) << "a window of the line, not all of it";
+  // The ellipsis is one column wide in three bytes.
+  EXPECT_EQ(caret.find("^~~\n"), shown.find("bad") - 2) << "the caret stands under 'bad'";
+}
+
+TEST_F(DiagnosticEngineTest, NamesAndNotesStayOnTheirLines) {
+  DiagnosticEngine& e = engine();
+  int32_t file = e.addFile("new\nline.txt");
+  Finding finding(FindingCode::kCannotOpenSource, SourcePlace());
+  e.report(finding.with("bad\x01name\n.txt").with("No such file"));
+  EXPECT_EQ(out_, "rpgc: error: cannot open source file 'bad\\x01name\\n.txt': No such file\n");
+  out_.clear();
+  Finding duplicate(FindingCode::kDuplicateString, SourcePlace{file, -1, -1, 0});
+  duplicate.related = SourcePlace{file, -1, -1, 0};
+  duplicate.relatedNote = FindingCode::kNoteDeclaredHere;
+  e.report(duplicate.with(std::string(200, 'n')));
+  EXPECT_EQ(out_, "new\\nline.txt: warning: a string section named '" + std::string(40, 'n') +
+                      "\u2026" + std::string(40, 'n') +
+                      "' exists already; both are stored [-Wduplicate-string]\n"
+                      "new\\nline.txt: note: '" +
+                      std::string(40, 'n') + "\u2026" + std::string(40, 'n') +
+                      "' is declared here\n");
+  EXPECT_EQ(e.warningCount(), 1);
+  EXPECT_EQ(e.errorCount(), 1);
+}
+
+TEST_F(DiagnosticEngineTest, JsonStringsAreValidForAnyBytes) {
+  EXPECT_EQ(jsonString("a\"b\\c\n\x01\x7F"), "\"a\\\"b\\\\c\\n\\u0001\\u007f\"");
+  EXPECT_EQ(jsonString("caf\xC3\xA9 \xE9t\xC3"), "\"caf\xC3\xA9 \\u00e9t\\u00c3\"")
+      << "UTF-8 is kept; other bytes become the characters of their value";
+  EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\\u00ed\\u00a0\\u0080\"") << "no surrogates";
+  DiagnosticEngine& e = engine(DiagnosticFormat::kJson);
+  e.report(Finding(FindingCode::kUsage, SourcePlace()).with("unknown option '-x'"));
+  EXPECT_EQ(out_,
+            "{\"file\":null,\"line\":null,\"column\":null,\"severity\":\"error\",\"name\":"
+            "\"usage\",\"message\":\"unknown option '-x'\",\"notes\":[]}\n");
+}
+
+}  // namespace
+}  // namespace rpgc

@@ -1,0 +1,188 @@
+// Tests of the warnings: each row compiles a small source file and lists every finding
+// shown, as "name line:column"; near misses list none.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagnostics/diagnostic_engine.h"
+#include "driver/compilation.h"
+#include "driver/named_use_check.h"
+#include "driver/section_dispatcher.h"
+#include "source/line_reader.h"
+#include "support/source_fixture.h"
+
+namespace rpgc {
+namespace {
+
+// The value of "key": in one JSON line of the engine (a number, or a string's plain text).
+std::string field(std::string_view json, std::string_view key) {
+  std::string pattern = "\"" + std::string(key) + "\":";
+  size_t at = json.find(pattern);
+  if (at == std::string_view::npos) return "?";
+  at += pattern.size();
+  if (json[at] == '"') {
+    size_t end = json.find('"', at + 1);
+    return std::string(json.substr(at + 1, end - at - 1));
+  }
+  return std::string(json.substr(at, json.find_first_of(",}", at) - at));
+}
+
+/// Compiles the files as the driver does and returns "name line:column" per finding.
+std::vector<std::string> findingsOf(const std::vector<std::string>& texts,
+                                    const std::vector<std::string>& options = {"-Wall"}) {
+  std::vector<std::string> shown;
+  WarningOptions warnings;
+  std::string error;
+  for (const std::string& option : options) EXPECT_TRUE(warnings.apply(option, error)) << error;
+  DiagnosticStyle style;
+  style.format = DiagnosticFormat::kJson;
+  DiagnosticEngine engine(warnings, style, [&](std::string_view json) {
+    shown.push_back(field(json, "name") + " " + field(json, "line") + ":" + field(json, "column"));
+  });
+  Compilation compilation;
+  compilation.blocks.findings = &engine;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    int32_t file = engine.addFile("f" + std::to_string(i) + ".txt");
+    compilation.blocks.file = file;
+    StringList lines = splitLines(texts[i]);
+    engine.setLines(file, &lines);
+    compileSource(lines, compilation);
+    engine.setLines(file, nullptr);
+  }
+  checkNamedUses(compilation, engine);
+  return shown;
+}
+
+struct WarningRow {
+  const char* label;
+  std::string source;
+  std::vector<std::string> expected;
+};
+
+using V = std::vector<std::string>;
+
+const WarningRow kRows[] = {
+    // Lines of a body that are not assignments, with their likeliest cause.
+    {"glued equals", "BEGIN quest Q\nFLOAT Weight=0.5\nEND\n\n", V{"not-assignment 2:7"}},
+    {"no equals", "BEGIN quest Q\nFLOAT Weight 0.5 2\nEND\n\n", V{"not-assignment 2:14"}},
+    {"no type word", "BEGIN quest Q\nWeight = 0.5\nEND\n\n", V{"not-assignment 2:1"}},
+    {"no value", "BEGIN quest Q\nFLOAT Weight =\nEND\n\n", V{"not-assignment 2:14"}},
+    {"commas in the header words", "BEGIN quest Q\nFLOAT, Weight, =, 1.5\nEND\n\n",
+     V{"not-assignment 2:6"}},
+    {"assignments pass", "BEGIN quest Q\nFLOAT Weight = 0.5\n  ; a comment\n\nEND\n\n", V{}},
+    {"a script's lines are not assignments", "SCRIPT S\n  if x then y\n  end\nEND\n\n", V{}},
+    // Type words.
+    {"misspelled type word", "BEGIN quest Q\nFLAOT Speed = 1\nEND\n\n", V{"unknown-type-word 2:1"}},
+    {"type word in lower case", "BEGIN character C\nfloat Speed = 1\nEND\n\n",
+     V{"unknown-type-word 2:1"}},
+    {"type word an item ignores", "BEGIN item I\nINTEGER Price = 10\nFLOATS W = 1 2\nEND\n\n",
+     V{"ignored-type-word 2:1", "ignored-type-word 3:1"}},
+    {"a fixed field takes any type word", "BEGIN item I\nINTEGER Type = x\nEND\n\n", V{}},
+    // Layout.
+    {"header right after END", "STRING A\nx\nEND\nSTRING B\ny\nEND\n\n",
+     V{"unexamined-header 4:1"}},
+    {"header on the last line", "STRING A\nx\nEND\n\nSTRING B", V{"unexamined-header 5:1"}},
+    {"headers after an empty line", "STRING A\nx\nEND\n\nSTRING B\ny\nEND\n\n", V{}},
+    {"keyword in lower case", "begin item X\nATOM Type = a\nEND\n\n", V{"keyword-case 1:1"}},
+    {"END in another case", "BEGIN quest Q\nEnd\nEND\n\n", V{"keyword-case 2:1"}},
+    {"line outside sections", "Garbage here\n\n", V{"stray-line 1:1"}},
+    {"comments and blanks outside sections", "; notes\n   \n// more\n\n", V{}},
+    {"misspelled section keyword", "BEGN item P\nATOM Type = x\nEND\n\n",
+     V{"misspelled-keyword 1:1"}},
+    {"misspelled block kind", "BEGIN charcter H\nEND\n\n", V{"misspelled-keyword 1:7"}},
+    {"a kind of its own", "BEGIN quest H\nEND\n\n", V{}},
+    {"block runs into the next header", "BEGIN quest A\nINTEGER R = 5\nBEGIN quest B\nEND\n\n",
+     V{"missing-end 3:1"}},
+    {"block runs to the end of the file", "BEGIN quest A\nINTEGER R = 5\n\n", V{"missing-end 1:1"}},
+    {"string section runs to the end of the file", "STRING A\nHello\n\n", V{"missing-end 1:1"}},
+    {"string section runs into a header", "STRING A\nHello\nBEGIN quest B\nEND\n\n",
+     V{"missing-end 3:1"}},
+    // Values.
+    {"text for a number", "BEGIN quest Q\nINTEGER H = thirty\nEND\n\n", V{"not-a-number 2:13"}},
+    {"hexadecimal and infinity", "BEGIN quest Q\nFLOAT H = 0x10\nFLOAT I = inf\nEND\n\n",
+     V{"not-a-number 2:11", "not-a-number 3:11"}},
+    {"text after a number", "BEGIN quest Q\nFLOAT S = 4.5kg\nINTEGER I = 4.5\nEND\n\n",
+     V{"number-trailing-text 2:11", "number-trailing-text 3:13"}},
+    {"numbers out of range",
+     "BEGIN quest Q\nINTEGER B = 3000000000\nFLOAT H = 1e39\nFLOAT T = 1e-50\nEND\n\n",
+     V{"number-range 2:13", "number-range 3:11", "number-range 4:11"}},
+    {"numbers in range", "BEGIN quest Q\nINTEGER B = -2147483648\nFLOAT H = 3.4e38\nEND\n\n", V{}},
+    {"comma in a list", "BEGIN quest Q\nINTEGERS L = 1, 2\nATOMS A = a ,b\nEND\n\n",
+     V{"list-comma 2:15", "list-comma 3:13"}},
+    {"decimal comma", "BEGIN item I\nFLOAT W = 4,25\nEND\n\n", V{"list-comma 2:11"}},
+    {"a range written with a comma", "BEGIN item I\nFLOAT W = 1.5, 3\nFLOAT V = 2 to 5\nEND\n\n",
+     V{}},
+    {"extra values", "BEGIN quest Q\nFLOAT T = 1 2\nEND\n\nBEGIN item I\nFLOAT R = 2 5\nEND\n\n",
+     V{"extra-values 2:13", "extra-values 6:13"}},
+    {"comment inside a word", "BEGIN quest Q\nATOM M = models/x.mdl\nATOM N = a;b\nEND\n\n",
+     V{"comment-in-word 2:16", "comment-in-word 3:11"}},
+    {"comment after a blank", "BEGIN quest Q\nATOM M = models /x.mdl\nEND\n\n", V{}},
+    {"unknown character type", "BEGIN character C\nATOM Type = Monster\nEND\n\n",
+     V{"unknown-character-type 2:13"}},
+    {"character types",
+     "BEGIN character C\nATOM Type = monster\nEND\n\n"
+     "BEGIN character D\nATOM Type = character\nEND\n\n",
+     V{}},
+    {"unknown string flag", "STRING G random\nHi\nEND\n\n", V{"unknown-flag 1:10"}},
+    {"extra tokens", "BEGIN item S extra\nEND of it\n\nSTRING G\nHi\nEND ; done\nEND\n\n",
+     V{"extra-tokens 1:14", "extra-tokens 2:5", "extra-tokens 6:1"}},
+    {"commas in a header", "BEGIN, item, Sword\nEND\n\n", V{"extra-tokens 1:6"}},
+    {"extended object", "BEGIN quest Q\nEND\n\nBEGIN quest Q\nEND\n\n", V{"extended-object 4:13"}},
+    {"references", "BEGIN quest Q\nREFERENCE R = Nobody\nREFERENCES S = Q Nobody\nEND\n\n",
+     V{"unresolved-reference 2:15", "unresolved-reference 3:18"}},
+    {"character choices name objects", "BEGIN character C\nATOMS WeaponChoice = C Axe\nEND\n\n",
+     V{"unresolved-reference 2:24"}},
+    {"string names", "BEGIN item I\nATOMS STR_Desc = D NoSuch\nEND\n\nSTRING D\nx\nEND\n\n",
+     V{"unresolved-string 2:20"}},
+    {"no name", "BEGIN item\nEND\n\nSTRING\nx\nEND\n\n",
+     V{"missing-name 1:11", "missing-name 4:7"}},
+    {"two string sections of one name", "STRING A\nx\nEND\n\nSTRING A\ny\nEND\n\n",
+     V{"duplicate-string 5:8"}},
+    {"misspelled fields",
+     "BEGIN item I\nATOM type = weapon\nEND\n\n"
+     "BEGIN character C\nATOMS weaponchoice = I\nEND\n\n",
+     V{"misspelled-field 2:6", "misspelled-field 6:7"}},
+    {"a designer's own property", "BEGIN character C\nINTEGER Rolle = 1\nEND\n\n", V{}},
+};
+
+class WarningRows : public ::testing::TestWithParam<WarningRow> {};
+
+TEST_P(WarningRows, ShowExactlyTheExpectedFindings) {
+  EXPECT_EQ(findingsOf({GetParam().source}), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, WarningRows, ::testing::ValuesIn(kRows), test::RowLabel());
+
+TEST(WarningOptionsTest, NamesTurnWarningsOffAndOn) {
+  std::string source = "BEGIN quest Q\nFLOAT Weight=0.5\nEND\n\nBEGIN quest Q\nEND\n\n";
+  EXPECT_EQ(findingsOf({source}, {}), V{"not-assignment 2:7"}) << "extended-object is off";
+  EXPECT_EQ(findingsOf({source}, {"-Wno-not-assignment"}), V{});
+  EXPECT_EQ(findingsOf({source}, {"-Wextended-object", "-w"}), V{});
+  EXPECT_EQ(findingsOf({source}, {"-Werror=extended-object"}),
+            (V{"not-assignment 2:7", "extended-object 5:13"}));
+  WarningOptions options;
+  std::string error;
+  EXPECT_FALSE(options.apply("-Wno-unresolved-referenc", error));
+  EXPECT_EQ(error, "unknown warning 'unresolved-referenc'; did you mean 'unresolved-reference'?");
+  EXPECT_TRUE(options.apply("-Werror=list-comma", error));
+  EXPECT_EQ(options.severity(FindingCode::kDecimalComma), Severity::kError);
+  EXPECT_EQ(options.severity(FindingCode::kStrayLine), Severity::kWarning);
+}
+
+TEST(WarningsTest, FindingsAcrossFilesPointAtBothPlaces) {
+  // A reference is checked against every file's objects, once all are compiled.
+  EXPECT_EQ(findingsOf({"BEGIN quest Q\nREFERENCE R = Later\nEND\n\n",
+                        "BEGIN item Later\nEND\n\nBEGIN quest Q\nEND\n\n"}),
+            V{"extended-object 4:13"});
+}
+
+TEST(WarningsTest, ByteOrderMarkIsNotPartOfTheFirstHeader) {
+  EXPECT_EQ(findingsOf({"\xEF\xBB\xBF"
+                        "BEGIN quest Q\nEND\n\nBEGIN quest Q\nEND\n\n"}),
+            V{"extended-object 4:13"});
+}
+
+}  // namespace
+}  // namespace rpgc

@@ -1,0 +1,172 @@
+// End-to-end tests of what the options change, run on the real program: warnings never
+// change the outputs or the standard output, -Werror and --check write nothing, JSON
+// diagnostics parse, and the command line's own errors.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/program_run.h"
+#include "support/temp_dir.h"
+
+namespace rpgc {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProgramRun;
+
+const std::string kRule(78, '=');
+
+// a.txt warns (a glued '=', a reference to nothing); b.txt is clean.
+const char* const kWarningSource =
+    "BEGIN item Sword\nATOM Type = weapon\nFLOAT Weight=0.5\nREFERENCE Maker = Nobody\n"
+    "END\n\nSTRING SwordDesc\nA sword.\nEND\n\n";
+const char* const kCleanSource = "BEGIN quest Q\nREFERENCE Prize = Sword\nEND\n\n";
+// A name taken by another kind of block: an error in c.txt.
+const char* const kConflictSource = "BEGIN quest Sword\nEND\n\n";
+
+class RpgcOptionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    write("a.txt", kWarningSource);
+    write("b.txt", kCleanSource);
+    write("c.txt", kConflictSource);
+  }
+  void write(const std::string& name, const std::string& content) {
+    std::ofstream(dir_.file(name), std::ios::binary) << content;
+  }
+  ProgramRun run(const std::vector<std::string>& args) {
+    return test::runProgram(dir_.path(), args);
+  }
+  bool exists(const std::string& name) const { return fs::exists(dir_.path() / name); }
+  std::string bytesOf(const std::string& name) const {
+    return test::readFileBytes(dir_.path() / name);
+  }
+
+  test::TempDir dir_;
+};
+
+TEST_F(RpgcOptionsTest, WarningsChangeNeitherOutputsNorStandardOutput) {
+  ProgramRun quiet = run({"-w", "proj", "a.txt", "b.txt"});
+  std::string gds = bytesOf("database.gds");
+  std::string gdf = bytesOf("database.gdf");
+  ProgramRun warned = run({"proj", "a.txt", "b.txt"});
+
+  EXPECT_EQ(quiet.exitStatus, 0);
+  EXPECT_EQ(quiet.err, "");
+  EXPECT_EQ(warned.exitStatus, 0);
+  EXPECT_EQ(warned.out, quiet.out);
+  EXPECT_EQ(bytesOf("database.gds"), gds);
+  EXPECT_EQ(bytesOf("database.gdf"), gdf);
+  EXPECT_EQ(warned.err,
+            "a.txt:3:7: warning: this line is skipped: '=' must stand apart from the words around "
+            "it ('Weight=0.5') [-Wnot-assignment]\n"
+            "    3 | FLOAT Weight=0.5\n"
+            "      |       ^~~~~~~~~~\n"
+            "a.txt:4:19: warning: 'Nobody' names no object of the project "
+            "[-Wunresolved-reference]\n"
+            "    4 | REFERENCE Maker = Nobody\n"
+            "      |                   ^~~~~~\n");
+}
+
+TEST_F(RpgcOptionsTest, WarningsAsErrorsFailTheRunAndWriteNothing) {
+  ProgramRun result = run({"-Werror", "proj", "b.txt", "a.txt"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.out, kRule + "\nCompiling\n" + kRule + "\nb.txt\na.txt\nError\n");
+  EXPECT_TRUE(result.err.starts_with("a.txt:3:7: error: this line is skipped")) << result.err;
+  EXPECT_NE(result.err.find("[-Werror=not-assignment]"), std::string::npos);
+  EXPECT_FALSE(exists("database.gds"));
+  EXPECT_FALSE(exists("database.gdf"));
+
+  // Only the named warning is an error: the run succeeds with the other shown.
+  ProgramRun one = run({"-Werror=unresolved-string", "proj", "a.txt", "b.txt"});
+  EXPECT_EQ(one.exitStatus, 0);
+  EXPECT_NE(one.err.find("warning: this line is skipped"), std::string::npos);
+}
+
+TEST_F(RpgcOptionsTest, CheckReportsEveryFileAndWritesNothing) {
+  ProgramRun result = run({"--check", "proj", "c.txt", "a.txt", "b.txt"});
+  EXPECT_EQ(result.exitStatus, 1) << "c.txt has an error";
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(result.err.find("a.txt:3:7: warning:"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("a.txt:1:12: error: 'Sword' is already a `quest` object; an item "
+                            "cannot have the same name"),
+            std::string::npos)
+      << "the file after the one that failed is compiled too: " << result.err;
+  EXPECT_FALSE(exists("database.gds"));
+  EXPECT_FALSE(exists("database.gdf"));
+
+  ProgramRun clean = run({"--check", "-w", "proj", "a.txt", "b.txt"});
+  EXPECT_EQ(clean.exitStatus, 0);
+  EXPECT_EQ(clean.out + clean.err, "");
+  EXPECT_FALSE(exists("database.gds"));
+}
+
+TEST_F(RpgcOptionsTest, JsonDiagnosticsParseOneObjectALine) {
+  ProgramRun result = run({"--check", "--diagnostics-format=json", "proj", "c.txt", "a.txt"});
+  EXPECT_EQ(result.exitStatus, 1);
+  std::ofstream(dir_.file("diagnostics.json"), std::ios::binary) << result.err;
+  if (std::system("command -v python3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  std::string check =
+      "python3 -c 'import json,sys\n"
+      "rows=[json.loads(l) for l in open(sys.argv[1],encoding=\"utf-8\")]\n"
+      "assert [r[\"name\"] for r in rows]==[\"name-conflict\",\"not-assignment\"], rows\n"
+      "assert rows[0][\"notes\"][0][\"file\"]==\"c.txt\" and rows[1][\"column\"]==7, rows' " +
+      test::shellQuoted(dir_.file("diagnostics.json"));
+  EXPECT_EQ(std::system(check.c_str()), 0) << result.err;
+}
+
+TEST_F(RpgcOptionsTest, CommandLineErrorsAndFolders) {
+  ProgramRun unknown = run({"-x", "proj", "a.txt"});
+  EXPECT_EQ(unknown.exitStatus, 2);
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_TRUE(unknown.err.starts_with("rpgc: error: unknown option '-x'\nusage: rpgc "))
+      << unknown.err;
+
+  ProgramRun badWarning = run({"-Wno-stray-lines", "x.gdm"});
+  EXPECT_EQ(badWarning.exitStatus, 2);
+  EXPECT_TRUE(badWarning.err.starts_with(
+      "rpgc: error: unknown warning 'stray-lines'; did you mean 'stray-line'?\n"));
+
+  fs::create_directory(dir_.path() / "game");
+  write("game/g.gdm", "Game\n1\nout\n../b.txt\n../a.txt\n");
+  ProgramRun folder = run({"-w", "-C", "game", "--depfile", "out.d", "g.gdm"});
+  EXPECT_EQ(folder.exitStatus, 0) << folder.err;
+  EXPECT_TRUE(exists("game/out.gds") && exists("game/out.gdf"));
+  EXPECT_EQ(bytesOf("game/out.d"), "out.gds out.gdf: \\\n  g.gdm \\\n  ../b.txt \\\n  ../a.txt\n");
+
+  ProgramRun noFolder = run({"-C", "nowhere", "g.gdm"});
+  EXPECT_EQ(noFolder.exitStatus, 1);
+  EXPECT_TRUE(noFolder.err.starts_with("rpgc: error: cannot change to folder 'nowhere': "));
+}
+
+TEST_F(RpgcOptionsTest, DescriptionWarningsAndASourceGivenAsDescription) {
+  write("p.gdm", "Proj\n2.5kg\n\nb.txt\n");
+  ProgramRun result = run({"p.gdm"});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_TRUE(result.err.starts_with(
+      "p.gdm:2:1: warning: the version '2.5kg' has text after its number; it reads as 2.5 "
+      "[-Wdescription]\n"))
+      << result.err;
+  EXPECT_NE(result.err.find("p.gdm:3: warning: the output base name (line 3) is empty"),
+            std::string::npos);
+
+  ProgramRun source = run({"a.txt"});
+  EXPECT_NE(source.err.find("rpgc: note: 'a.txt' holds section headers: it looks like a source "
+                            "file"),
+            std::string::npos)
+      << source.err;
+}
+
+TEST_F(RpgcOptionsTest, ColourOnlyWhenAskedOrOnATerminal) {
+  EXPECT_EQ(run({"proj", "a.txt"}).err.find('\033'), std::string::npos);
+  EXPECT_NE(run({"--color=always", "proj", "a.txt"}).err.find("\033[1;35mwarning:"),
+            std::string::npos);
+  EXPECT_EQ(run({"--color=never", "proj", "a.txt"}).err.find('\033'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rpgc

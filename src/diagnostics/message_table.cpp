@@ -112,7 +112,7 @@ constexpr MessageRow kRows[] = {
     {C::kNameConflict, "name-conflict", kError, false,
      "'{0}' is already {1}; {2} cannot have the same name"},
     {C::kNameTooLong, "name-too-long", kError, false,
-     "the name '{0}' is {1} bytes long; the output files hold names of at most 1024 bytes"},
+     "the name '{0}'{2} is {1} bytes long; the output files hold names of at most 1024 bytes"},
     {C::kCannotOpenSource, "cannot-open", kError, false, "cannot open source file '{0}': {1}"},
     {C::kCannotOpenDescription, "cannot-open", kError, false,
      "cannot open description file '{0}': {1}"},

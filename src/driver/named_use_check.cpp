@@ -29,14 +29,17 @@ void checkNamedUses(const Compilation& compilation, FindingSink& sink) {
 
 Finding longNameFinding(const Compilation& compilation, Atom atom) {
   Finding finding(FindingCode::kNameTooLong, SourcePlace());
-  for (const LongName& name : compilation.blocks.longNames) {
-    if (name.atom == atom) {
-      finding.place = name.place;
-      break;
-    }
-  }
   std::string_view text = compilation.atoms.atomView(atom);
   finding.with(std::string(text)).with(std::to_string(text.size()));
+  for (const LongName& name : compilation.blocks.longNames) {
+    if (name.atom != atom) continue;
+    finding.place = name.place;
+    if (name.owner != atom) {
+      finding.with(std::string(" in the ") + name.ownerKind + " '" +
+                   std::string(compilation.atoms.atomView(name.owner)) + "'");
+    }
+    break;
+  }
   return finding;
 }
 

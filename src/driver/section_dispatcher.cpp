@@ -124,6 +124,8 @@ void LayoutChecks::stringHeader(int32_t line, const std::vector<std::string_view
   }
   Atom name = ctx_.atoms.intern(tokens[1]);
   SourcePlace here = SourcePlace::atToken(ctx_.file, line, 1);
+  ctx_.sectionName = name;
+  ctx_.sectionKind = "string section";
   ctx_.noteLength(name, tokens[1], here);
   std::vector<SourcePlace>& origins = compilation_.stringOrigins;
   size_t slot = static_cast<size_t>(name) + 1;

@@ -128,7 +128,9 @@ void reportCommentInWord(const BodyScope& scope, int32_t line, std::string_view 
 void reportUnterminated(const BodyScope& scope, FindingCode code, int32_t line, int32_t token) {
   if (!scope.findings.wants(code)) return;
   Finding finding = bodyFinding(code, scope, line, token);
-  finding.with(std::string(scope.kind)).with(std::string(scope.name));
+  std::string kind(scope.kind);
+  if (scope.generic) kind = kind.empty() ? "object" : "`" + kind + "` object";
+  finding.with(std::move(kind)).with(std::string(scope.name));
   if (code == FindingCode::kRunsIntoHeader) {
     finding.related = scope.findings.atToken(scope.headerLine, 0);
     finding.relatedNote = FindingCode::kNoteSectionStart;

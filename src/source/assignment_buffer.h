@@ -83,8 +83,11 @@ class AssignmentBuffer {
 struct BodyScope {
   FindingScope findings;
   int32_t headerLine = -1;
-  std::string_view kind;  // in the designer's words: "item", "`quest` object", "script"
+  /// The section's kind in the designer's words ("item", "script"), or, for a generic
+  /// object, its type word.
+  std::string_view kind;
   std::string_view name;
+  bool generic = false;
   bool script = false;  // script bodies are not assignments: only the layout is checked
 };
 

@@ -43,7 +43,7 @@ void BlockContext::noteLength(Atom atom, std::string_view text, SourcePlace plac
   for (const LongName& noted : longNames) {
     if (noted.atom == atom) return;
   }
-  longNames.push_back({atom, place});
+  longNames.push_back({atom, place, sectionName, sectionKind});
 }
 
 void BlockContext::noteUse(Atom atom, NamedUse::Target target, int32_t line, int32_t column) {
@@ -63,6 +63,10 @@ GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, std::string
   SourcePlace origin = index >= 0 && static_cast<size_t>(index) < ctx.origins.size()
                            ? ctx.origins[static_cast<size_t>(index)]
                            : SourcePlace();
+  ctx.sectionName = nameAtom;
+  ctx.sectionKind = className == "F_item"        ? "item"
+                    : className == "F_character" ? "character"
+                                                 : "object";
   if (object != nullptr) {
     if (ctx.registry.count() > before) {
       ctx.origins.resize(static_cast<size_t>(ctx.registry.count()), here);

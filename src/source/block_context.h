@@ -34,10 +34,13 @@ struct NamedUse {
   Target target = Target::kObject;
 };
 
-/// A name too long for the output files, and where it was first read.
+/// A name too long for the output files, where it was first read, and the object or
+/// string section it belongs to.
 struct LongName {
   Atom atom = kNoAtom;
   SourcePlace place;
+  Atom owner = kNoAtom;
+  const char* ownerKind = "";  // "item", "character", "object", "string section"
 };
 
 class BlockContext {
@@ -61,8 +64,10 @@ class BlockContext {
   int32_t resumeAt = -1;
   /// Values naming objects or string sections, noted while wanted, checked at the end.
   std::vector<NamedUse> namedUses;
-  /// Names too long to store, noted as they are read.
+  /// Names too long to store, noted as they are read, and the section being read.
   std::vector<LongName> longNames;
+  Atom sectionName = kNoAtom;
+  const char* sectionKind = "";
   /// Fixed fields that names probably misspell, cached by name atom (see FixedFields).
   std::vector<int8_t> itemFieldGuesses;
   std::vector<int8_t> characterFieldGuesses;

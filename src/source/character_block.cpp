@@ -69,7 +69,8 @@ std::string_view characterTypeOf(BlockContext& ctx, int32_t entry) {
 
 int32_t parseCharacterBlock(const StringList& lines, int32_t start, const RefString& name,
                             BlockContext& ctx) {
-  BodyScope scope{ctx.scope(), start - 1, "character", name.view()};
+  BodyScope scope{
+      .findings = ctx.scope(), .headerLine = start - 1, .kind = "character", .name = name.view()};
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
                                      ctx.findings != nullptr ? &scope : nullptr);
   auto* character = static_cast<F_character*>(obtainTemplate(ctx, name, "F_character", start - 1));

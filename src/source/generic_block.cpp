@@ -1,8 +1,6 @@
 // parseGenericBlock: read the body, find or create the object, apply the declarations.
 #include "source/generic_block.h"
 
-#include <string>
-
 #include "model/f_generic.h"
 #include "source/block_context.h"
 #include "source/typed_declarations.h"
@@ -11,8 +9,11 @@ namespace rpgc {
 
 int32_t parseGenericBlock(const StringList& lines, int32_t start, const RefString& typeWord,
                           const RefString& name, BlockContext& ctx) {
-  std::string kind = kindWords("F_generic", typeWord.view());
-  BodyScope scope{ctx.scope(), start - 1, kind, name.view()};
+  BodyScope scope{.findings = ctx.scope(),
+                  .headerLine = start - 1,
+                  .kind = typeWord.view(),
+                  .name = name.view(),
+                  .generic = true};
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
                                      ctx.findings != nullptr ? &scope : nullptr);
   auto* object =

@@ -42,7 +42,8 @@ void reportRange(BlockContext& ctx, LineValues& values) {
 
 int32_t parseItemBlock(const StringList& lines, int32_t start, const RefString& name,
                        BlockContext& ctx) {
-  BodyScope scope{ctx.scope(), start - 1, "item", name.view()};
+  BodyScope scope{
+      .findings = ctx.scope(), .headerLine = start - 1, .kind = "item", .name = name.view()};
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
                                      ctx.findings != nullptr ? &scope : nullptr);
   auto* item = static_cast<F_item*>(obtainTemplate(ctx, name, "F_item", start - 1));

@@ -7,7 +7,11 @@ namespace rpgc {
 
 int32_t parseScriptSection(const StringList& lines, int32_t start, const RefString& name,
                            BlockContext& ctx) {
-  BodyScope scope{ctx.scope(), start - 1, "script", name.view(), true};
+  BodyScope scope{.findings = ctx.scope(),
+                  .headerLine = start - 1,
+                  .kind = "script",
+                  .name = name.view(),
+                  .script = true};
   return readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
                              ctx.findings != nullptr ? &scope : nullptr);
 }

@@ -73,6 +73,11 @@ enum class FindingCode : uint8_t {
   kCannotWrite,
   kOutputTooLarge,
   kOutputInternal,
+  kCannotRestore,
+  kCannotRemoveTemporary,
+  kCannotWriteConsole,
+  kOutOfMemory,
+  kInputTooLarge,
   kCannotChangeFolder,
   kUsage,
   // Notes that go with other findings, and lone notes.

@@ -22,7 +22,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <span>
+#include <stdexcept>
 #include <type_traits>
 #include <utility>
 
@@ -214,7 +216,7 @@ class RefArray {
       int32_t newCapacity = static_cast<int32_t>(std::min<int64_t>(grown, INT32_MAX));
       if constexpr (kTrivial) {
         void* moved = std::realloc(data, sizeof(T) * static_cast<size_t>(newCapacity));
-        if (moved == nullptr) std::abort();  // the compiler assumes allocation succeeds
+        if (moved == nullptr) throw std::bad_alloc();
         data = static_cast<T*>(moved);
         std::memset(static_cast<void*>(data + capacity), 0,
                     sizeof(T) * static_cast<size_t>(newCapacity - capacity));
@@ -246,7 +248,7 @@ class RefArray {
 
   static int32_t checkedSlots(int32_t b) {
     int64_t slots = int64_t{b} * G;
-    if (slots > INT32_MAX) std::abort();  // beyond what a 32-bit length can describe
+    if (slots > INT32_MAX) throw std::length_error("array beyond 2^31 - 1 elements");
     return static_cast<int32_t>(slots);
   }
 

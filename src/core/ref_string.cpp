@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 namespace rpgc {
 
@@ -13,14 +14,14 @@ namespace {
 
 int32_t textLength(const char* text) {
   size_t n = std::strlen(text);
-  if (n >= INT32_MAX) std::abort();  // no string of the compiler can be this long
+  if (n >= INT32_MAX) throw std::length_error("string beyond 2^31 - 2 bytes");
   return static_cast<int32_t>(n);
 }
 
 }  // namespace
 
 RefString RefString::allocate(int32_t size) {
-  if (size < 0 || size == INT32_MAX) std::abort();
+  if (size < 0 || size == INT32_MAX) throw std::length_error("string beyond 2^31 - 2 bytes");
   RefString s;
   void* memory = ::operator new(sizeof(Rep) + static_cast<size_t>(size));
   s.rep_ = new (memory) Rep{1, size, (size + 15) / 16 - 1};
@@ -40,7 +41,7 @@ RefString::RefString(const char* text, int32_t count) {
 }
 
 RefString::RefString(std::string_view text) {
-  if (text.size() >= INT32_MAX) std::abort();
+  if (text.size() >= INT32_MAX) throw std::length_error("string beyond 2^31 - 2 bytes");
   int32_t count = static_cast<int32_t>(text.size());
   *this = allocate(count + 1);
   std::memcpy(bytes(), text.data(), text.size());
@@ -95,7 +96,8 @@ RefString RefString::concat(const char* tail) const {
   if (tail == nullptr) tail = "";
   int32_t head = rep_ == nullptr ? 0 : textLength(text());
   int32_t rest = textLength(tail);
-  if (int64_t{head} + rest + 1 >= INT32_MAX) std::abort();
+  if (int64_t{head} + rest + 1 >= INT32_MAX)
+    throw std::length_error("string beyond 2^31 - 2 bytes");
   RefString result = allocate(head + rest + 1);
   std::memcpy(result.bytes(), text(), static_cast<size_t>(head));
   std::memcpy(result.bytes() + head, tail, static_cast<size_t>(rest));

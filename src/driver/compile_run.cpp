@@ -9,10 +9,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "archive/file_system.h"
 #include "diagnostics/diagnostic_engine.h"
 #include "driver/command_line.h"
 #include "driver/compilation.h"
@@ -23,6 +26,7 @@
 #include "driver/pending_output.h"
 #include "driver/run_settings.h"
 #include "driver/section_dispatcher.h"
+#include "driver/temporary_files.h"
 #include "source/line_reader.h"
 #include "source/number_text.h"
 #include "source/tokenizer.h"
@@ -149,12 +153,54 @@ void writeDependencies(const std::string& path, const SettledSettings& settled,
   }
 }
 
+// Writes both outputs to temporary files and puts them in place together.
+bool writeOutputs(Compilation& compilation, const RunSettings& settings, Console& console,
+                  DiagnosticEngine& engine) {
+  FileSystem& fs = FileSystem::real();
+  TemporaryFiles* temporaries = &TemporaryFiles::process();
+  PendingOutput stringTable(std::string(settings.stringTableFile.view()), fs, temporaries);
+  if (!writeStringsPhase(compilation, settings, console, engine, stringTable)) return false;
+  PendingOutput database(std::string(settings.databaseFile.view()), fs, temporaries);
+  if (!writeDatabasePhase(compilation, settings, console, engine, database)) return false;
+  if (console.errorCode() != 0) {
+    // Standard output is gone (a closed pipe): the run fails before anything changes.
+    engine.report(Finding(FindingCode::kCannotWriteConsole, SourcePlace())
+                      .with(std::strerror(console.errorCode())));
+    return false;
+  }
+  std::vector<CommitProblem> problems;
+  PendingOutput* outputs[] = {&stringTable, &database};
+  bool ok = commitOutputs(outputs, fs, problems);
+  for (const CommitProblem& problem : problems) {
+    std::string reason = std::strerror(problem.errorCode);
+    switch (problem.what) {
+      case CommitProblem::What::kReplace:
+        console.text(problem.path == stringTable.target() ? kCannotWriteStrings
+                                                          : kCannotWriteDatabase);
+        engine.report(fileFinding(FindingCode::kCannotWrite, problem.path, problem.errorCode));
+        break;
+      case CommitProblem::What::kSync:
+        engine.report(fileFinding(FindingCode::kCannotWrite, problem.path, problem.errorCode));
+        break;
+      case CommitProblem::What::kRestore:
+        engine.report(fileFinding(FindingCode::kCannotRestore, problem.path, problem.errorCode));
+        break;
+      case CommitProblem::What::kRemove:
+        engine.report(
+            fileFinding(FindingCode::kCannotRemoveTemporary, problem.path, problem.errorCode));
+        break;
+    }
+  }
+  return ok && problems.empty();
+}
+
 }  // namespace
 
-int runCompiler(int argc, char** argv, Compilation& compilation) {
+int runGuarded(int argc, char** argv, Compilation& compilation, DiagnosticFormat& format) {
   Console console(stdout);
   std::span<const char* const> args(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0));
   CommandLine line = parseCommandLine(args);
+  format = line.format;
   DiagnosticStyle style;
   style.format = line.format;
   style.color = colorWanted(line.color);
@@ -226,26 +272,39 @@ int runCompiler(int argc, char** argv, Compilation& compilation) {
   }
   if (!compileAll(compilation, settings, false, console, engine)) return 1;
 
-  PendingOutput stringTable(std::string(settings.stringTableFile.view()));
-  if (!writeStringsPhase(compilation, settings, console, engine, stringTable)) return 1;
-  PendingOutput database(std::string(settings.databaseFile.view()));
-  if (!writeDatabasePhase(compilation, settings, console, engine, database)) return 1;
-  // Both files are complete; only the renames remain, which fail in rare cases (the
-  // folder's permissions changed during the run).
-  if (!stringTable.commit()) {
-    console.text(kCannotWriteStrings);
-    engine.report(
-        fileFinding(FindingCode::kCannotWrite, stringTable.target(), stringTable.errorCode()));
-    return 1;
-  }
-  if (!database.commit()) {
-    console.text(kCannotWriteDatabase);
-    engine.report(fileFinding(FindingCode::kCannotWrite, database.target(), database.errorCode()));
-    return 1;
-  }
+  if (!writeOutputs(compilation, settings, console, engine)) return 1;
   bool ok = true;
   if (!line.depfile.empty()) writeDependencies(line.depfile, settled, engine, ok);
   return ok ? 0 : 1;
+}
+
+int runCompiler(int argc, char** argv, Compilation& compilation) {
+  // Running out of memory unwinds to here: the temporary files are gone by then. The
+  // messages are written without allocating.
+  DiagnosticFormat format = DiagnosticFormat::kText;
+  bool json = false;
+  try {
+    return runGuarded(argc, argv, compilation, format);
+  } catch (const std::bad_alloc&) {
+    json = format == DiagnosticFormat::kJson;
+    std::fputs(json ? "{\"file\":null,\"line\":null,\"column\":null,\"severity\":\"error\","
+                      "\"name\":\"out-of-memory\",\"message\":\""
+                    : "rpgc: error: ",
+               stderr);
+    std::fputs(messageRow(FindingCode::kOutOfMemory).format.data(), stderr);
+  } catch (const std::length_error& error) {
+    json = format == DiagnosticFormat::kJson;
+    std::fputs(json ? "{\"file\":null,\"line\":null,\"column\":null,\"severity\":\"error\","
+                      "\"name\":\"too-large\",\"message\":\""
+                    : "rpgc: error: ",
+               stderr);
+    // The reasons are the compiler's own plain texts.
+    std::fputs("the input is too large for the compiler (", stderr);
+    std::fputs(error.what(), stderr);
+    std::fputs("); the outputs are left as they were", stderr);
+  }
+  std::fputs(json ? "\",\"notes\":[]}\n" : "\n", stderr);
+  return 1;
 }
 
 }  // namespace rpgc

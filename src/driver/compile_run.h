@@ -7,7 +7,8 @@ namespace rpgc {
 struct Compilation;
 
 /// Runs the compiler on the program's arguments, building up compilation (which must be
-/// fresh), and returns the exit status.
+/// fresh), and returns the exit status. Running out of memory, or input beyond the
+/// compiler's limits, ends the run with a message and the status 1.
 int runCompiler(int argc, char** argv, Compilation& compilation);
 
 }  // namespace rpgc

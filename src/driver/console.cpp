@@ -1,18 +1,29 @@
 // Console: flushed writes of the fixed texts.
 #include "driver/console.h"
 
+#include <cerrno>
 #include <cstdint>
 
 namespace rpgc {
 
 void Console::put(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), out_);
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), out_) != text.size()) noteFailure();
+}
+
+void Console::flush() {
+  errno = 0;
+  if (std::fflush(out_) != 0) noteFailure();
+}
+
+void Console::noteFailure() {
+  if (error_ == 0) error_ = errno != 0 ? errno : EIO;
 }
 
 void Console::rule() {
   put(std::string_view(
       "==============================================================================\n"));
-  std::fflush(out_);
+  flush();
 }
 
 void Console::banner(std::string_view title) {
@@ -24,18 +35,18 @@ void Console::banner(std::string_view title) {
 void Console::line(std::string_view text) {
   put(text);
   put("\n");
-  std::fflush(out_);
+  flush();
 }
 
 void Console::text(std::string_view text) {
   put(text);
-  std::fflush(out_);
+  flush();
 }
 
 void Console::progress(int32_t index) {
   if (index % 10 != 0) return;
   put(".");
-  std::fflush(out_);
+  flush();
 }
 
 }  // namespace rpgc

@@ -26,10 +26,16 @@ class Console {
   /// A progress dot after the record of zero-based index i, when i % 10 == 0.
   void progress(int32_t index);
 
+  /// errno of the first text that could not be written (a closed pipe), or 0.
+  int errorCode() const { return error_; }
+
  private:
   void put(std::string_view text);
+  void flush();
+  void noteFailure();
 
   std::FILE* out_;
+  int error_ = 0;
 };
 
 inline constexpr std::string_view kCompilingTitle = "Compiling";

@@ -61,7 +61,7 @@ bool writePhase(Compilation& compilation, const RunSettings& settings, Console& 
   archive.setName(settings.projectName);
   bool ok = writeRecords(archive);
   console.text("\n");
-  if (ok && archive.finish() && out.close()) return true;
+  if (ok && archive.finish() && out.finish()) return true;
   reportWriteFailure(compilation, out, sink);
   console.text(failure);
   return false;

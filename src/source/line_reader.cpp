@@ -2,6 +2,7 @@
 #include "source/line_reader.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -46,8 +47,14 @@ bool readWholeFile(const char* path, std::string& content, int* errorCode) {
 
 }  // namespace
 
-StringList splitLines(std::string_view content) {
-  StringList lines;
+namespace {
+
+// The longest line and the most lines a line list can hold.
+constexpr size_t kLongestLine = INT32_MAX - 1;
+constexpr int32_t kMostLines = INT32_MAX - 1;
+
+// Cuts content into lines; false when a line or the number of lines passes the limits.
+bool splitInto(std::string_view content, StringList& lines) {
   // A UTF-8 byte order mark is not text: bytes 0x80 to 0xFF are token bytes, so a mark
   // glued to the first header would hide that header.
   size_t start = content.starts_with("\xEF\xBB\xBF") ? 3 : 0;
@@ -57,9 +64,18 @@ StringList splitLines(std::string_view content) {
     std::string_view line = content.substr(start, end - start);
     line = line.substr(0, line.find('\0'));
     while (!line.empty() && isTrailingBlank(line.back())) line.remove_suffix(1);
+    if (line.size() > kLongestLine || lines.length() >= kMostLines) return false;
     lines.push(RefString(line));
     start = end + 1;
   }
+  return true;
+}
+
+}  // namespace
+
+StringList splitLines(std::string_view content) {
+  StringList lines;
+  if (!splitInto(content, lines)) lines.release();
   return lines;
 }
 
@@ -69,7 +85,12 @@ bool readLines(const char* path, StringList& lines, int* errorCode) {
     lines.release();
     return false;
   }
-  lines = splitLines(content);
+  lines.release();
+  if (!splitInto(content, lines)) {
+    lines.release();
+    if (errorCode != nullptr) *errorCode = EFBIG;
+    return false;
+  }
   return true;
 }
 

@@ -15,13 +15,14 @@
 namespace rpgc {
 
 /// Reads path into lines. False when the file cannot be opened or read (a missing file,
-/// a folder, no permission, a read error), with the system's errno in *errorCode.
+/// a folder, no permission, a read error), with the system's errno in *errorCode, or
+/// when a line is longer than 2^31 - 2 bytes or there are more lines than that (EFBIG).
 bool readLines(const char* path, StringList& lines, int* errorCode = nullptr);
 
 /// The lines of a file; an absent list when it cannot be read or holds no line.
 StringList readLines(const char* path);
 
-/// Cuts text already in memory into lines by the same rules.
+/// Cuts text already in memory into lines by the same rules (absent past the limits).
 StringList splitLines(std::string_view content);
 
 }  // namespace rpgc

@@ -22,7 +22,9 @@ class DescriptorStream : public ByteStream {
 
   bool write(const void* data, int32_t n) override;
   bool writeItems(const void* data, int32_t size, int32_t count) override;
-  int32_t tell() override { return static_cast<int32_t>(written_ + buffer_.size()); }
+  int32_t tell() override {
+    return static_cast<int32_t>(written_ + static_cast<int64_t>(buffer_.size()));
+  }
   int32_t size() override { return tell(); }
 
   /// Writes out what is buffered.

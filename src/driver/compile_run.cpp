@@ -21,6 +21,7 @@
 #include "driver/compilation.h"
 #include "driver/console.h"
 #include "driver/depfile.h"
+#include "driver/description_check.h"
 #include "driver/named_use_check.h"
 #include "driver/output_phase.h"
 #include "driver/pending_output.h"
@@ -53,52 +54,6 @@ Finding fileFinding(FindingCode code, std::string_view path, int errorCode) {
   Finding finding(code, SourcePlace());
   finding.with(std::string(path)).with(std::strerror(errorCode));
   return finding;
-}
-
-// Warnings about a description file that is read but ignored in part, and a note when
-// the one argument given looks like a source file rather than a description.
-void checkDescription(const SettledSettings& settled, bool loneArgument, DiagnosticEngine& engine) {
-  const StringList& lines = settled.descriptionLines;
-  if (!settled.descriptionRead) return;
-  int32_t file = engine.addFile(settled.descriptionFile);
-  engine.setLines(file, &lines);
-  if (lines.length() < 4) {
-    int32_t n = lines.length();
-    engine.report(Finding(FindingCode::kDescriptionTooShort, SourcePlace{file, -1, -1, 0})
-                      .with(std::to_string(n) + (n == 1 ? " line" : " lines")));
-  } else {
-    NumberIssue issue = NumberIssue::kNone;
-    std::string_view text = lines[1].view();
-    float version = floatOfText(text, &issue);
-    if (issue != NumberIssue::kNone) {
-      const char* what = issue == NumberIssue::kNotANumber     ? "is not a number"
-                         : issue == NumberIssue::kTrailingText ? "has text after its number"
-                                                               : "is beyond the range of a float";
-      char value[32];
-      std::snprintf(value, sizeof value, "%g", static_cast<double>(version));
-      int32_t column = static_cast<int32_t>(text.find_first_not_of(" \t")) + 1;
-      engine.report(Finding(FindingCode::kDescriptionVersion, SourcePlace{file, 1, -1, column})
-                        .with(std::string(text))
-                        .with(what)
-                        .with(value));
-    }
-    if (lines[2].isEmpty()) {
-      engine.report(Finding(FindingCode::kDescriptionNoOutput, SourcePlace{file, 2, -1, 0}));
-    }
-  }
-  if (loneArgument) {
-    std::vector<std::string_view> tokens;
-    for (const RefString& line : lines) {
-      tokenizeInto(line.view(), tokens);
-      if (!tokens.empty() &&
-          (tokens[0] == "BEGIN" || tokens[0] == "STRING" || tokens[0] == "SCRIPT")) {
-        engine.report(Finding(FindingCode::kNoteLooksLikeSource, SourcePlace())
-                          .with(settled.descriptionFile));
-        break;
-      }
-    }
-  }
-  engine.setLines(file, nullptr);
 }
 
 // Compiles every source file. A run that writes stops at the first file that fails (an

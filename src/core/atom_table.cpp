@@ -1,7 +1,8 @@
-// AtomTable: name list plus an open-addressing hash index.
+// AtomTable: chunked name storage plus an open-addressing hash index.
 #include "core/atom_table.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace rpgc {
 
@@ -9,6 +10,8 @@ namespace {
 
 constexpr size_t kInitialIndexSize = 1024;
 constexpr size_t kLiteralSlots = 512;
+constexpr size_t kChunkSize = 1 << 20;
+constexpr size_t kLengthBytes = sizeof(uint32_t);
 
 }  // namespace
 
@@ -32,26 +35,57 @@ uint64_t AtomTable::hash(std::string_view name) {
   return h;
 }
 
-size_t AtomTable::slotOf(std::string_view name, uint64_t h) const {
+size_t AtomTable::slotOf(std::string_view name, uint32_t h) const {
   size_t mask = index_.size() - 1;
-  size_t slot = static_cast<size_t>(h) & mask;
+  size_t slot = h & mask;
   while (true) {
     const Slot& entry = index_[slot];
     if (entry.atom == kNoAtom) return slot;
-    if (entry.length == name.size() && std::memcmp(entry.text, name.data(), name.size()) == 0) {
-      return slot;
-    }
+    if (entry.hash == h && atomView(entry.atom) == name) return slot;
     slot = (slot + 1) & mask;
   }
 }
 
 void AtomTable::growIndex() {
-  size_t size = index_.empty() ? kInitialIndexSize : index_.size() * 2;
-  index_.assign(size, Slot());
-  for (Atom atom = 0; atom < names_.length(); ++atom) {
-    std::string_view name = names_[atom].view();
-    index_[slotOf(name, hash(name))] = slotFor(atom);
+  std::vector<Slot> old;
+  old.swap(index_);
+  index_.assign(old.empty() ? kInitialIndexSize : old.size() * 2, Slot());
+  size_t mask = index_.size() - 1;
+  // Names are distinct: each goes to the first free slot from its home.
+  for (const Slot& entry : old) {
+    if (entry.atom == kNoAtom) continue;
+    size_t slot = entry.hash & mask;
+    while (index_[slot].atom != kNoAtom) slot = (slot + 1) & mask;
+    index_[slot] = entry;
   }
+}
+
+const char* AtomTable::store(std::string_view name) {
+  if (name.size() > UINT32_MAX - kLengthBytes - 1) throw std::length_error("name too long");
+  size_t needed = kLengthBytes + name.size() + 1;
+  if (needed > chunkLeft_) {
+    // A long name gets a chunk of its own; the current chunk goes on for short ones.
+    size_t size = needed > kChunkSize / 4 ? needed : kChunkSize;
+    chunks_.push_back(std::make_unique<char[]>(size));
+    if (size == needed) {
+      char* own = chunks_.back().get();
+      uint32_t length = static_cast<uint32_t>(name.size());
+      std::memcpy(own, &length, kLengthBytes);
+      std::memcpy(own + kLengthBytes, name.data(), name.size());
+      own[kLengthBytes + name.size()] = 0;
+      return own + kLengthBytes;
+    }
+    chunkNext_ = chunks_.back().get();
+    chunkLeft_ = size;
+  }
+  uint32_t length = static_cast<uint32_t>(name.size());
+  std::memcpy(chunkNext_, &length, kLengthBytes);
+  char* text = chunkNext_ + kLengthBytes;
+  std::memcpy(text, name.data(), name.size());
+  text[name.size()] = 0;
+  chunkNext_ += needed;
+  chunkLeft_ -= needed;
+  return text;
 }
 
 Atom AtomTable::intern(const char* name) {
@@ -62,18 +96,15 @@ Atom AtomTable::intern(const char* name) {
 Atom AtomTable::intern(std::string_view name) {
   name = name.substr(0, name.find('\0'));
   if (name.empty()) return kNoAtom;
-  if (static_cast<size_t>(names_.length() + 1) * 2 > index_.size()) growIndex();
-  size_t slot = slotOf(name, hash(name));
+  if ((names_.size() + 1) * 10 > index_.size() * 7) growIndex();
+  uint32_t h = static_cast<uint32_t>(hash(name));
+  size_t slot = slotOf(name, h);
   if (index_[slot].atom != kNoAtom) return index_[slot].atom;
-  Atom atom = names_.length();
-  names_.push(RefString(name));
-  index_[slot] = slotFor(atom);
+  if (names_.size() >= static_cast<size_t>(INT32_MAX)) throw std::length_error("too many names");
+  Atom atom = static_cast<Atom>(names_.size());
+  names_.push_back(store(name));
+  index_[slot] = Slot{h, atom};
   return atom;
-}
-
-AtomTable::Slot AtomTable::slotFor(Atom atom) const {
-  std::string_view name = names_[atom].view();
-  return Slot{name.data(), static_cast<uint32_t>(name.size()), atom};
 }
 
 Atom AtomTable::internLiteral(const char* literal) {
@@ -88,17 +119,20 @@ Atom AtomTable::internLiteral(const char* literal) {
 Atom AtomTable::find(std::string_view name) const {
   name = name.substr(0, name.find('\0'));
   if (name.empty() || index_.empty()) return kNoAtom;
-  return index_[slotOf(name, hash(name))].atom;
+  return index_[slotOf(name, static_cast<uint32_t>(hash(name)))].atom;
 }
 
 const char* AtomTable::atomText(Atom atom) const {
-  if (atom < 0 || atom >= names_.length()) return "";
-  return names_[atom].text();
+  if (atom < 0 || atom >= count()) return "";
+  return names_[static_cast<size_t>(atom)];
 }
 
 std::string_view AtomTable::atomView(Atom atom) const {
-  if (atom < 0 || atom >= names_.length()) return {};
-  return names_[atom].view();
+  if (atom < 0 || atom >= count()) return {};
+  const char* text = names_[static_cast<size_t>(atom)];
+  uint32_t length;
+  std::memcpy(&length, text - kLengthBytes, kLengthBytes);
+  return std::string_view(text, length);
 }
 
 }  // namespace rpgc

@@ -104,7 +104,7 @@ int32_t DiagnosticEngine::addFile(std::string path) {
   return static_cast<int32_t>(files_.size()) - 1;
 }
 
-void DiagnosticEngine::setLines(int32_t file, const StringList* lines) {
+void DiagnosticEngine::setLines(int32_t file, const SourceLines* lines) {
   flush();
   currentFile_ = lines != nullptr ? file : -1;
   currentLines_ = lines;
@@ -120,12 +120,12 @@ void DiagnosticEngine::flush() {
   held_.clear();
 }
 
-const StringList* DiagnosticEngine::linesOf(int32_t file) {
+const SourceLines* DiagnosticEngine::linesOf(int32_t file) {
   if (file == currentFile_ && currentLines_ != nullptr) return currentLines_;
   if (file < 0 || static_cast<size_t>(file) >= files_.size()) return nullptr;
   if (file != cachedFile_) {
     cachedFile_ = file;
-    cachedLines_.release();
+    cachedLines_.clear();
     if (!readLines(files_[static_cast<size_t>(file)].c_str(), cachedLines_)) return nullptr;
   }
   return &cachedLines_;
@@ -139,9 +139,9 @@ DiagnosticEngine::Shown DiagnosticEngine::locate(const SourcePlace& place) {
   if (place.line < 0) return where;
   where.line = place.line + 1;
   where.location += ":" + std::to_string(where.line);
-  const StringList* lines = linesOf(place.file);
+  const SourceLines* lines = linesOf(place.file);
   bool haveText = lines != nullptr && place.line < lines->length();
-  std::string_view text = haveText ? (*lines)[place.line].view() : std::string_view();
+  std::string_view text = haveText ? (*lines)[place.line] : std::string_view();
   where.column = place.column;
   if (where.column == 0 && place.token >= 0 && haveText) {
     std::vector<std::string_view> tokens;

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "core/finding.h"
-#include "core/string_list.h"
+#include "core/source_lines.h"
 #include "diagnostics/message_table.h"
 #include "diagnostics/warning_options.h"
 
@@ -52,7 +52,7 @@ class DiagnosticEngine : public FindingSink {
   /// The lines of a file while it is being compiled (null: none). The list must stay
   /// alive until the next call. While a file is set, what is reported about it is held
   /// back and shown in the order of its lines when the file is unset.
-  void setLines(int32_t file, const StringList* lines);
+  void setLines(int32_t file, const SourceLines* lines);
 
   void report(Finding finding) override;
   /// Shows what is held back.
@@ -72,7 +72,7 @@ class DiagnosticEngine : public FindingSink {
   };
 
   Shown locate(const SourcePlace& place);
-  const StringList* linesOf(int32_t file);
+  const SourceLines* linesOf(int32_t file);
   std::string renderText(const Finding& finding, Severity severity);
   std::string renderJson(const Finding& finding, Severity severity);
   std::string headline(const Shown& where, Severity severity, const std::string& message,
@@ -91,9 +91,9 @@ class DiagnosticEngine : public FindingSink {
   Output output_;
   std::vector<std::string> files_;
   int32_t currentFile_ = -1;
-  const StringList* currentLines_ = nullptr;
+  const SourceLines* currentLines_ = nullptr;
   int32_t cachedFile_ = -1;
-  StringList cachedLines_;
+  SourceLines cachedLines_;
   int32_t heldColumn_ = 0;  // the column of the finding last rendered
   int32_t errors_ = 0;
   int32_t warnings_ = 0;

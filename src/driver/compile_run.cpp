@@ -66,7 +66,7 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
     if (!check) console.line(name.view());
     int32_t file = engine.addFile(std::string(name.view()));
     compilation.blocks.file = file;
-    StringList lines;
+    SourceLines lines;
     int errorCode = 0;
     int32_t errorsBefore = engine.errorCount();
     if (!name.isEmpty() && !readLines(name.text(), lines, &errorCode)) {

@@ -17,7 +17,7 @@ namespace rpgc {
 // Warnings about a description file that is read but ignored in part, and a note when
 // the one argument given looks like a source file rather than a description.
 void checkDescription(const SettledSettings& settled, bool loneArgument, DiagnosticEngine& engine) {
-  const StringList& lines = settled.descriptionLines;
+  const SourceLines& lines = settled.descriptionLines;
   if (!settled.descriptionRead) return;
   int32_t file = engine.addFile(settled.descriptionFile);
   engine.setLines(file, &lines);
@@ -27,7 +27,7 @@ void checkDescription(const SettledSettings& settled, bool loneArgument, Diagnos
                       .with(std::to_string(n) + (n == 1 ? " line" : " lines")));
   } else {
     NumberIssue issue = NumberIssue::kNone;
-    std::string_view text = lines[1].view();
+    std::string_view text = lines[1];
     float version = floatOfText(text, &issue);
     if (issue != NumberIssue::kNone) {
       const char* what = issue == NumberIssue::kNotANumber     ? "is not a number"
@@ -41,14 +41,14 @@ void checkDescription(const SettledSettings& settled, bool loneArgument, Diagnos
                         .with(what)
                         .with(value));
     }
-    if (lines[2].isEmpty()) {
+    if (lines[2].empty()) {
       engine.report(Finding(FindingCode::kDescriptionNoOutput, SourcePlace{file, 2, -1, 0}));
     }
   }
   if (loneArgument) {
     std::vector<std::string_view> tokens;
-    for (const RefString& line : lines) {
-      tokenizeInto(line.view(), tokens);
+    for (int32_t i = 0; i < lines.length(); ++i) {
+      tokenizeInto(lines[i], tokens, 1);
       if (!tokens.empty() &&
           (tokens[0] == "BEGIN" || tokens[0] == "STRING" || tokens[0] == "SCRIPT")) {
         engine.report(Finding(FindingCode::kNoteLooksLikeSource, SourcePlace())

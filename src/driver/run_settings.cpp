@@ -2,6 +2,7 @@
 #include "driver/run_settings.h"
 
 #include <cerrno>
+#include <string>
 #include <string_view>
 
 #include "source/line_reader.h"
@@ -9,15 +10,15 @@
 
 namespace rpgc {
 
-bool applyDescription(const StringList& lines, RunSettings& settings) {
+bool applyDescription(const SourceLines& lines, RunSettings& settings) {
   if (lines.length() < 4) return true;
-  settings.projectName = lines[0];
-  settings.version = floatOfText(lines[1].view());
-  settings.databaseFile = lines[2].concat(".gdf");
-  settings.stringTableFile = lines[2].concat(".gds");
+  settings.projectName = RefString(lines[0]);
+  settings.version = floatOfText(lines[1]);
+  settings.databaseFile = RefString(std::string(lines[2]) + ".gdf");
+  settings.stringTableFile = RefString(std::string(lines[2]) + ".gds");
   if (settings.projectName.isEmpty()) return false;
   settings.sourceFiles.release();
-  for (int32_t i = 3; i < lines.length(); ++i) settings.sourceFiles.push(lines[i]);
+  for (int32_t i = 3; i < lines.length(); ++i) settings.sourceFiles.push(RefString(lines[i]));
   return true;
 }
 
@@ -31,7 +32,7 @@ SettledSettings settleSettings(std::span<const char* const> args) {
 
   bool named = args.size() == 1;
   result.descriptionFile = named ? args[0] : kDefaultDescriptionFile;
-  StringList& lines = result.descriptionLines;
+  SourceLines& lines = result.descriptionLines;
   int errorCode = 0;
   if (!readLines(result.descriptionFile.c_str(), lines, &errorCode)) {
     // Without arguments a missing default description just means "no project file".

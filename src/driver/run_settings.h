@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/ref_string.h"
+#include "core/source_lines.h"
 #include "core/string_list.h"
 
 namespace rpgc {
@@ -35,7 +36,7 @@ struct SettledSettings {
   SettingsStatus status = SettingsStatus::kReady;
   RunSettings settings;
   std::string descriptionFile;   // the description read, if any
-  StringList descriptionLines;   // and its lines
+  SourceLines descriptionLines;  // and its lines
   bool descriptionRead = false;  // whether a description file was read
   int errorCode = 0;             // errno for kUnreadableDescription
 };
@@ -45,7 +46,7 @@ SettledSettings settleSettings(std::span<const char* const> args);
 
 /// Applies the lines of a description file to settings; false when it is invalid.
 /// Fewer than 4 lines leave the defaults.
-bool applyDescription(const StringList& lines, RunSettings& settings);
+bool applyDescription(const SourceLines& lines, RunSettings& settings);
 
 }  // namespace rpgc
 

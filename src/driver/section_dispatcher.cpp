@@ -34,7 +34,7 @@ RefString headerToken(const std::vector<std::string_view>& tokens, size_t index)
 // lines the walk passes over; what a section's parser reads is the parser's business.
 class LayoutChecks {
  public:
-  LayoutChecks(Compilation& compilation, const StringList& lines)
+  LayoutChecks(Compilation& compilation, const SourceLines& lines)
       : compilation_(compilation), ctx_(compilation.blocks), lines_(lines) {}
 
   void header(int32_t line, const std::vector<std::string_view>& tokens, int32_t commentInWord);
@@ -51,7 +51,7 @@ class LayoutChecks {
 
   Compilation& compilation_;
   BlockContext& ctx_;
-  const StringList& lines_;
+  const SourceLines& lines_;
   std::vector<std::string_view> tokens_;
   // After a header that is lost or misspelled, the lines of its section are not reported
   // one by one: quiet until the next END line.
@@ -69,16 +69,7 @@ void LayoutChecks::report(FindingCode code, int32_t line, int32_t token, std::st
 void LayoutChecks::header(int32_t line, const std::vector<std::string_view>& tokens,
                           int32_t commentInWord) {
   quiet_ = false;
-  if (commentInWord >= 0 && ctx_.wants(FindingCode::kCommentInWord)) {
-    std::string_view text = lines_[line].view();
-    size_t start = static_cast<size_t>(tokens.back().data() - text.data());
-    Finding finding(FindingCode::kCommentInWord,
-                    SourcePlace::atColumn(ctx_.file, line, commentInWord + 1));
-    finding.with(std::string(1, text[static_cast<size_t>(commentInWord)]))
-        .with(std::string(text.substr(start, text.find_first_of(" \t", start) - start)))
-        .with(std::string(tokens.back()));
-    ctx_.report(std::move(finding));
-  }
+  if (commentInWord >= 0) reportCommentInWord(ctx_.scope(), line, lines_[line], commentInWord);
   std::string_view keyword = tokens[0];
   if (keyword == "BEGIN") {
     beginHeader(line, tokens);
@@ -174,7 +165,7 @@ void LayoutChecks::outside(int32_t line, const std::vector<std::string_view>& to
 
 void LayoutChecks::unexamined(int32_t line, bool afterEnd) {
   if (line < 0 || line >= lines_.length()) return;
-  tokenizeInto(lines_[line].view(), tokens_);
+  tokenizeInto(lines_[line], tokens_, 4);
   if (tokens_.empty()) return;
   if (!isSectionKeyword(tokens_[0])) {
     outside(line, tokens_);
@@ -194,7 +185,7 @@ void LayoutChecks::unexamined(int32_t line, bool afterEnd) {
 
 }  // namespace
 
-bool compileSource(StringList& lines, Compilation& compilation) {
+bool compileSource(SourceLines& lines, Compilation& compilation) {
   compilation.compileOk = false;
   BlockContext& blocks = compilation.blocks;
   bool checking = blocks.findings != nullptr;
@@ -205,7 +196,8 @@ bool compileSource(StringList& lines, Compilation& compilation) {
   int32_t n = lines.length();
   int32_t i = 0;
   while (i < n - 1) {
-    int32_t commentInWord = tokenizeInto(lines[i].view(), tokens);
+    // A header needs its first words only; the fifth says there are extra ones.
+    int32_t commentInWord = tokenizeInto(lines[i], tokens, 4);
     if (tokens.empty()) {
       ++i;
       continue;

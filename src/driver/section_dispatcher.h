@@ -8,7 +8,7 @@
 #ifndef RPGC_DRIVER_SECTION_DISPATCHER_H_
 #define RPGC_DRIVER_SECTION_DISPATCHER_H_
 
-#include "core/string_list.h"
+#include "core/source_lines.h"
 
 namespace rpgc {
 
@@ -16,7 +16,7 @@ struct Compilation;
 
 /// Compiles the lines of the file compilation.blocks.file into compilation; sets and
 /// returns compilation.compileOk (false when a section failed, with blocks.error set).
-bool compileSource(StringList& lines, Compilation& compilation);
+bool compileSource(SourceLines& lines, Compilation& compilation);
 
 }  // namespace rpgc
 

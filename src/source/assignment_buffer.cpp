@@ -10,55 +10,52 @@
 namespace rpgc {
 
 void AssignmentBuffer::clear() {
-  typeWords.release();
-  names.release();
-  lines.release();
-  text_.clear();
+  typeWords.clear();
+  names.clear();
+  lines.clear();
+  lineText_.clear();
   spans_.clear();
-  firstSpan_.assign(1, 0);
+  firstValue_.clear();
+  endValue_.clear();
+  mark_ = 0;
 }
 
-void AssignmentBuffer::append(Atom typeWord, Atom name,
-                              std::span<const std::string_view> valueTokens, int32_t line,
-                              const char* lineStart) {
-  typeWords.push(typeWord);
-  names.push(name);
-  lines.push(line);
-  for (std::string_view token : valueTokens) {
-    spans_.push_back({static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(token.size()),
-                      static_cast<uint32_t>(token.data() - lineStart + 1)});
-    text_.append(token);
-  }
-  firstSpan_.push_back(static_cast<uint32_t>(spans_.size()));
+int32_t AssignmentBuffer::scan(std::string_view line) {
+  mark_ = spans_.size();
+  return scanTokens(line, [&](size_t start, size_t length) {
+    spans_.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(length)});
+  });
 }
 
-ValueTokens AssignmentBuffer::values(int32_t i) const {
-  size_t first = firstSpan_[static_cast<size_t>(i)];
-  size_t end = firstSpan_[static_cast<size_t>(i) + 1];
-  return ValueTokens(text_, std::span<const ValueTokens::Span>(spans_).subspan(first, end - first));
+void AssignmentBuffer::keep(Atom typeWord, Atom name, int32_t line, const char* lineText) {
+  typeWords.push_back(typeWord);
+  names.push_back(name);
+  lines.push_back(line);
+  lineText_.push_back(lineText);
+  firstValue_.push_back(mark_ + 3);
+  endValue_.push_back(spans_.size());
+  mark_ = spans_.size();
 }
 
 void AssignmentBuffer::retain(const std::vector<bool>& keep) {
-  int32_t kept = 0;
-  size_t keptSpans = 0;
-  for (int32_t i = 0; i < count(); ++i) {
-    if (!keep[static_cast<size_t>(i)]) continue;
+  size_t kept = 0;
+  for (size_t i = 0; i < typeWords.size(); ++i) {
+    if (!keep[i]) continue;
+    // The entries move down; their spans stay where they are.
     typeWords[kept] = typeWords[i];
     names[kept] = names[i];
     lines[kept] = lines[i];
-    // Spans move down; the token texts stay where they are.
-    for (uint32_t s = firstSpan_[static_cast<size_t>(i)];
-         s < firstSpan_[static_cast<size_t>(i) + 1]; ++s) {
-      spans_[keptSpans++] = spans_[s];
-    }
+    lineText_[kept] = lineText_[i];
+    firstValue_[kept] = firstValue_[i];
+    endValue_[kept] = endValue_[i];
     ++kept;
-    firstSpan_[static_cast<size_t>(kept)] = static_cast<uint32_t>(keptSpans);
   }
   typeWords.resize(kept);
   names.resize(kept);
   lines.resize(kept);
-  spans_.resize(keptSpans);
-  firstSpan_.resize(static_cast<size_t>(kept) + 1);
+  lineText_.resize(kept);
+  firstValue_.resize(kept);
+  endValue_.resize(kept);
 }
 
 namespace {
@@ -110,20 +107,25 @@ void reportSkippedLine(const BodyScope& scope, int32_t line,
   report(FindingCode::kNotAssignment, 0);
 }
 
-void reportCommentInWord(const BodyScope& scope, int32_t line, std::string_view text, int32_t at) {
-  if (!scope.findings.wants(FindingCode::kCommentInWord)) return;
+}  // namespace
+
+void reportCommentInWord(const FindingScope& findings, int32_t line, std::string_view text,
+                         int32_t at) {
+  if (!findings.wants(FindingCode::kCommentInWord)) return;
   size_t wordStart = static_cast<size_t>(at);
   while (wordStart > 0 && !isBlankByte(text[wordStart - 1]) && text[wordStart - 1] != ',') {
     --wordStart;
   }
   size_t wordEnd = static_cast<size_t>(at);
   while (wordEnd < text.size() && !isBlankByte(text[wordEnd]) && text[wordEnd] != ',') ++wordEnd;
-  Finding finding(FindingCode::kCommentInWord, scope.findings.atColumn(line, at + 1));
+  Finding finding(FindingCode::kCommentInWord, findings.atColumn(line, at + 1));
   finding.with(std::string(1, text[static_cast<size_t>(at)]))
       .with(std::string(text.substr(wordStart, wordEnd - wordStart)))
       .with(std::string(text.substr(wordStart, static_cast<size_t>(at) - wordStart)));
-  scope.findings.report(std::move(finding));
+  findings.report(std::move(finding));
 }
+
+namespace {
 
 void reportUnterminated(const BodyScope& scope, FindingCode code, int32_t line, int32_t token) {
   if (!scope.findings.wants(code)) return;
@@ -140,41 +142,46 @@ void reportUnterminated(const BodyScope& scope, FindingCode code, int32_t line, 
 
 }  // namespace
 
-int32_t readAssignmentBlock(const StringList& lines, int32_t start, AtomTable& atoms,
+int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& atoms,
                             AssignmentBuffer& buffer, const BodyScope* scope) {
   buffer.clear();
-  std::vector<std::string_view>& tokens = buffer.tokens;
   int32_t count = lines.length();
   bool ranIntoHeader = false;
   for (int32_t i = start; i < count; ++i) {
-    std::string_view text = lines[i].view();
-    int32_t commentInWord = tokenizeInto(text, tokens);
-    if (tokens.empty()) continue;
-    if (tokens[0] == "END") {
-      if (scope != nullptr && tokens.size() > 1 && !scope->script &&
+    std::string_view text = lines[i];
+    int32_t commentInWord = buffer.scan(text);
+    size_t tokens = buffer.scanned();
+    if (tokens == 0) continue;
+    std::string_view first = buffer.scannedToken(text, 0);
+    if (first == "END") {
+      if (scope != nullptr && tokens > 1 && !scope->script &&
           scope->findings.wants(FindingCode::kExtraEndTokens)) {
         Finding finding = bodyFinding(FindingCode::kExtraEndTokens, *scope, i, 1);
-        scope->findings.report(std::move(finding.with(std::string(tokens[1]))));
+        scope->findings.report(std::move(finding.with(std::string(buffer.scannedToken(text, 1)))));
       }
+      buffer.drop();
       return i + 1;
     }
-    if (tokens.size() <= 3 || tokens[2] != "=") {
-      if (scope == nullptr) continue;
-      if (isSectionKeyword(tokens[0])) {
-        if (!ranIntoHeader) reportUnterminated(*scope, FindingCode::kRunsIntoHeader, i, 0);
-        ranIntoHeader = true;
-      } else if (!scope->script) {
-        reportSkippedLine(*scope, i, tokens);
+    if (tokens <= 3 || buffer.scannedToken(text, 2) != "=") {
+      if (scope != nullptr) {
+        if (isSectionKeyword(first)) {
+          if (!ranIntoHeader) reportUnterminated(*scope, FindingCode::kRunsIntoHeader, i, 0);
+          ranIntoHeader = true;
+        } else if (!scope->script) {
+          std::vector<std::string_view> views;
+          for (size_t k = 0; k < tokens; ++k) views.push_back(buffer.scannedToken(text, k));
+          reportSkippedLine(*scope, i, views);
+        }
       }
+      buffer.drop();
       continue;
     }
     if (commentInWord >= 0 && scope != nullptr && !scope->script) {
-      reportCommentInWord(*scope, i, text, commentInWord);
+      reportCommentInWord(scope->findings, i, text, commentInWord);
     }
-    Atom typeWord = atoms.intern(tokens[0]);
-    Atom name = atoms.intern(tokens[1]);
-    buffer.append(typeWord, name, std::span<const std::string_view>(tokens).subspan(3), i,
-                  text.data());
+    Atom typeWord = atoms.intern(first);
+    Atom name = atoms.intern(buffer.scannedToken(text, 1));
+    buffer.keep(typeWord, name, i, text.data());
   }
   if (scope != nullptr && !ranIntoHeader) {
     reportUnterminated(*scope, FindingCode::kRunsToEndOfFile, scope->headerLine, 0);

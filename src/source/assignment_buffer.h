@@ -18,65 +18,77 @@
 
 #include "core/atom.h"
 #include "core/finding.h"
-#include "core/string_list.h"
-#include "core/value_lists.h"
+#include "core/source_lines.h"
 
 namespace rpgc {
 
 class AtomTable;
 
-/// The value tokens of one buffered line; valid until the buffer is next cleared.
+/// The value tokens of one buffered line: views of its line, valid while the lines and
+/// until the buffer is next cleared.
 class ValueTokens {
  public:
   struct Span {
-    uint32_t offset;
+    uint32_t start;  // byte offset in the line
     uint32_t length;
-    uint32_t column;  // where the token stands in its line, from 1
   };
 
-  ValueTokens(const std::string& text, std::span<const Span> spans) : text_(&text), spans_(spans) {}
+  ValueTokens(const char* line, std::span<const Span> spans) : line_(line), spans_(spans) {}
 
   int32_t size() const { return static_cast<int32_t>(spans_.size()); }
   bool empty() const { return spans_.empty(); }
   std::string_view operator[](int32_t i) const {
     const Span& span = spans_[static_cast<size_t>(i)];
-    return std::string_view(*text_).substr(span.offset, span.length);
+    return std::string_view(line_ + span.start, span.length);
   }
   /// The byte column of token i in its source line, from 1.
   int32_t column(int32_t i) const {
-    return static_cast<int32_t>(spans_[static_cast<size_t>(i)].column);
+    return static_cast<int32_t>(spans_[static_cast<size_t>(i)].start) + 1;
   }
 
  private:
-  const std::string* text_;
+  const char* line_;
   std::span<const Span> spans_;
 };
 
-/// Parallel lists: entry i belongs to the i-th accepted line of the last block read.
+/// Parallel lists: entry i belongs to the i-th accepted line of the last block read. The
+/// lists keep their capacity from block to block, so reading a body allocates nothing
+/// once they have grown; the value tokens are spans of the lines, not copies.
 class AssignmentBuffer {
  public:
-  int32_t count() const { return typeWords.length(); }
+  int32_t count() const { return static_cast<int32_t>(typeWords.size()); }
   void clear();
-  /// Appends an entry; its value tokens are copied. lineStart is where the line's text
-  /// begins, so that each token's column can be kept.
-  void append(Atom typeWord, Atom name, std::span<const std::string_view> valueTokens, int32_t line,
-              const char* lineStart);
   /// The value tokens of entry i (tokens 3 to the last of its line: at least one).
-  ValueTokens values(int32_t i) const;
+  ValueTokens values(int32_t i) const {
+    size_t entry = static_cast<size_t>(i);
+    return ValueTokens(lineText_[entry],
+                       std::span<const ValueTokens::Span>(spans_).subspan(
+                           firstValue_[entry], endValue_[entry] - firstValue_[entry]));
+  }
   /// Keeps only the entries for which keep[i] is true, in their order.
   void retain(const std::vector<bool>& keep);
 
-  AtomList typeWords;  // atom of token 0
-  AtomList names;      // atom of token 1
-  IntList lines;       // index of the source line in its file
+  /// Reading a line: scan cuts it into tokens held at the end of the buffer (returning
+  /// what scanTokens returns), then the line is kept as an entry or dropped.
+  int32_t scan(std::string_view line);
+  size_t scanned() const { return spans_.size() - mark_; }
+  std::string_view scannedToken(std::string_view line, size_t k) const {
+    const ValueTokens::Span& span = spans_[mark_ + k];
+    return line.substr(span.start, span.length);
+  }
+  void keep(Atom typeWord, Atom name, int32_t line, const char* lineText);
+  void drop() { spans_.resize(mark_); }
 
-  /// Token scratch, reused across lines to avoid reallocating.
-  std::vector<std::string_view> tokens;
+  std::vector<Atom> typeWords;  // atom of token 0
+  std::vector<Atom> names;      // atom of token 1
+  std::vector<int32_t> lines;   // index of the source line in its file
 
  private:
-  std::string text_;                      // every value token, back to back
-  std::vector<ValueTokens::Span> spans_;  // one per value token
-  std::vector<uint32_t> firstSpan_{0};    // entry i's tokens: [firstSpan_[i], [i + 1])
+  std::vector<const char*> lineText_;     // by entry
+  std::vector<ValueTokens::Span> spans_;  // every token of the kept lines
+  std::vector<size_t> firstValue_;        // by entry: its values are [first, end)
+  std::vector<size_t> endValue_;
+  size_t mark_ = 0;  // where the line being read starts in spans_
 };
 
 /// The section whose body is read, for the findings about its lines.
@@ -95,8 +107,12 @@ struct BodyScope {
 /// line plus one, or the number of lines plus one when no line begins with "END". With a
 /// scope, reports the lines it skips and a body that runs into the next section or to the
 /// end of the file.
-int32_t readAssignmentBlock(const StringList& lines, int32_t start, AtomTable& atoms,
+int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& atoms,
                             AssignmentBuffer& buffer, const BodyScope* scope = nullptr);
+
+/// Reports that a ";" or "/" at byte index `at` of a line started a comment inside a word.
+void reportCommentInWord(const FindingScope& findings, int32_t line, std::string_view text,
+                         int32_t at);
 
 }  // namespace rpgc
 

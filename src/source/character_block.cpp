@@ -67,7 +67,7 @@ std::string_view characterTypeOf(BlockContext& ctx, int32_t entry) {
 
 }  // namespace
 
-int32_t parseCharacterBlock(const StringList& lines, int32_t start, const RefString& name,
+int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefString& name,
                             BlockContext& ctx) {
   BodyScope scope{
       .findings = ctx.scope(), .headerLine = start - 1, .kind = "character", .name = name.view()};

@@ -7,7 +7,7 @@
 
 namespace rpgc {
 
-int32_t parseGenericBlock(const StringList& lines, int32_t start, const RefString& typeWord,
+int32_t parseGenericBlock(const SourceLines& lines, int32_t start, const RefString& typeWord,
                           const RefString& name, BlockContext& ctx) {
   BodyScope scope{.findings = ctx.scope(),
                   .headerLine = start - 1,

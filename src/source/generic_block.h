@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/ref_string.h"
-#include "core/string_list.h"
+#include "core/source_lines.h"
 
 namespace rpgc {
 
@@ -15,7 +15,7 @@ class BlockContext;
 /// Compiles the block whose body starts at line start. Returns the index after its
 /// "END" line (the line count plus one without one), or -1 when the name belongs to an
 /// object of another class.
-int32_t parseGenericBlock(const StringList& lines, int32_t start, const RefString& typeWord,
+int32_t parseGenericBlock(const SourceLines& lines, int32_t start, const RefString& typeWord,
                           const RefString& name, BlockContext& ctx);
 
 }  // namespace rpgc

@@ -40,7 +40,7 @@ void reportRange(BlockContext& ctx, LineValues& values) {
 
 }  // namespace
 
-int32_t parseItemBlock(const StringList& lines, int32_t start, const RefString& name,
+int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString& name,
                        BlockContext& ctx) {
   BodyScope scope{
       .findings = ctx.scope(), .headerLine = start - 1, .kind = "item", .name = name.view()};

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "core/ref_string.h"
-#include "core/string_list.h"
+#include "core/source_lines.h"
 
 namespace rpgc {
 
@@ -17,7 +17,7 @@ class BlockContext;
 
 /// Returns the index after the block's "END" line, or -1 when the name belongs to an
 /// object of another class.
-int32_t parseItemBlock(const StringList& lines, int32_t start, const RefString& name,
+int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString& name,
                        BlockContext& ctx);
 
 }  // namespace rpgc

@@ -12,11 +12,6 @@ namespace {
 
 constexpr long kLargestReservation = 1L << 30;
 
-bool isTrailingBlank(char c) {
-  auto byte = static_cast<unsigned char>(c);
-  return byte >= 0x01 && byte <= 0x20;
-}
-
 bool readWholeFile(const char* path, std::string& content, int* errorCode) {
   errno = 0;
   std::FILE* file = std::fopen(path, "rb");
@@ -47,55 +42,25 @@ bool readWholeFile(const char* path, std::string& content, int* errorCode) {
 
 }  // namespace
 
-namespace {
-
-// The longest line and the most lines a line list can hold.
-constexpr size_t kLongestLine = INT32_MAX - 1;
-constexpr int32_t kMostLines = INT32_MAX - 1;
-
-// Cuts content into lines; false when a line or the number of lines passes the limits.
-bool splitInto(std::string_view content, StringList& lines) {
-  // A UTF-8 byte order mark is not text: bytes 0x80 to 0xFF are token bytes, so a mark
-  // glued to the first header would hide that header.
-  size_t start = content.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-  while (start < content.size()) {
-    size_t end = content.find('\n', start);
-    if (end == std::string_view::npos) end = content.size();
-    std::string_view line = content.substr(start, end - start);
-    line = line.substr(0, line.find('\0'));
-    while (!line.empty() && isTrailingBlank(line.back())) line.remove_suffix(1);
-    if (line.size() > kLongestLine || lines.length() >= kMostLines) return false;
-    lines.push(RefString(line));
-    start = end + 1;
-  }
-  return true;
-}
-
-}  // namespace
-
-StringList splitLines(std::string_view content) {
-  StringList lines;
-  if (!splitInto(content, lines)) lines.release();
+SourceLines splitLines(std::string_view content) {
+  SourceLines lines;
+  lines.assign(std::string(content));
   return lines;
 }
 
-bool readLines(const char* path, StringList& lines, int* errorCode) {
+bool readLines(const char* path, SourceLines& lines, int* errorCode) {
   std::string content;
-  if (!readWholeFile(path, content, errorCode)) {
-    lines.release();
-    return false;
-  }
-  lines.release();
-  if (!splitInto(content, lines)) {
-    lines.release();
+  lines.clear();
+  if (!readWholeFile(path, content, errorCode)) return false;
+  if (!lines.assign(std::move(content))) {
     if (errorCode != nullptr) *errorCode = EFBIG;
     return false;
   }
   return true;
 }
 
-StringList readLines(const char* path) {
-  StringList lines;
+SourceLines readLines(const char* path) {
+  SourceLines lines;
   readLines(path, lines);
   return lines;
 }

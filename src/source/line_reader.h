@@ -10,20 +10,20 @@
 
 #include <string_view>
 
-#include "core/string_list.h"
+#include "core/source_lines.h"
 
 namespace rpgc {
 
 /// Reads path into lines. False when the file cannot be opened or read (a missing file,
 /// a folder, no permission, a read error), with the system's errno in *errorCode, or
 /// when a line is longer than 2^31 - 2 bytes or there are more lines than that (EFBIG).
-bool readLines(const char* path, StringList& lines, int* errorCode = nullptr);
+bool readLines(const char* path, SourceLines& lines, int* errorCode = nullptr);
 
-/// The lines of a file; an absent list when it cannot be read or holds no line.
-StringList readLines(const char* path);
+/// The lines of a file; none when it cannot be read.
+SourceLines readLines(const char* path);
 
-/// Cuts text already in memory into lines by the same rules (absent past the limits).
-StringList splitLines(std::string_view content);
+/// Cuts text already in memory into lines by the same rules (none past the limits).
+SourceLines splitLines(std::string_view content);
 
 }  // namespace rpgc
 

@@ -5,7 +5,7 @@
 
 namespace rpgc {
 
-int32_t parseScriptSection(const StringList& lines, int32_t start, const RefString& name,
+int32_t parseScriptSection(const SourceLines& lines, int32_t start, const RefString& name,
                            BlockContext& ctx) {
   BodyScope scope{.findings = ctx.scope(),
                   .headerLine = start - 1,

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/ref_string.h"
-#include "core/string_list.h"
+#include "core/source_lines.h"
 
 namespace rpgc {
 
@@ -13,7 +13,7 @@ class BlockContext;
 
 /// Skips the body up to its "END" line and returns the index after it (the line count
 /// plus one without one). Never fails; produces nothing.
-int32_t parseScriptSection(const StringList& lines, int32_t start, const RefString& name,
+int32_t parseScriptSection(const SourceLines& lines, int32_t start, const RefString& name,
                            BlockContext& ctx);
 
 }  // namespace rpgc

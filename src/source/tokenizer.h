@@ -7,6 +7,7 @@
 #ifndef RPGC_SOURCE_TOKENIZER_H_
 #define RPGC_SOURCE_TOKENIZER_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -21,10 +22,46 @@ inline bool isBlankByte(char c) {
   return byte >= 0x01 && byte <= 0x20;
 }
 
-/// Replaces tokens with the tokens of line, as views into it (no allocation per token).
-/// Returns the index of the ";" or "/" that started a comment inside a word (cutting the
-/// word short), or -1.
-int32_t tokenizeInto(std::string_view line, std::vector<std::string_view>& tokens);
+/// The one scan behind every tokenizing entry: calls emit(start, length) for each token
+/// of line, in order, and returns the index of the ";" or "/" that started a comment
+/// inside a word (cutting the word short), or -1.
+template <typename Emit>
+int32_t scanTokens(std::string_view line, Emit&& emit) {
+  size_t end = line.size();
+  size_t start = 0;
+  bool betweenTokens = true;
+  size_t i = 0;
+  for (; i < end; ++i) {
+    char c = line[i];
+    if (c == ';' || c == '/') {
+      if (!betweenTokens) {
+        emit(start, i - start);
+        return static_cast<int32_t>(i);
+      }
+      return -1;
+    }
+    if (c == ',') {
+      if (!betweenTokens) emit(start, i - start);
+      emit(i, size_t{1});
+      betweenTokens = true;
+    } else if (c == '\0') {
+      break;
+    } else if (isBlankByte(c)) {
+      if (!betweenTokens) emit(start, i - start);
+      betweenTokens = true;
+    } else if (betweenTokens) {
+      start = i;
+      betweenTokens = false;
+    }
+  }
+  if (!betweenTokens) emit(start, i - start);
+  return -1;
+}
+
+/// Replaces tokens with the first `most` tokens of line, as views into it (no allocation
+/// per token). Returns what scanTokens returns for the whole line.
+int32_t tokenizeInto(std::string_view line, std::vector<std::string_view>& tokens,
+                     size_t most = SIZE_MAX);
 
 /// The tokens of a line as strings; an absent list when there are none.
 StringList tokenize(const RefString& line);

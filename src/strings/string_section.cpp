@@ -7,13 +7,12 @@
 
 namespace rpgc {
 
-void foldBlanks(RefString& line) {
-  char* bytes = line.mutableBytes();
-  if (bytes == nullptr) return;
+int32_t foldBlanks(char* bytes, int32_t length) {
   int32_t j = 0;
   bool afterBlank = true;
-  for (int32_t i = 0; bytes[i] != 0; ++i) {
+  for (int32_t i = 0; i < length; ++i) {
     auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte == 0) break;  // a zero byte ends the text, as in the file
     if (byte > 0x20) {
       bytes[j++] = bytes[i];
       afterBlank = false;
@@ -23,7 +22,13 @@ void foldBlanks(RefString& line) {
     }
   }
   if (j > 0 && afterBlank) --j;
-  line.setLength(j);
+  return j;
+}
+
+void foldBlanks(RefString& line) {
+  char* bytes = line.mutableBytes();
+  if (bytes == nullptr) return;
+  line.setLength(foldBlanks(bytes, static_cast<int32_t>(line.view().size())));
 }
 
 namespace {
@@ -69,7 +74,7 @@ void checkTextLine(const FindingScope& scope, const RefString& name, int32_t hea
 
 }  // namespace
 
-int32_t parseStringSection(StringList& lines, int32_t start, const RefString& name,
+int32_t parseStringSection(SourceLines& lines, int32_t start, const RefString& name,
                            const RefString& flag, AtomTable& atoms, StringTable& table,
                            const FindingScope& scope) {
   StringSection section;
@@ -78,13 +83,16 @@ int32_t parseStringSection(StringList& lines, int32_t start, const RefString& na
   bool checked = scope.sink != nullptr;
   bool ranIntoHeader = false;
   // Folding edits the file's own lines in place; nothing reads them unfolded afterwards.
+  // Each text is copied out of the file's buffer, which is released after the file.
   int32_t i = start;
   for (; i < lines.length(); ++i) {
-    RefString& line = lines[i];
-    if (checked) checkTextLine(scope, name, start - 1, i, line.view(), ranIntoHeader);
-    if (!line.isEmpty()) foldBlanks(line);
-    if (line.equals("END")) break;
-    if (!line.isEmpty()) section.texts.push(line);
+    if (checked) checkTextLine(scope, name, start - 1, i, lines[i], ranIntoHeader);
+    if (!lines[i].empty()) {
+      lines.setLength(i, foldBlanks(lines.mutableLine(i), static_cast<int32_t>(lines[i].size())));
+    }
+    std::string_view text = lines[i];
+    if (text == "END") break;
+    if (!text.empty()) section.texts.push(RefString(text));
   }
   if (checked && i == lines.length() && !ranIntoHeader &&
       scope.wants(FindingCode::kRunsToEndOfFile)) {

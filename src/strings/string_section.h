@@ -12,6 +12,7 @@
 #include "core/atom.h"
 #include "core/finding.h"
 #include "core/ref_string.h"
+#include "core/source_lines.h"
 #include "core/string_list.h"
 
 namespace rpgc {
@@ -31,6 +32,8 @@ struct StringSection {
   bool read(Archive& archive);
 };
 
+/// Folds the blanks of a line's length bytes in place; returns the folded length.
+int32_t foldBlanks(char* bytes, int32_t length);
 /// Folds the blanks of a line in place (the line's bytes and size change).
 void foldBlanks(RefString& line);
 
@@ -39,7 +42,7 @@ void foldBlanks(RefString& line);
 /// Never fails. The text lines are folded in place in lines. With a sink in scope,
 /// reports a section that runs into the next header or to the end of the file, and text
 /// lines that look like a misplaced END.
-int32_t parseStringSection(StringList& lines, int32_t start, const RefString& name,
+int32_t parseStringSection(SourceLines& lines, int32_t start, const RefString& name,
                            const RefString& flag, AtomTable& atoms, StringTable& table,
                            const FindingScope& scope = {});
 

@@ -28,7 +28,7 @@ class DiagnosticEngineTest : public ::testing::Test {
 
 TEST_F(DiagnosticEngineTest, CaretFollowsTabsAndCharactersNotBytes) {
   DiagnosticEngine& e = engine();
-  StringList lines = splitLines("\tATOM Caf\xC3\xA9 = x;y\n");
+  SourceLines lines = splitLines("\tATOM Caf\xC3\xA9 = x;y\n");
   int32_t file = e.addFile("a.txt");
   e.setLines(file, &lines);
   e.report(Finding(FindingCode::kCommentInWord, SourcePlace::atColumn(file, 0, 16))
@@ -51,7 +51,7 @@ TEST_F(DiagnosticEngineTest, CaretFollowsTabsAndCharactersNotBytes) {
 TEST_F(DiagnosticEngineTest, LongLinesAreShownAroundTheColumn) {
   DiagnosticEngine& e = engine();
   std::string line = "ATOMS L = " + std::string(300, 'a') + " bad " + std::string(300, 'b');
-  StringList lines = splitLines(line);
+  SourceLines lines = splitLines(line);
   int32_t file = e.addFile("long.txt");
   e.setLines(file, &lines);
   e.report(Finding(FindingCode::kStrayLine, SourcePlace::atColumn(file, 0, 312)));

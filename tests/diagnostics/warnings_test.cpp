@@ -46,7 +46,7 @@ std::vector<std::string> findingsOf(const std::vector<std::string>& texts,
   for (size_t i = 0; i < texts.size(); ++i) {
     int32_t file = engine.addFile("f" + std::to_string(i) + ".txt");
     compilation.blocks.file = file;
-    StringList lines = splitLines(texts[i]);
+    SourceLines lines = splitLines(texts[i]);
     engine.setLines(file, &lines);
     compileSource(lines, compilation);
     engine.setLines(file, nullptr);

@@ -17,9 +17,9 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-StringList linesOf(const Strings& texts) {
-  StringList lines;
-  for (const std::string& text : texts) lines.push(RefString(std::string_view(text)));
+SourceLines linesOf(const Strings& texts) {
+  SourceLines lines;
+  for (const std::string& text : texts) lines.push(text);
   return lines;
 }
 
@@ -72,7 +72,7 @@ TEST(RunSettingsTest, ShortDescriptionsLeaveTheDefaults) {
     expectDefaults(settings);
   }
   RunSettings settings;
-  EXPECT_TRUE(applyDescription(StringList(), settings));  // an absent list
+  EXPECT_TRUE(applyDescription(SourceLines(), settings));  // no lines
   expectDefaults(settings);
 }
 

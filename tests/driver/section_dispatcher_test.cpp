@@ -16,9 +16,9 @@
 namespace rpgc {
 namespace {
 
-StringList linesOf(const std::vector<const char*>& texts) {
-  StringList lines;
-  for (const char* text : texts) lines.push(RefString(text));
+SourceLines linesOf(const std::vector<const char*>& texts) {
+  SourceLines lines;
+  for (const char* text : texts) lines.push(text);
   return lines;
 }
 
@@ -55,7 +55,7 @@ std::vector<std::string> sectionsOf(const Compilation& c) {
 bool compileLines(Compilation& c, const std::vector<const char*>& texts) {
   c.blocks.file = 0;
   c.compileOk = false;
-  StringList lines = linesOf(texts);
+  SourceLines lines = linesOf(texts);
   return compileSource(lines, c);
 }
 

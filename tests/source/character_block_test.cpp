@@ -122,12 +122,12 @@ class CharacterBlockTest : public test::SourceTest {
   /// Compiles "BEGIN character <characterName>" with body; returns the parser's result.
   int32_t compile(const char* characterName, const std::vector<const char*>& body) {
     lines_ = linesOf({"BEGIN character"});
-    for (const char* line : body) lines_.push(RefString(line));
-    lines_.push(RefString("END"));
+    for (const char* line : body) lines_.push(line);
+    lines_.push("END");
     return parseCharacterBlock(lines_, 1, characterName, ctx_);
   }
 
-  StringList lines_;
+  SourceLines lines_;
 };
 
 class CharacterRows : public CharacterBlockTest,
@@ -178,9 +178,9 @@ TEST_F(CharacterBlockTest, BufferHoldsTheLeftoversAfterwards) {
             7);
   const AssignmentBuffer& buffer = ctx_.buffer;
   ASSERT_EQ(buffer.count(), 3);
-  ASSERT_EQ(buffer.names.length(), 3);
+  ASSERT_EQ(static_cast<int32_t>(buffer.names.size()), 3);
   ASSERT_EQ(buffer.count(), 3);
-  ASSERT_EQ(buffer.lines.length(), 3);
+  ASSERT_EQ(static_cast<int32_t>(buffer.lines.size()), 3);
   EXPECT_EQ(name(buffer.names[0]), "Strength");
   EXPECT_EQ(name(buffer.typeWords[0]), "INTEGER");
   EXPECT_EQ(name(buffer.names[1]), "Bio");
@@ -192,7 +192,7 @@ TEST_F(CharacterBlockTest, BufferHoldsTheLeftoversAfterwards) {
 }
 
 TEST_F(CharacterBlockTest, NameOfAnItemFails) {
-  StringList items = linesOf({"BEGIN item Bob", "ATOM Type = statue", "END"});
+  SourceLines items = linesOf({"BEGIN item Bob", "ATOM Type = statue", "END"});
   ASSERT_EQ(parseItemBlock(items, 1, "Bob", ctx_), 3);
   EXPECT_EQ(compile("Bob", {"ATOM Type = monster", "INTEGER Strength = 12"}), -1);
   ASSERT_TRUE(ctx_.error.has_value());
@@ -206,7 +206,7 @@ TEST_F(CharacterBlockTest, NameOfAnItemFails) {
 }
 
 TEST_F(CharacterBlockTest, MissingEndTakesTheRestOfTheFile) {
-  StringList lines = linesOf({"BEGIN character Bob", "ATOM Type = crowd", "INTEGER CrowdMax = 4"});
+  SourceLines lines = linesOf({"BEGIN character Bob", "ATOM Type = crowd", "INTEGER CrowdMax = 4"});
   EXPECT_EQ(parseCharacterBlock(lines, 1, "Bob", ctx_), 4);
   EXPECT_EQ(dumpNamed<F_character>("Bob"), "Type=crowd CrowdMax=4");
 }

@@ -21,7 +21,7 @@ using test::linesOf;
 class GenericBlockTest : public test::SourceTest {};
 
 TEST_F(GenericBlockTest, QuestWithOneReward) {
-  StringList lines = linesOf({"BEGIN quest Q1", "INTEGER Reward = 50", "END", "trailing"});
+  SourceLines lines = linesOf({"BEGIN quest Q1", "INTEGER Reward = 50", "END", "trailing"});
   EXPECT_EQ(parseGenericBlock(lines, 1, "quest", "Q1", ctx_), 3);
   EXPECT_FALSE(ctx_.error.has_value());
   ASSERT_EQ(registry_.count(), 1);
@@ -34,9 +34,9 @@ TEST_F(GenericBlockTest, QuestWithOneReward) {
 }
 
 TEST_F(GenericBlockTest, SecondBlockExtendsTheSameObject) {
-  StringList lines = linesOf({"BEGIN quest Q1", "INTEGER Reward = 50", "ATOMS Tags = a b", "END",
-                              "BEGIN quest Q2", "END", "BEGIN quest Q1", "INTEGER Reward = 60",
-                              "END", "BEGIN location Q1", "ATOMS Tags = c", "END"});
+  SourceLines lines = linesOf({"BEGIN quest Q1", "INTEGER Reward = 50", "ATOMS Tags = a b", "END",
+                               "BEGIN quest Q2", "END", "BEGIN quest Q1", "INTEGER Reward = 60",
+                               "END", "BEGIN location Q1", "ATOMS Tags = c", "END"});
   EXPECT_EQ(parseGenericBlock(lines, 1, "quest", "Q1", ctx_), 4);
   EXPECT_EQ(parseGenericBlock(lines, 5, "quest", "Q2", ctx_), 6);
   EXPECT_EQ(parseGenericBlock(lines, 7, "quest", "Q1", ctx_), 9);
@@ -57,7 +57,7 @@ TEST_F(GenericBlockTest, SecondBlockExtendsTheSameObject) {
 }
 
 TEST_F(GenericBlockTest, NameOfAnItemFailsAndLeavesTheItemAlone) {
-  StringList items =
+  SourceLines items =
       linesOf({"", "BEGIN item Sword", "ATOM Type = weapon", "FLOAT Weight = 2", "END"});
   ctx_.file = 0;
   ASSERT_EQ(parseItemBlock(items, 2, "Sword", ctx_), 5);
@@ -65,7 +65,7 @@ TEST_F(GenericBlockTest, NameOfAnItemFailsAndLeavesTheItemAlone) {
   ASSERT_NE(sword, nullptr);
   std::string before = debugString(*sword, atoms_);
 
-  StringList quests =
+  SourceLines quests =
       linesOf({"BEGIN quest Q1", "END", "", "BEGIN quest Sword", "INTEGER Reward = 50", "END"});
   ctx_.file = 1;
   ASSERT_EQ(parseGenericBlock(quests, 1, "quest", "Q1", ctx_), 2);
@@ -88,7 +88,7 @@ TEST_F(GenericBlockTest, NameOfAnItemFailsAndLeavesTheItemAlone) {
 }
 
 TEST_F(GenericBlockTest, NameOfACharacterFails) {
-  StringList lines =
+  SourceLines lines =
       linesOf({"BEGIN character Bob", "END", "BEGIN quest Bob", "ATOM A = x", "END"});
   ASSERT_EQ(parseCharacterBlock(lines, 1, "Bob", ctx_), 2);
   EXPECT_EQ(parseGenericBlock(lines, 3, "quest", "Bob", ctx_), -1);
@@ -103,7 +103,7 @@ TEST_F(GenericBlockTest, NameOfACharacterFails) {
 }
 
 TEST_F(GenericBlockTest, NamesAreComparedExactly) {
-  StringList lines = linesOf(
+  SourceLines lines = linesOf(
       {"BEGIN quest Sword", "INTEGER A = 1", "END", "BEGIN quest sword", "INTEGER A = 2", "END"});
   EXPECT_EQ(parseGenericBlock(lines, 1, "quest", "Sword", ctx_), 3);
   EXPECT_EQ(parseGenericBlock(lines, 4, "quest", "sword", ctx_), 6);
@@ -115,7 +115,7 @@ TEST_F(GenericBlockTest, NamesAreComparedExactly) {
 }
 
 TEST_F(GenericBlockTest, EmptyBodyStillCreatesTheObject) {
-  StringList lines = linesOf({"BEGIN shop Market", "END"});
+  SourceLines lines = linesOf({"BEGIN shop Market", "END"});
   EXPECT_EQ(parseGenericBlock(lines, 1, "shop", "Market", ctx_), 2);
   auto* market = objectNamed<F_generic>("Market");
   ASSERT_NE(market, nullptr);
@@ -123,7 +123,7 @@ TEST_F(GenericBlockTest, EmptyBodyStillCreatesTheObject) {
 }
 
 TEST_F(GenericBlockTest, MissingEndTakesTheRestOfTheFile) {
-  StringList lines = linesOf({"BEGIN quest Q1", "INTEGER Reward = 50", "", "FLOAT Odds = 0.5"});
+  SourceLines lines = linesOf({"BEGIN quest Q1", "INTEGER Reward = 50", "", "FLOAT Odds = 0.5"});
   EXPECT_EQ(parseGenericBlock(lines, 1, "quest", "Q1", ctx_), 5);
   EXPECT_EQ(dumpNamed<F_generic>("Q1"),
             "Type=quest IntegerPropertyName=[Reward] IntegerPropertyValue=[50] "
@@ -131,7 +131,7 @@ TEST_F(GenericBlockTest, MissingEndTakesTheRestOfTheFile) {
 }
 
 TEST_F(GenericBlockTest, AbsentNameGivesAnObjectWithoutName) {
-  StringList lines =
+  SourceLines lines =
       linesOf({"BEGIN quest", "INTEGER A = 1", "END", "BEGIN quest", "INTEGER A = 2", "END"});
   EXPECT_EQ(parseGenericBlock(lines, 1, "quest", RefString(), ctx_), 3);
   EXPECT_EQ(parseGenericBlock(lines, 4, "quest", RefString(""), ctx_), 6);
@@ -144,7 +144,7 @@ TEST_F(GenericBlockTest, AbsentNameGivesAnObjectWithoutName) {
 }
 
 TEST_F(GenericBlockTest, AbsentNameIsBoundToOneClassToo) {
-  StringList lines = linesOf({"BEGIN quest", "END", "BEGIN item", "ATOM Type = x", "END"});
+  SourceLines lines = linesOf({"BEGIN quest", "END", "BEGIN item", "ATOM Type = x", "END"});
   ASSERT_EQ(parseGenericBlock(lines, 1, "quest", RefString(), ctx_), 2);
   EXPECT_EQ(parseItemBlock(lines, 3, RefString(), ctx_), -1);
   ASSERT_TRUE(ctx_.error.has_value());
@@ -157,7 +157,7 @@ TEST_F(GenericBlockTest, AbsentNameIsBoundToOneClassToo) {
 }
 
 TEST_F(GenericBlockTest, OriginsFollowTheRegistry) {
-  StringList lines =
+  SourceLines lines =
       linesOf({"BEGIN quest A", "END", "BEGIN quest B", "END", "BEGIN quest A", "END"});
   ctx_.file = 3;
   parseGenericBlock(lines, 1, "quest", "A", ctx_);

@@ -94,12 +94,12 @@ class ItemBlockTest : public test::SourceTest {
   /// Compiles one item block "BEGIN item <itemName>" with body, returning the parser's result.
   int32_t compile(const char* itemName, const std::vector<const char*>& body) {
     lines_ = linesOf({"BEGIN item"});
-    for (const char* line : body) lines_.push(RefString(line));
-    lines_.push(RefString("END"));
+    for (const char* line : body) lines_.push(line);
+    lines_.push("END");
     return parseItemBlock(lines_, 1, itemName, ctx_);
   }
 
-  StringList lines_;
+  SourceLines lines_;
 };
 
 class ItemRows : public ItemBlockTest, public ::testing::WithParamInterface<ItemRow> {};
@@ -154,7 +154,7 @@ TEST_F(ItemBlockTest, LongFixedListReplacedByAShortOne) {
 }
 
 TEST_F(ItemBlockTest, NameOfAGenericObjectFails) {
-  StringList quests = linesOf({"BEGIN quest Sword", "INTEGER Reward = 5", "END"});
+  SourceLines quests = linesOf({"BEGIN quest Sword", "INTEGER Reward = 5", "END"});
   ctx_.file = 0;
   ASSERT_EQ(parseGenericBlock(quests, 1, "quest", "Sword", ctx_), 3);
   ctx_.file = 2;
@@ -173,7 +173,8 @@ TEST_F(ItemBlockTest, NameOfAGenericObjectFails) {
 }
 
 TEST_F(ItemBlockTest, MissingEndTakesTheRestOfTheFile) {
-  StringList lines = linesOf({"BEGIN item Sword", "ATOM Type = weapon", "end", "FLOAT Weight = 2"});
+  SourceLines lines =
+      linesOf({"BEGIN item Sword", "ATOM Type = weapon", "end", "FLOAT Weight = 2"});
   EXPECT_EQ(parseItemBlock(lines, 1, "Sword", ctx_), 5);
   EXPECT_EQ(dumpNamed<F_item>("Sword"),
             "Type=weapon FloatPropertyName=[Weight] FloatPropertyMin=[2] FloatPropertyMax=[2]");

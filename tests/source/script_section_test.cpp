@@ -16,33 +16,33 @@ using test::linesOf;
 class ScriptSectionTest : public test::SourceTest {};
 
 TEST_F(ScriptSectionTest, ProducesNothing) {
-  StringList lines =
+  SourceLines lines =
       linesOf({"SCRIPT OpenDoor", "BEGIN item Sword", "ATOM Type = weapon", "STRING Greeting",
                "if door.locked then", "  call unlock(door)", "END", "after"});
   EXPECT_EQ(parseScriptSection(lines, 1, "OpenDoor", ctx_), 7);
   EXPECT_EQ(registry_.count(), 0);
   EXPECT_FALSE(ctx_.error.has_value());
-  EXPECT_EQ(lines[5].view(), "  call unlock(door)") << "the lines are not changed";
+  EXPECT_EQ(lines[5], "  call unlock(door)") << "the lines are not changed";
 }
 
 TEST_F(ScriptSectionTest, EndInTheMiddleEndsTheSection) {
-  StringList lines = linesOf({"SCRIPT Guard", "x = 1", "END ; of the first part", "y = 2", "END"});
+  SourceLines lines = linesOf({"SCRIPT Guard", "x = 1", "END ; of the first part", "y = 2", "END"});
   EXPECT_EQ(parseScriptSection(lines, 1, "Guard", ctx_), 3);
 }
 
 TEST_F(ScriptSectionTest, LowerCaseEndDoesNotEndIt) {
-  StringList lines = linesOf({"SCRIPT Guard", "end", "End loop", "  end if", "END"});
+  SourceLines lines = linesOf({"SCRIPT Guard", "end", "End loop", "  end if", "END"});
   EXPECT_EQ(parseScriptSection(lines, 1, "Guard", ctx_), 5);
 }
 
 TEST_F(ScriptSectionTest, WithoutEndSwallowsTheRestOfTheFile) {
-  StringList lines = linesOf({"SCRIPT Guard", "wait 5", "BEGIN quest Q1", "INTEGER Reward = 50"});
+  SourceLines lines = linesOf({"SCRIPT Guard", "wait 5", "BEGIN quest Q1", "INTEGER Reward = 50"});
   EXPECT_EQ(parseScriptSection(lines, 1, RefString(), ctx_), 5);
   EXPECT_EQ(registry_.count(), 0);
 }
 
 TEST_F(ScriptSectionTest, NextBlockDoesNotSeeTheScriptsAssignments) {
-  StringList lines = linesOf(
+  SourceLines lines = linesOf(
       {"SCRIPT Guard", "INTEGER Alarm = 1", "END", "BEGIN quest Q1", "INTEGER Reward = 50", "END"});
   ASSERT_EQ(parseScriptSection(lines, 1, "Guard", ctx_), 3);
   ASSERT_EQ(parseGenericBlock(lines, 4, "quest", "Q1", ctx_), 6);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -155,12 +156,14 @@ const DeclarationRow kDeclarationRows[] = {
 class TypedDeclarationsTest : public ::testing::Test {
  protected:
   void read(const std::vector<const char*>& body) {
-    StringList lines;
-    for (const char* line : body) lines.push(RefString(line));
-    lines.push(RefString("END"));
+    // The buffer's values are views of the lines: they live as long as the test's.
+    SourceLines& lines = lines_.emplace_back();
+    for (const char* line : body) lines.push(line);
+    lines.push("END");
     readAssignmentBlock(lines, 0, atoms_, ctx_.buffer);
   }
 
+  std::deque<SourceLines> lines_;
   AtomTable atoms_;
   ObjectRegistry registry_{atoms_};
   BlockContext ctx_{atoms_, registry_};

@@ -44,7 +44,7 @@ class StringSectionTest : public ::testing::Test {
 };
 
 TEST_F(StringSectionTest, RandomGreeting) {
-  StringList lines = linesOf(
+  SourceLines lines = linesOf(
       {"STRING Greeting RANDOM", "Hello", "Good   day,   traveller ; welcome", "", "END", "after"});
   EXPECT_EQ(parseStringSection(lines, 1, "Greeting", "RANDOM", atoms_, table_), 5);
   ASSERT_EQ(table_.count(), 1);
@@ -54,8 +54,8 @@ TEST_F(StringSectionTest, RandomGreeting) {
   EXPECT_TRUE(section.random);
   EXPECT_EQ(textsOf(section.texts), (Texts{"Hello", "Good day, traveller ; welcome"}));
   EXPECT_EQ(section.texts[1].size(), 30) << "the size follows the folded text";
-  EXPECT_EQ(lines[2].view(), "Good day, traveller ; welcome") << "folded in place";
-  EXPECT_EQ(lines[5].view(), "after") << "lines after END are not touched";
+  EXPECT_EQ(lines[2], "Good day, traveller ; welcome") << "folded in place";
+  EXPECT_EQ(lines[5], "after") << "lines after END are not touched";
 }
 
 TEST_F(StringSectionTest, FlagIsExactlyRandom) {
@@ -67,7 +67,7 @@ TEST_F(StringSectionTest, FlagIsExactlyRandom) {
       {RefString("RANDOMLY"), false}, {RefString(""), false},       {RefString(), false},
   };
   for (const auto& row : rows) {
-    StringList lines = linesOf({"Hi", "END"});
+    SourceLines lines = linesOf({"Hi", "END"});
     parseStringSection(lines, 0, "Greeting", row.flag, atoms_, table_);
     EXPECT_EQ(table_.at(table_.count() - 1).random, row.random) << "flag " << row.flag.text();
   }
@@ -105,7 +105,7 @@ class FoldRows : public StringSectionTest, public ::testing::WithParamInterface<
 
 TEST_P(FoldRows, OneTextLine) {
   const FoldRow& row = GetParam();
-  StringList lines = linesOf({row.line, "END"});
+  SourceLines lines = linesOf({row.line, "END"});
   EXPECT_EQ(parseStringSection(lines, 0, "S", RefString(), atoms_, table_), 2);
   ASSERT_EQ(table_.count(), 1);
   EXPECT_EQ(textsOf(table_.at(0).texts), row.texts);
@@ -125,7 +125,7 @@ TEST_F(StringSectionTest, EndLineForms) {
       {"end", false}, {"END.", false},     {"E N D", false},  {"ENDE", false},
   };
   for (const auto& row : rows) {
-    StringList lines = linesOf({"STRING S", "a", row.line, "b", "END"});
+    SourceLines lines = linesOf({"STRING S", "a", row.line, "b", "END"});
     int32_t next = parseStringSection(lines, 1, "S", RefString(), atoms_, table_);
     EXPECT_EQ(next, row.ends ? 3 : 5) << row.line;
     int32_t texts = table_.at(table_.count() - 1).texts.length();
@@ -134,7 +134,7 @@ TEST_F(StringSectionTest, EndLineForms) {
 }
 
 TEST_F(StringSectionTest, NoTextsStillAppended) {
-  StringList lines = linesOf({"STRING Empty", "", "   ", "END"});
+  SourceLines lines = linesOf({"STRING Empty", "", "   ", "END"});
   EXPECT_EQ(parseStringSection(lines, 1, "Empty", RefString(), atoms_, table_), 4);
   ASSERT_EQ(table_.count(), 1);
   EXPECT_EQ(table_.at(0).texts.length(), 0);
@@ -142,7 +142,7 @@ TEST_F(StringSectionTest, NoTextsStillAppended) {
 }
 
 TEST_F(StringSectionTest, MissingNameGivesNoAtom) {
-  StringList lines = linesOf({"STRING", "x", "END", "STRING", "y", "END"});
+  SourceLines lines = linesOf({"STRING", "x", "END", "STRING", "y", "END"});
   parseStringSection(lines, 1, RefString(), RefString(), atoms_, table_);
   parseStringSection(lines, 4, RefString(""), RefString(), atoms_, table_);
   ASSERT_EQ(table_.count(), 2);
@@ -152,7 +152,7 @@ TEST_F(StringSectionTest, MissingNameGivesNoAtom) {
 }
 
 TEST_F(StringSectionTest, DuplicateNamesGiveTwoRecords) {
-  StringList lines = linesOf({"STRING Greeting", "Hello", "END", "STRING Greeting", "Hi", "END"});
+  SourceLines lines = linesOf({"STRING Greeting", "Hello", "END", "STRING Greeting", "Hi", "END"});
   EXPECT_EQ(parseStringSection(lines, 1, "Greeting", RefString(), atoms_, table_), 3);
   EXPECT_EQ(parseStringSection(lines, 4, "Greeting", RefString(), atoms_, table_), 6);
   ASSERT_EQ(table_.count(), 2);
@@ -162,7 +162,7 @@ TEST_F(StringSectionTest, DuplicateNamesGiveTwoRecords) {
 }
 
 TEST_F(StringSectionTest, MissingEndTakesTheRestOfTheFile) {
-  StringList lines = linesOf({"STRING Tail", "one", "", "two  "});
+  SourceLines lines = linesOf({"STRING Tail", "one", "", "two  "});
   EXPECT_EQ(parseStringSection(lines, 1, "Tail", RefString(), atoms_, table_), 5);
   ASSERT_EQ(table_.count(), 1);
   EXPECT_EQ(textsOf(table_.at(0).texts), (Texts{"one", "two"}));
@@ -170,19 +170,19 @@ TEST_F(StringSectionTest, MissingEndTakesTheRestOfTheFile) {
 
 TEST_F(StringSectionTest, ManyTexts) {
   // Past the text list's block size.
-  StringList lines;
+  SourceLines lines;
   Texts expected;
   for (int i = 0; i < 33; ++i) {
-    lines.push(RefString("  text  " + std::to_string(i)));
+    lines.push("  text  " + std::to_string(i));
     expected.push_back("text " + std::to_string(i));
   }
-  lines.push(RefString("END"));
+  lines.push("END");
   EXPECT_EQ(parseStringSection(lines, 0, "Many", RefString(), atoms_, table_), 34);
   EXPECT_EQ(textsOf(table_.at(0).texts), expected);
 }
 
 TEST_F(StringSectionTest, WriteGreeting) {
-  StringList lines =
+  SourceLines lines =
       linesOf({"STRING Greeting RANDOM", "Hello", "Good   day,   traveller ; welcome", "", "END"});
   parseStringSection(lines, 1, "Greeting", "RANDOM", atoms_, table_);
   test::Bytes body = written({&table_.at(0)});
@@ -199,8 +199,8 @@ TEST_F(StringSectionTest, WriteGreeting) {
 }
 
 TEST_F(StringSectionTest, WriteSeveralSections) {
-  StringList lines = linesOf({"STRING A", "x \xe9  y", "END", "STRING", "END", "STRING B random",
-                              "END", "STRING A", "z", "END"});
+  SourceLines lines = linesOf({"STRING A", "x \xe9  y", "END", "STRING", "END", "STRING B random",
+                               "END", "STRING A", "z", "END"});
   parseStringSection(lines, 1, "A", RefString(), atoms_, table_);
   parseStringSection(lines, 4, RefString(), RefString(), atoms_, table_);
   parseStringSection(lines, 6, "B", "random", atoms_, table_);

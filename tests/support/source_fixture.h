@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/atom_table.h"
+#include "core/source_lines.h"
 #include "core/string_list.h"
 #include "core/value_lists.h"
 #include "model/f_character.h"
@@ -28,10 +29,15 @@
 namespace rpgc::test {
 
 /// A line list holding the given texts (which may contain any byte, zero included).
-inline StringList linesOf(std::initializer_list<std::string_view> texts) {
-  StringList lines;
-  for (std::string_view text : texts) lines.push(RefString(text));
-  return lines;
+inline SourceLines linesOf(std::initializer_list<std::string_view> texts) {
+  return SourceLines(texts);
+}
+
+/// The texts of a line list, for comparing with a vector of expected texts.
+inline std::vector<std::string> textsOf(const SourceLines& lines) {
+  std::vector<std::string> texts;
+  for (int32_t i = 0; i < lines.length(); ++i) texts.emplace_back(lines[i]);
+  return texts;
 }
 
 /// The texts of a string list, for comparing with a vector of expected texts.

@@ -7,6 +7,7 @@
 #ifndef RPGC_SOURCE_BLOCK_CONTEXT_H_
 #define RPGC_SOURCE_BLOCK_CONTEXT_H_
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,6 +24,24 @@ namespace rpgc {
 class AtomTable;
 class GameObject;
 class ObjectRegistry;
+
+/// Answers of a lookup by name, kept by the name's atom, so that each distinct name is
+/// looked up once (by text) and every later line costs one array access.
+class AtomMemo {
+ public:
+  template <typename Find>
+  int32_t get(Atom atom, Find find) {
+    if (atom < 0) return find();
+    size_t slot = static_cast<size_t>(atom);
+    if (slot >= memo_.size()) memo_.resize(std::max(slot + 1, memo_.size() * 2), kUnknown);
+    if (memo_[slot] == kUnknown) memo_[slot] = static_cast<int8_t>(find());
+    return memo_[slot];
+  }
+
+ private:
+  static constexpr int8_t kUnknown = -128;
+  std::vector<int8_t> memo_;
+};
 
 /// A value that names an object or a string section, noted where it was read.
 struct NamedUse {
@@ -68,9 +87,15 @@ class BlockContext {
   std::vector<LongName> longNames;
   Atom sectionName = kNoAtom;
   const char* sectionKind = "";
-  /// Fixed fields that names probably misspell, cached by name atom (see FixedFields).
-  std::vector<int8_t> itemFieldGuesses;
-  std::vector<int8_t> characterFieldGuesses;
+  /// Lookups by name atom: the fixed field a name sets, the field it probably misspells,
+  /// and the type word a word is (see FixedFields and kTypeWords).
+  AtomMemo itemFields;
+  AtomMemo characterFields;
+  AtomMemo itemFieldGuesses;
+  AtomMemo characterFieldGuesses;
+  AtomMemo typeWords;
+  /// Scratch of the character parser, reused from block to block.
+  std::vector<bool> leftover;
 
   FindingScope scope() const { return {findings, file}; }
   bool wants(FindingCode code) const { return findings != nullptr && findings->wants(code); }

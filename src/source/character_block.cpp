@@ -82,14 +82,15 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
   static const FixedFields fixedFields(F_character(), kCharacterFixedFields);
   std::string_view characterType = "character";
   AssignmentBuffer& buffer = ctx.buffer;
-  std::vector<bool> leftover(static_cast<size_t>(buffer.count()), false);
+  std::vector<bool>& leftover = ctx.leftover;
+  leftover.assign(static_cast<size_t>(buffer.count()), false);
   for (int32_t i = 0; i < buffer.count(); ++i) {
     std::string_view propertyName = ctx.atoms.atomView(buffer.names[i]);
     if (propertyName == "Type") {
       characterType = characterTypeOf(ctx, i);
       continue;
     }
-    int32_t field = fixedFields.find(propertyName);
+    int32_t field = fixedFields.find(buffer.names[i], propertyName, ctx.characterFields);
     if (field >= 0) {
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(character->property(fixedFields.propertyIndex(field)), values,

@@ -1,10 +1,9 @@
 // assignField: the scalar and list-replacing conversions shared by the block parsers.
 #include "source/field_assignment.h"
 
-#include <algorithm>
-
 #include "core/spelling.h"
 #include "model/game_object.h"
+#include "source/block_context.h"
 #include "source/line_values.h"
 
 namespace rpgc {
@@ -80,20 +79,18 @@ int32_t FixedFields::find(std::string_view name) const {
   return -1;
 }
 
-int32_t FixedFields::misspelled(Atom nameAtom, std::string_view name,
-                                std::vector<int8_t>& guesses) const {
-  constexpr int8_t kUnknown = -2;
-  if (nameAtom < 0) return -1;
-  size_t slot = static_cast<size_t>(nameAtom);
-  if (slot >= guesses.size()) guesses.resize(std::max(slot + 1, guesses.size() * 2), kUnknown);
-  if (guesses[slot] == kUnknown) {
+int32_t FixedFields::find(Atom nameAtom, std::string_view name, AtomMemo& memo) const {
+  return memo.get(nameAtom, [&] { return find(name); });
+}
+
+int32_t FixedFields::misspelled(Atom nameAtom, std::string_view name, AtomMemo& guesses) const {
+  return guesses.get(nameAtom, [&] {
     // Short names are only taken for misspellings when just their case differs: a
     // designer's own property may well be one letter away from a field's name.
     int edits = name.size() < 6 ? 0 : name.size() < 10 ? 1 : 2;
     std::string_view guess = closestWord(name, names_, edits);
-    guesses[slot] = static_cast<int8_t>(guess.empty() ? -1 : find(guess));
-  }
-  return guesses[slot];
+    return guess.empty() ? -1 : find(guess);
+  });
 }
 
 }  // namespace rpgc

@@ -15,6 +15,7 @@
 
 namespace rpgc {
 
+class AtomMemo;
 class BlockContext;
 class GameObject;
 class LineValues;
@@ -38,14 +39,16 @@ class FixedFields {
 
   /// The position in fields of the field called name, or -1.
   int32_t find(std::string_view name) const;
+  /// find() through a memo by the name's atom.
+  int32_t find(Atom nameAtom, std::string_view name, AtomMemo& memo) const;
   int32_t propertyIndex(int32_t field) const { return entries_[static_cast<size_t>(field)].index; }
   FieldTarget target(int32_t field) const { return entries_[static_cast<size_t>(field)].target; }
   std::string_view name(int32_t field) const { return entries_[static_cast<size_t>(field)].name; }
   int32_t count() const { return static_cast<int32_t>(entries_.size()); }
 
   /// The field that name probably misspells (same letters in another case, or a small
-  /// typo in a long name), or -1. guesses caches the answer by name atom.
-  int32_t misspelled(Atom nameAtom, std::string_view name, std::vector<int8_t>& guesses) const;
+  /// typo in a long name), or -1, through a memo by the name's atom.
+  int32_t misspelled(Atom nameAtom, std::string_view name, AtomMemo& guesses) const;
 
  private:
   struct Entry {

@@ -56,7 +56,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
   for (int32_t i = 0; i < buffer.count(); ++i) {
     Atom propertyName = buffer.names[i];
     std::string_view nameText = ctx.atoms.atomView(propertyName);
-    int32_t field = fixedFields.find(nameText);
+    int32_t field = fixedFields.find(propertyName, nameText, ctx.itemFields);
     if (field >= 0) {
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(item->property(fixedFields.propertyIndex(field)), values,

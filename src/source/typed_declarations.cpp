@@ -64,13 +64,13 @@ void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockC
   for (int32_t i = 0; i < buffer.count(); ++i) {
     std::string_view word = ctx.atoms.atomView(buffer.typeWords[i]);
     Atom name = buffer.names[i];
-    const DeclarationWord* match = nullptr;
-    for (const DeclarationWord& candidate : kDeclarationWords) {
-      if (candidate.word == word) {
-        match = &candidate;
-        break;
+    int32_t declaration = ctx.typeWords.get(buffer.typeWords[i], [&] {
+      for (size_t k = 0; k < std::size(kDeclarationWords); ++k) {
+        if (kDeclarationWords[k].word == word) return static_cast<int32_t>(k);
       }
-    }
+      return -1;
+    });
+    const DeclarationWord* match = declaration >= 0 ? &kDeclarationWords[declaration] : nullptr;
     if (match == nullptr) {
       reportUnknownTypeWord(ctx, i, FindingCode::kUnknownTypeWord);
       continue;

@@ -445,7 +445,7 @@ def rpgc_string(name, random_flag, texts):
     return head + "".join(("  " if len(t) % 3 == 0 else "") + t + "\n" for t in texts) + "END\n\n"
 
 
-def value_json(key, values, numeric):
+def value_json(values, numeric):
     return "[" + ",".join(values if numeric else map(js, values)) + "]"
 
 
@@ -458,7 +458,7 @@ def json_props(o, parts):
             elif key.endswith("_lists"):
                 numeric = key in NUMBER_KEYS
                 items.append(f'{{"name":{js(name)},"values":'
-                             f'{value_json(key, values, numeric)}}}')
+                             f'{value_json(values, numeric)}}}')
             else:
                 value = values[0] if key in NUMBER_KEYS else js(values[0])
                 items.append(f'{{"name":{js(name)},"value":{value}}}')
@@ -480,7 +480,7 @@ def json_object(o):
         elif kind == "i":
             parts.append(f'"{key}":{values[0]}')
         else:
-            parts.append(f'"{key}":{value_json(key, values, kind != "ls")}')
+            parts.append(f'"{key}":{value_json(values, kind != "ls")}')
     json_props(o, parts)
     return f'{{"kind_type":"{JSON_KINDS[o.kind]}","kind":{{{",".join(parts)}}}}}'
 

@@ -13,7 +13,7 @@ sizes=("$@")
 printf '%10s %10s %10s %12s %12s\n' objects wall_s user_s peak_MiB gdf_MiB
 for n in "${sizes[@]}"; do
   dir="$work/p$n"
-  python3 "$repo/bench/generate_project.py" "$n" "$dir"
+  python3 "$repo/bench/generate_project.py" --formats rpgc "$n" "$dir"
   best=""
   for _ in 1 2 3; do
     line=$(cd "$dir" && /usr/bin/time -f '%e %U %M' "$rpgc" 2>&1 >/dev/null | tail -n 1)

@@ -1,0 +1,44 @@
+// Micro-benchmark of the database body: object records written into an Archive over a
+// MemoryStream, then finish.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+
+#include "archive/archive.h"
+#include "archive/memory_stream.h"
+#include "driver/compilation.h"
+#include "driver/section_dispatcher.h"
+#include "micro/sample_source.h"
+#include "model/object_record.h"
+#include "source/line_reader.h"
+
+namespace rpgc::bench {
+namespace {
+
+void writeDatabase(benchmark::State& state) {
+  Compilation compilation;
+  compilation.files.push_back("sample.txt");
+  compilation.blocks.file = 0;
+  StringList lines = splitLines(sampleSource(static_cast<int32_t>(state.range(0))));
+  if (!compileSource(lines, compilation)) {
+    state.SkipWithError("the sample source does not compile");
+    return;
+  }
+  const ObjectRegistry& registry = compilation.registry;
+  int64_t bytes = 0;
+  for (auto _ : state) {
+    MemoryStream out;
+    Archive archive(compilation.atoms);
+    archive.beginWrite(out);
+    for (int32_t i = 0; i < registry.count(); ++i) writeObjectRecord(archive, *registry.at(i));
+    archive.finish();
+    bytes = out.length();
+  }
+  state.SetItemsProcessed(registry.count() * state.iterations());
+  state.SetBytesProcessed(bytes * state.iterations());
+}
+BENCHMARK(writeDatabase)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace rpgc::bench

@@ -18,9 +18,8 @@ namespace {
 
 void writeDatabase(benchmark::State& state) {
   Compilation compilation;
-  compilation.files.push_back("sample.txt");
   compilation.blocks.file = 0;
-  StringList lines = splitLines(sampleSource(static_cast<int32_t>(state.range(0))));
+  SourceLines lines = splitLines(sampleSource(static_cast<int32_t>(state.range(0))));
   if (!compileSource(lines, compilation)) {
     state.SkipWithError("the sample source does not compile");
     return;

@@ -18,9 +18,8 @@ void compileSampleSource(benchmark::State& state) {
   std::string source = sampleSource(static_cast<int32_t>(state.range(0)));
   for (auto _ : state) {
     auto compilation = std::make_unique<Compilation>();
-    compilation->files.push_back("sample.txt");
     compilation->blocks.file = 0;
-    StringList lines = splitLines(source);
+    SourceLines lines = splitLines(source);
     if (!compileSource(lines, *compilation)) state.SkipWithError("the sample does not compile");
     // The compiler keeps its compilation to the end of the process: release untimed.
     state.PauseTiming();

@@ -23,7 +23,7 @@ void compileSampleSource(benchmark::State& state) {
     if (!compileSource(lines, *compilation)) state.SkipWithError("the sample does not compile");
     // The compiler keeps its compilation to the end of the process: release untimed.
     state.PauseTiming();
-    lines.release();
+    lines.clear();
     compilation.reset();
     state.ResumeTiming();
   }

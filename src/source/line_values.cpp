@@ -84,7 +84,7 @@ void LineValues::checkNumber(int32_t j, NumberIssue issue, const std::string& re
 }
 
 // "4,25": a number, a comma and digits written together read as two values.
-bool LineValues::decimalComma(int32_t j, const std::string& first) {
+bool LineValues::decimalComma(int32_t j) {
   if (j + 2 >= count() || text(j + 1) != "," || !startsWithDigit(text(j + 2))) return false;
   if (column(j) + static_cast<int32_t>(text(j).size()) != column(j + 1) ||
       column(j + 1) + 1 != column(j + 2)) {
@@ -92,8 +92,10 @@ bool LineValues::decimalComma(int32_t j, const std::string& first) {
   }
   if (j + 1 < 64) commaReported_ |= uint64_t{1} << (j + 1);
   if (!ctx_.wants(FindingCode::kDecimalComma)) return true;
+  // What the first value reads as: the number before the comma, as written.
+  std::string first(text(j));
   std::string second(text(j + 2));
-  std::string written = std::string(text(j)) + "," + second;
+  std::string written = first + "," + second;
   std::string readsAs;
   switch (shape_) {
     case Shape::kSingle:
@@ -121,7 +123,7 @@ int32_t LineValues::integer(int32_t j) {
   if (issue != NumberIssue::kNone) {
     checkNumber(j, issue, std::to_string(value), false);
   } else {
-    decimalComma(j, std::to_string(value));
+    decimalComma(j);
   }
   return value;
 }
@@ -136,7 +138,7 @@ float LineValues::real(int32_t j) {
                                                                              : floatText(value);
     checkNumber(j, issue, readsAs, true);
   } else {
-    decimalComma(j, floatText(value));
+    decimalComma(j);
   }
   return value;
 }

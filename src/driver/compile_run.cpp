@@ -27,6 +27,7 @@
 #include "driver/pending_output.h"
 #include "driver/run_settings.h"
 #include "driver/section_dispatcher.h"
+#include "driver/source_prefetch.h"
 #include "driver/temporary_files.h"
 #include "source/line_reader.h"
 #include "source/number_text.h"
@@ -62,18 +63,21 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
                 DiagnosticEngine& engine) {
   if (!check) console.banner(kCompilingTitle);
   bool ok = true;
-  for (const RefString& name : settings.sourceFiles) {
-    if (!check) console.line(name.view());
-    int32_t file = engine.addFile(std::string(name.view()));
+  SourcePrefetch prefetch;
+  const StringList& names = settings.sourceFiles;
+  for (int32_t k = 0; k < names.length(); ++k) {
+    std::string name(names[k].view());
+    if (!check) console.line(name);
+    int32_t file = engine.addFile(name);
     compilation.blocks.file = file;
-    SourceLines lines;
-    int errorCode = 0;
+    SourcePrefetch::Read source = prefetch.take(name);
+    if (k + 1 < names.length()) prefetch.start(std::string(names[k + 1].view()));
     int32_t errorsBefore = engine.errorCount();
-    if (!name.isEmpty() && !readLines(name.text(), lines, &errorCode)) {
-      engine.report(fileFinding(FindingCode::kCannotOpenSource, name.view(), errorCode));
+    if (!source.ok) {
+      engine.report(fileFinding(FindingCode::kCannotOpenSource, name, source.errorCode));
     } else {
-      engine.setLines(file, &lines);
-      compileSource(lines, compilation);
+      engine.setLines(file, &source.lines);
+      compileSource(source.lines, compilation);
       engine.setLines(file, nullptr);
     }
     if (engine.errorCount() > errorsBefore || !compilation.compileOk) {

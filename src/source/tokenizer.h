@@ -7,6 +7,7 @@
 #ifndef RPGC_SOURCE_TOKENIZER_H_
 #define RPGC_SOURCE_TOKENIZER_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -22,39 +23,52 @@ inline bool isBlankByte(char c) {
   return byte >= 0x01 && byte <= 0x20;
 }
 
+namespace detail {
+
+// What each byte does to a scan: continues a token, separates tokens, stands alone as a
+// comma, starts a comment, or ends the text (the zero byte).
+enum ByteClass : uint8_t { kTokenByte, kBlankByte, kCommaByte, kCommentByte, kEndByte };
+
+inline constexpr auto kByteClasses = [] {
+  std::array<uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    classes[static_cast<size_t>(c)] = c == 0                 ? kEndByte
+                                      : c <= 0x20            ? kBlankByte
+                                      : c == ','             ? kCommaByte
+                                      : c == ';' || c == '/' ? kCommentByte
+                                                             : kTokenByte;
+  }
+  return classes;
+}();
+
+}  // namespace detail
+
 /// The one scan behind every tokenizing entry: calls emit(start, length) for each token
 /// of line, in order, and returns the index of the ";" or "/" that started a comment
 /// inside a word (cutting the word short), or -1.
 template <typename Emit>
 int32_t scanTokens(std::string_view line, Emit&& emit) {
+  using namespace detail;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
   size_t end = line.size();
-  size_t start = 0;
-  bool betweenTokens = true;
   size_t i = 0;
-  for (; i < end; ++i) {
-    char c = line[i];
-    if (c == ';' || c == '/') {
-      if (!betweenTokens) {
-        emit(start, i - start);
-        return static_cast<int32_t>(i);
+  while (i < end) {
+    uint8_t kind = kByteClasses[bytes[i]];
+    if (kind == kBlankByte) {
+      ++i;
+    } else if (kind == kTokenByte) {
+      size_t start = i;
+      while (++i < end && (kind = kByteClasses[bytes[i]]) == kTokenByte) {
       }
-      return -1;
-    }
-    if (c == ',') {
-      if (!betweenTokens) emit(start, i - start);
+      emit(start, i - start);
+      if (i < end && kind == kCommentByte) return static_cast<int32_t>(i);
+    } else if (kind == kCommaByte) {
       emit(i, size_t{1});
-      betweenTokens = true;
-    } else if (c == '\0') {
-      break;
-    } else if (isBlankByte(c)) {
-      if (!betweenTokens) emit(start, i - start);
-      betweenTokens = true;
-    } else if (betweenTokens) {
-      start = i;
-      betweenTokens = false;
+      ++i;
+    } else {
+      break;  // a comment between tokens, or the end of the text
     }
   }
-  if (!betweenTokens) emit(start, i - start);
   return -1;
 }
 

@@ -30,8 +30,6 @@ struct Compilation {
   bool compileOk = false;
   /// Whether a walk goes on after a section fails (to report everything, writing nothing).
   bool keepGoing = false;
-  /// Where each string section name was first declared, by name atom + 1.
-  std::vector<SourcePlace> stringOrigins;
 };
 
 }  // namespace rpgc

@@ -9,7 +9,7 @@
 namespace rpgc {
 
 void checkNamedUses(const Compilation& compilation, FindingSink& sink) {
-  const std::vector<SourcePlace>& strings = compilation.stringOrigins;
+  const std::vector<SourcePlace>& strings = compilation.blocks.stringOrigins;
   for (const NamedUse& use : compilation.blocks.namedUses) {
     bool found;
     FindingCode code;

@@ -118,7 +118,7 @@ void LayoutChecks::stringHeader(int32_t line, const std::vector<std::string_view
   ctx_.sectionName = name;
   ctx_.sectionKind = "string section";
   ctx_.noteLength(name, tokens[1], here);
-  std::vector<SourcePlace>& origins = compilation_.stringOrigins;
+  std::vector<SourcePlace>& origins = compilation_.blocks.stringOrigins;
   size_t slot = static_cast<size_t>(name) + 1;
   if (slot >= origins.size()) origins.resize(std::max(slot + 1, origins.size() * 2));
   if (origins[slot].known()) {

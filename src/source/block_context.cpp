@@ -50,6 +50,13 @@ void BlockContext::noteUse(Atom atom, NamedUse::Target target, int32_t line, int
   FindingCode code = target == NamedUse::Target::kObject ? FindingCode::kUnresolvedReference
                                                          : FindingCode::kUnresolvedString;
   if (atom == kNoAtom || !wants(code)) return;
+  // Names are never undeclared: what exists now exists at the end.
+  if (target == NamedUse::Target::kObject
+          ? registry.find(atom) != nullptr
+          : static_cast<size_t>(atom) + 1 < stringOrigins.size() &&
+                stringOrigins[static_cast<size_t>(atom) + 1].known()) {
+    return;
+  }
   namedUses.push_back({atom, file, line, column, target});
 }
 

@@ -81,8 +81,11 @@ class BlockContext {
   /// after the failed block's END, where a walk that goes on after failures resumes.
   std::optional<Finding> error;
   int32_t resumeAt = -1;
-  /// Values naming objects or string sections, noted while wanted, checked at the end.
+  /// Values naming objects or string sections not declared yet when read (while that
+  /// check is wanted), checked at the end.
   std::vector<NamedUse> namedUses;
+  /// Where each string section name was first declared, by name atom + 1.
+  std::vector<SourcePlace> stringOrigins;
   /// Names too long to store, noted as they are read, and the section being read.
   std::vector<LongName> longNames;
   Atom sectionName = kNoAtom;
@@ -104,7 +107,8 @@ class BlockContext {
   }
   /// Notes atom as a name that an output file would have to hold when it is too long.
   void noteLength(Atom atom, std::string_view text, SourcePlace place);
-  /// Notes a value that names an object or a string section, when that check is wanted.
+  /// Notes a value that names an object or a string section, when that check is wanted
+  /// and what it names is not declared yet.
   void noteUse(Atom atom, NamedUse::Target target, int32_t line, int32_t column);
 };
 

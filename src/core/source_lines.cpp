@@ -1,6 +1,7 @@
 // SourceLines: one scan for line feeds, trimming each line as it is found.
 #include "core/source_lines.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace rpgc {
@@ -19,7 +20,7 @@ SourceLines::SourceLines(std::initializer_list<std::string_view> texts) {
 }
 
 void SourceLines::push(std::string_view text) {
-  spans_.push_back({bytes_.size(), static_cast<uint32_t>(text.size())});
+  spans_.push_back({static_cast<uint32_t>(bytes_.size()), static_cast<uint32_t>(text.size())});
   bytes_.append(text);
 }
 
@@ -30,12 +31,15 @@ void SourceLines::clear() {
 
 bool SourceLines::assign(std::string text) {
   clear();
+  if (text.size() > kLargestFile) return false;
   bytes_ = std::move(text);
   // A UTF-8 byte order mark is not text: bytes 0x80 to 0xFF are token bytes, so a mark
   // glued to the first header would hide that header.
   size_t start = std::string_view(bytes_).starts_with("\xEF\xBB\xBF") ? 3 : 0;
   const char* data = bytes_.data();
   size_t size = bytes_.size();
+  // One span per line feed, plus the last line: counted first so the list is made once.
+  spans_.reserve(static_cast<size_t>(std::count(data + start, data + size, '\n')) + 1);
   while (start < size) {
     const void* feed = std::memchr(data + start, '\n', size - start);
     size_t end =
@@ -48,7 +52,7 @@ bool SourceLines::assign(std::string text) {
       clear();
       return false;
     }
-    spans_.push_back({start, static_cast<uint32_t>(last - start)});
+    spans_.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(last - start)});
     start = end + 1;
   }
   return true;

@@ -17,16 +17,17 @@ namespace rpgc {
 
 class SourceLines {
  public:
-  /// The longest line and the most lines a file may have.
+  /// The longest line, the most lines and the most bytes a file may have.
   static constexpr size_t kLongestLine = INT32_MAX - 1;
   static constexpr size_t kMostLines = INT32_MAX - 1;
+  static constexpr size_t kLargestFile = UINT32_MAX;
 
   SourceLines() = default;
   /// Lines holding exactly these texts (any bytes; nothing is trimmed).
   SourceLines(std::initializer_list<std::string_view> texts);
 
   /// Cuts text into lines (a UTF-8 byte order mark at its start is dropped); false, with
-  /// no lines, when a line or the number of lines passes the limits above.
+  /// no lines, when the text, a line or the number of lines passes the limits above.
   bool assign(std::string text);
 
   int32_t length() const { return static_cast<int32_t>(spans_.size()); }
@@ -49,7 +50,7 @@ class SourceLines {
 
  private:
   struct Span {
-    size_t start;
+    uint32_t start;
     uint32_t length;
   };
 

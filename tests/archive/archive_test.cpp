@@ -574,24 +574,45 @@ TEST(ArchiveWriteTest, EveryFailingWriteCallFailsFinish) {
   }
 }
 
-TEST(ArchiveWriteTest, NothingIsWrittenOutsideTheWritingDirection) {
+TEST(ArchiveWriteTest, EachOperationFailsOutsideItsDirection) {
+  // A write that wrote nothing must not report success, nor a read that read nothing.
   AtomTable atoms;
   Archive archive(atoms);
   ArchiveChunk chunk = chunkOf(atoms.intern("Tag"), 0, 0);
-  EXPECT_TRUE(archive.writeInt32(1));
-  EXPECT_TRUE(archive.writeString(RefString("ab")));
-  EXPECT_TRUE(archive.writeAtom(0));
-  EXPECT_TRUE(archive.beginChunk(chunk));
-  EXPECT_TRUE(archive.endChunk(chunk));
+  int32_t number = 0;
+  auto expectWritesFail = [&] {
+    EXPECT_FALSE(archive.writeInt32(1));
+    EXPECT_EQ(archive.error(), ArchiveError::kWrongDirection);
+    EXPECT_FALSE(archive.writeFloat(1.0f));
+    EXPECT_FALSE(archive.writeBool(true));
+    EXPECT_FALSE(archive.writeString(RefString("ab")));
+    EXPECT_FALSE(archive.writeAtom(0));
+    EXPECT_FALSE(archive.writeRaw("abc", 3));
+    EXPECT_EQ(archive.error(), ArchiveError::kWrongDirection);
+  };
+  expectWritesFail();  // neither direction yet
+  EXPECT_FALSE(archive.beginChunk(chunk));
+  EXPECT_FALSE(archive.endChunk(chunk));
+  EXPECT_FALSE(archive.readInt32(number));
+  EXPECT_EQ(archive.error(), ArchiveError::kWrongDirection);
   EXPECT_EQ(archive.bodyLength(), 0);
   EXPECT_EQ(archive.fileAtoms().length(), 0);
 
   MemoryStream source;
   load(source, containerBytes({"p", 1.0f, {}, ByteBuilder().i32(9).bytes()}));
   ASSERT_TRUE(archive.beginRead(source));
-  EXPECT_TRUE(archive.writeInt32(1));
-  EXPECT_TRUE(archive.writeRaw("abc", 3));
+  expectWritesFail();
   EXPECT_EQ(bodyOf(archive), ByteBuilder().i32(9).bytes());
+  ASSERT_TRUE(archive.readInt32(number));
+  EXPECT_EQ(number, 9);
+
+  MemoryStream out;
+  ASSERT_TRUE(archive.beginWrite(out));
+  ASSERT_TRUE(archive.writeInt32(5));
+  EXPECT_FALSE(archive.readInt32(number));
+  EXPECT_EQ(archive.error(), ArchiveError::kWrongDirection);
+  EXPECT_FALSE(archive.expectItems(0, 4));
+  EXPECT_FALSE(archive.hasChunk());
 }
 
 TEST(ArchiveWriteTest, FinishWithoutOutputStreamFails) {
@@ -1005,6 +1026,40 @@ TEST(ArchiveReadTest, StoredStringKeepsTextUpToItsFirstZeroByte) {
   ASSERT_TRUE(archive.readString(text));
   EXPECT_TRUE(text.equals("ab"));
   EXPECT_EQ(archive.bodyPosition(), 9);
+}
+
+// expectItems is the one bounds check of reading: counts are measured against the rest of
+// the innermost chunk, never the body, and never wrap.
+TEST(ArchiveReadTest, ExpectItemsMeasuresTheRestOfTheLevel) {
+  struct Row {
+    int32_t count;
+    int32_t itemBytes;
+    bool inChunk;  // inside the 28-byte chunk (12 content bytes left) or at the top (32 left)
+    bool fits;
+  };
+  const Row rows[] = {
+      {3, 4, true, true},           {4, 4, true, false},
+      {12, 1, true, true},          {13, 1, true, false},
+      {8, 4, false, true},          {9, 4, false, false},
+      {0, 4, true, true},           {-1, 4, false, false},
+      {INT32_MIN, 1, false, false}, {0x40000001, 4, false, false},
+      {INT32_MAX, 4, true, false},
+  };
+  Bytes body = ByteBuilder().i32(28).i32(0).i32(0).i32(0).i32(1).i32(2).i32(3).i32(0).bytes();
+  AtomTable atoms;
+  Archive archive(atoms);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.count << " x " << row.itemBytes);
+    MemoryStream source;
+    load(source, containerBytes({"p", 1.0f, {}, body}));
+    ASSERT_TRUE(archive.beginRead(source));
+    ArchiveChunk chunk;
+    if (row.inChunk) {
+      ASSERT_TRUE(archive.beginChunk(chunk));
+    }
+    EXPECT_EQ(archive.expectItems(row.count, row.itemBytes), row.fits);
+    EXPECT_EQ(archive.error(), row.fits ? ArchiveError::kNone : ArchiveError::kCorrupt);
+  }
 }
 
 // A valid file cut at every length: reading must fail cleanly, plain and scrambled.

@@ -8,11 +8,11 @@
 //
 // Reading loads the whole container, interning the atom table's names into the reader's
 // AtomTable, and then walks the body. Every read is checked against the body and the
-// innermost open chunk (one bounds check, holds()): a truncated or corrupt file makes an
+// innermost open chunk, by one bounds check: a truncated or corrupt file makes an
 // operation fail, never read outside a buffer.
 //
 // Each operation belongs to one direction: a write while the archive is not writing, and
-// a read while it is not reading, fail with kWrongDirection instead of doing nothing.
+// a read while it is not reading, fail with kWrongMode instead of doing nothing.
 #ifndef RPGC_ARCHIVE_ARCHIVE_H_
 #define RPGC_ARCHIVE_ARCHIVE_H_
 
@@ -44,15 +44,15 @@ struct ArchiveChunk {
 /// Why the last failed operation failed.
 enum class ArchiveError {
   kNone,
-  kNoOutput,        // finish without an output stream
-  kStreamFailed,    // the output or input stream refused a transfer
-  kNameTooLong,     // an atom's name is longer than kMaxAtomNameLength (errorAtom says which)
-  kBodyTooLarge,    // the body would pass 2^31 - 1 bytes
-  kUnknownAtom,     // writing an atom its AtomTable never gave out (errorAtom says which)
-  kNotOpen,         // endChunk with a record that no beginChunk of this file filled
-  kTruncated,       // reading: the data ends early
-  kCorrupt,         // reading: a length, offset or count that cannot be right
-  kWrongDirection,  // a write while not writing, or a read while not reading
+  kNoOutput,      // finish without an output stream
+  kStreamFailed,  // the output or input stream refused a transfer
+  kNameTooLong,   // an atom's name is longer than kMaxAtomNameLength (errorAtom says which)
+  kBodyTooLarge,  // the body would pass 2^31 - 1 bytes
+  kUnknownAtom,   // writing an atom its AtomTable never gave out (errorAtom says which)
+  kNotOpen,       // endChunk with a record that no beginChunk of this file filled
+  kTruncated,     // reading: the data ends early
+  kCorrupt,       // reading: a length, offset or count that cannot be right
+  kWrongMode,     // a write while not writing, or a read while not reading
 };
 
 class Archive {

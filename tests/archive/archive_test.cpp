@@ -582,19 +582,19 @@ TEST(ArchiveWriteTest, EachOperationFailsOutsideItsDirection) {
   int32_t number = 0;
   auto expectWritesFail = [&] {
     EXPECT_FALSE(archive.writeInt32(1));
-    EXPECT_EQ(archive.error(), ArchiveError::kWrongDirection);
+    EXPECT_EQ(archive.error(), ArchiveError::kWrongMode);
     EXPECT_FALSE(archive.writeFloat(1.0f));
     EXPECT_FALSE(archive.writeBool(true));
     EXPECT_FALSE(archive.writeString(RefString("ab")));
     EXPECT_FALSE(archive.writeAtom(0));
     EXPECT_FALSE(archive.writeRaw("abc", 3));
-    EXPECT_EQ(archive.error(), ArchiveError::kWrongDirection);
+    EXPECT_EQ(archive.error(), ArchiveError::kWrongMode);
   };
   expectWritesFail();  // neither direction yet
   EXPECT_FALSE(archive.beginChunk(chunk));
   EXPECT_FALSE(archive.endChunk(chunk));
   EXPECT_FALSE(archive.readInt32(number));
-  EXPECT_EQ(archive.error(), ArchiveError::kWrongDirection);
+  EXPECT_EQ(archive.error(), ArchiveError::kWrongMode);
   EXPECT_EQ(archive.bodyLength(), 0);
   EXPECT_EQ(archive.fileAtoms().length(), 0);
 
@@ -610,7 +610,7 @@ TEST(ArchiveWriteTest, EachOperationFailsOutsideItsDirection) {
   ASSERT_TRUE(archive.beginWrite(out));
   ASSERT_TRUE(archive.writeInt32(5));
   EXPECT_FALSE(archive.readInt32(number));
-  EXPECT_EQ(archive.error(), ArchiveError::kWrongDirection);
+  EXPECT_EQ(archive.error(), ArchiveError::kWrongMode);
   EXPECT_FALSE(archive.expectItems(0, 4));
   EXPECT_FALSE(archive.hasChunk());
 }

@@ -241,7 +241,7 @@ TEST(ObjectRecordTest, ArchiveNotWritingWritesNothingAndFails) {
   F_item item;
   Archive archive(atoms);  // never begun
   EXPECT_FALSE(writeObjectRecord(archive, item));
-  EXPECT_EQ(archive.error(), ArchiveError::kWrongDirection);
+  EXPECT_EQ(archive.error(), ArchiveError::kWrongMode);
   EXPECT_EQ(archive.bodyLength(), 0);
 }
 

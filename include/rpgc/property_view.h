@@ -21,8 +21,9 @@ struct DatabaseData;
 struct ViewMaker;
 }  // namespace detail
 
-/// A view of one property; valid while its file stays open. Every call is O(1) and
-/// allocates nothing. An accessor of another kind than the property's returns the neutral
+/// A view of one property; valid while its file stays open. Every call is O(1) (but
+/// references() of a stored reference list, a kind compiled files never hold: O(log n))
+/// and allocates nothing. An accessor of another kind than the property's returns the neutral
 /// value (0, 0.0f, "", no reference, an empty list), never fails.
 class PropertyView {
  public:
@@ -33,6 +34,12 @@ class PropertyView {
   PropertyKind kind() const noexcept;
   /// True for a declared property, false for a chunk of the record.
   bool isDeclared() const noexcept;
+  /// True for a list of the record that declared properties were paired up from
+  /// (IntegerPropertyName, LAtomPropertyValues, ...): a tool that shows the declared
+  /// properties can leave these out.
+  bool storesDeclared() const noexcept;
+  /// True for an item's declared FLOAT property, a range from real() to maximum().
+  bool isRange() const noexcept;
   /// The number of elements of a list, 1 for a single value, 0 for a kind without value.
   int32_t size() const noexcept;
 

@@ -97,10 +97,13 @@ ReadStatus readDatabase(std::vector<uint8_t> bytes, DatabaseData& data) {
     }
     object.propertyCount = static_cast<int32_t>(data.properties.size()) - object.firstProperty;
     object.firstDeclared = static_cast<int32_t>(data.declared.size());
-    std::span<const int32_t> chunks(data.properties.data() + object.firstProperty,
-                                    static_cast<size_t>(object.propertyCount));
+    data.storesDeclared.resize(data.properties.size(), 0);
+    auto first = static_cast<size_t>(object.firstProperty);
+    auto count = static_cast<size_t>(object.propertyCount);
     object.declaredListsMatch =
-        roles.pair(roles.classOf(image.word(at + 16)), chunks, data.declared);
+        roles.pair(roles.classOf(image.word(at + 16)),
+                   std::span<const int32_t>(data.properties).subspan(first, count),
+                   std::span<uint8_t>(data.storesDeclared).subspan(first, count), data.declared);
     object.declaredCount = static_cast<int32_t>(data.declared.size()) - object.firstDeclared;
     data.objects.push_back(object);
     at = recordEnd;

@@ -40,7 +40,8 @@ struct ReferenceList {
 struct DatabaseData {
   FileImage image;
   std::vector<ObjectEntry> objects;
-  std::vector<int32_t> properties;  // file offsets of property chunks, object by object
+  std::vector<int32_t> properties;      // file offsets of property chunks, object by object
+  std::vector<uint8_t> storesDeclared;  // by property chunk: 1 for a storage list used
   std::vector<DeclaredEntry> declared;
   std::vector<StoredReference> references;
   std::vector<ReferenceList> referenceLists;  // in file order

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <string_view>
 #include <unordered_map>
 
@@ -64,12 +65,23 @@ class StorageChunks {
   StorageChunks(const FileImage& image, const std::array<int32_t, kMaxSlots>& kinds)
       : image_(&image), kinds_(&kinds) {
     found_.fill(-1);
+    positions_.fill(-1);
   }
 
-  void offer(int32_t chunk, uint8_t slot) {
+  // Offers the chunk at position of the record's chunks.
+  void offer(int32_t chunk, int32_t position, uint8_t slot) {
     if (slot == 0) return;
     size_t index = slot - 1u;
-    if (image_->word(chunk + 12) == (*kinds_)[index]) found_[index] = chunk;  // the last wins
+    if (image_->word(chunk + 12) != (*kinds_)[index]) return;
+    found_[index] = chunk;  // the last wins
+    positions_[index] = position;
+  }
+  // Marks the lists of these indices as the storage of declared properties.
+  void markUsed(std::span<uint8_t> storesDeclared, std::initializer_list<int32_t> indices) const {
+    for (int32_t index : indices) {
+      int32_t position = positions_[static_cast<size_t>(index)];
+      if (position >= 0) storesDeclared[static_cast<size_t>(position)] = 1;
+    }
   }
   int32_t length(int32_t index) const {
     int32_t chunk = found_[static_cast<size_t>(index)];
@@ -84,6 +96,7 @@ class StorageChunks {
   const FileImage* image_;
   const std::array<int32_t, kMaxSlots>* kinds_;
   std::array<int32_t, kMaxSlots> found_;
+  std::array<int32_t, kMaxSlots> positions_;
 };
 
 bool pairSingles(const StorageChunks& lists, const SingleStorage& storage,
@@ -158,30 +171,35 @@ StorageRoles::Class StorageRoles::classOf(int32_t classIndex) const {
 }
 
 bool StorageRoles::pair(Class objectClass, std::span<const int32_t> chunks,
+                        std::span<uint8_t> storesDeclared,
                         std::vector<DeclaredEntry>& declared) const {
   if (objectClass == Class::kOther) return true;
   bool isItem = objectClass == Class::kItem;
   StorageChunks lists(*image_, isItem ? itemKinds_ : genericKinds_);
   const std::vector<uint8_t>& slots = isItem ? itemSlot_ : genericSlot_;
-  for (int32_t chunk : chunks) {
-    int32_t nameIndex = image_->word(chunk + 4);
+  for (size_t i = 0; i < chunks.size(); ++i) {
+    int32_t nameIndex = image_->word(chunks[i] + 4);
     if (nameIndex >= 0 && static_cast<size_t>(nameIndex) < slots.size()) {
-      lists.offer(chunk, slots[static_cast<size_t>(nameIndex)]);
+      lists.offer(chunks[i], static_cast<int32_t>(i), slots[static_cast<size_t>(nameIndex)]);
     }
   }
   bool match = true;
   if (isItem) {
     match = pairRanges(lists, declared, *image_);
+    lists.markUsed(storesDeclared, {kItemRanges.names, kItemRanges.counts, kItemRanges.values});
     for (const SingleStorage& storage : kItemSingles) {
       match = pairSingles(lists, storage, declared, *image_) && match;
+      lists.markUsed(storesDeclared, {storage.names, storage.values});
     }
     return match;
   }
   for (const SingleStorage& storage : kGenericSingles) {
     match = pairSingles(lists, storage, declared, *image_) && match;
+    lists.markUsed(storesDeclared, {storage.names, storage.values});
   }
   for (const ListStorage& storage : kGenericLists) {
     match = pairLists(lists, storage, declared, *image_) && match;
+    lists.markUsed(storesDeclared, {storage.names, storage.counts, storage.values});
   }
   return match;
 }

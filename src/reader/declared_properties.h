@@ -35,8 +35,9 @@ class StorageRoles {
   Class classOf(int32_t classIndex) const;
 
   /// Appends the declared properties of an object whose record has the given property
-  /// chunks; false when its storage lists do not pair up.
-  bool pair(Class objectClass, std::span<const int32_t> chunks,
+  /// chunks, and marks in storesDeclared (parallel to chunks) the lists they come from;
+  /// false when the lists do not pair up.
+  bool pair(Class objectClass, std::span<const int32_t> chunks, std::span<uint8_t> storesDeclared,
             std::vector<DeclaredEntry>& declared) const;
 
  private:

@@ -61,6 +61,14 @@ bool PropertyView::isDeclared() const noexcept {
   return declared_;
 }
 
+bool PropertyView::storesDeclared() const noexcept {
+  return data_ != nullptr && !declared_ && data_->storesDeclared[static_cast<size_t>(index_)] != 0;
+}
+
+bool PropertyView::isRange() const noexcept {
+  return data_ != nullptr && declared_ && data_->declared[static_cast<size_t>(index_)].maximum >= 0;
+}
+
 int32_t PropertyView::size() const noexcept {
   ValuePlace place = placeOf(data_, index_, declared_);
   if (declared_ || isListKind(place.kind)) return place.count;

@@ -48,6 +48,14 @@ constexpr std::string_view kCharacterTypes[] = {"player", "monster", "crowd"};
 
 }  // namespace
 
+std::span<const std::string_view> characterFixedFieldNames() {
+  return kCharacterFixedFields;
+}
+
+std::span<const std::string_view> characterTypeWords() {
+  return kCharacterTypes;
+}
+
 int32_t parseCharacterBlock(const StringList& lines, int32_t start, const RefString& name,
                             BlockContext& ctx) {
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer);
@@ -55,14 +63,14 @@ int32_t parseCharacterBlock(const StringList& lines, int32_t start, const RefStr
   if (character == nullptr) return -1;
 
   static const FixedFields fixedFields(F_character(), kCharacterFixedFields);
-  std::string_view characterType = "character";
+  std::string_view characterType = kDefaultCharacterType;
   AssignmentBuffer& buffer = ctx.buffer;
   std::vector<bool> leftover(static_cast<size_t>(buffer.count()), false);
   for (int32_t i = 0; i < buffer.count(); ++i) {
     std::string_view propertyName = ctx.atoms.atomView(buffer.names[i]);
     ValueTokens values = buffer.values(i);
     if (propertyName == "Type") {
-      characterType = "character";
+      characterType = kDefaultCharacterType;
       for (std::string_view type : kCharacterTypes) {
         if (values[0] == type) characterType = type;
       }

@@ -21,6 +21,10 @@ constexpr std::string_view kItemFixedFields[] = {
 
 }  // namespace
 
+std::span<const std::string_view> itemFixedFieldNames() {
+  return kItemFixedFields;
+}
+
 int32_t parseItemBlock(const StringList& lines, int32_t start, const RefString& name,
                        BlockContext& ctx) {
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer);

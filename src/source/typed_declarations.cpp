@@ -26,14 +26,19 @@ enum class Declaration {
 struct DeclarationWord {
   std::string_view word;
   Declaration declaration;
+  ValueKind kind;  // the kind of the property it declares
 };
 
 // Compared in this order; the first exact match wins.
 constexpr DeclarationWord kDeclarationWords[] = {
-    {"FLOAT", Declaration::kFloat},   {"INTEGER", Declaration::kInteger},
-    {"ATOM", Declaration::kAtom},     {"REFERENCE", Declaration::kReference},
-    {"ATOMS", Declaration::kAtoms},   {"INTEGERS", Declaration::kIntegers},
-    {"FLOATS", Declaration::kFloats}, {"REFERENCES", Declaration::kReferences},
+    {"FLOAT", Declaration::kFloat, ValueKind::kFloat},
+    {"INTEGER", Declaration::kInteger, ValueKind::kInteger},
+    {"ATOM", Declaration::kAtom, ValueKind::kAtom},
+    {"REFERENCE", Declaration::kReference, ValueKind::kReference},
+    {"ATOMS", Declaration::kAtoms, ValueKind::kAtomList},
+    {"INTEGERS", Declaration::kIntegers, ValueKind::kIntegerList},
+    {"FLOATS", Declaration::kFloats, ValueKind::kFloatList},
+    {"REFERENCES", Declaration::kReferences, ValueKind::kReferenceList},
 };
 static_assert(std::size(kDeclarationWords) == 8);
 
@@ -43,6 +48,13 @@ void appendAll(List& list, const ValueTokens& values, Convert convert) {
 }
 
 }  // namespace
+
+std::string_view declarationWordOf(ValueKind kind) {
+  for (const DeclarationWord& candidate : kDeclarationWords) {
+    if (candidate.kind == kind) return candidate.word;
+  }
+  return {};
+}
 
 void applyTypedDeclarations(F_generic& object, const RefString& typeWord,
                             const AssignmentBuffer& buffer, AtomTable& atoms) {

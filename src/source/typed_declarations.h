@@ -6,13 +6,20 @@
 #ifndef RPGC_SOURCE_TYPED_DECLARATIONS_H_
 #define RPGC_SOURCE_TYPED_DECLARATIONS_H_
 
+#include <string_view>
+
 #include "core/ref_string.h"
+#include "model/value_kind.h"
 
 namespace rpgc {
 
 class AssignmentBuffer;
 class AtomTable;
 class F_generic;
+
+/// The type word that declares a typed property of kind ("INTEGER", "ATOMS", ...); a
+/// REFERENCE stores its target's name but is of kind kReference. "" for kNone.
+std::string_view declarationWordOf(ValueKind kind);
 
 /// Sets object.Type to the atom of typeWord, then appends every typed declaration of
 /// buffer, in order.

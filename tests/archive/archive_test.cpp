@@ -66,53 +66,6 @@ std::vector<int32_t> containerCalls(const Container& c) {
   return calls;
 }
 
-int32_t le32(const uint8_t* bytes) {
-  return static_cast<int32_t>(uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 |
-                              uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24);
-}
-
-// The read calls a reader makes on a container whose fields may be corrupt, so that a test
-// can scramble any plain container exactly as the reader will unscramble it. Whatever lies
-// beyond the point where a reader must stop goes into one last call.
-std::vector<int32_t> readerCalls(const Bytes& plain) {
-  std::vector<int32_t> calls;
-  size_t at = 0;
-  auto field = [&](int32_t& value) {
-    if (plain.size() - at < 4) return false;
-    value = le32(plain.data() + at);
-    calls.push_back(4);
-    at += 4;
-    return true;
-  };
-  auto oneByOne = [&](int32_t n) {
-    for (int32_t i = 0; i < n && at < plain.size(); ++i, ++at) calls.push_back(1);
-  };
-  int32_t nameSize = 0;
-  int32_t version = 0;
-  int32_t atomCount = 0;
-  if (field(nameSize) && nameSize >= 0) {
-    oneByOne(nameSize);
-    if (field(version) && field(atomCount) && atomCount >= 0) {
-      bool entriesOk = true;
-      for (int32_t i = 0; i < atomCount && entriesOk; ++i) {
-        int32_t length = 0;
-        entriesOk = field(length) && length <= kMaxAtomNameLength;
-        if (entriesOk && length > 0) {
-          entriesOk = plain.size() - at >= static_cast<size_t>(length);
-          if (entriesOk) {
-            calls.push_back(length);
-            at += static_cast<size_t>(length);
-          }
-        }
-      }
-      int32_t bodySize = 0;
-      if (entriesOk && field(bodySize) && bodySize >= 0) oneByOne(bodySize);
-    }
-  }
-  if (at < plain.size()) calls.push_back(static_cast<int32_t>(plain.size() - at));
-  return calls;
-}
-
 ArchiveChunk chunkOf(Atom tag, int32_t word1, int32_t word2) {
   ArchiveChunk chunk;
   chunk.tag = tag;
@@ -463,7 +416,7 @@ TEST(ArchiveWriteTest, FileAtomsInOrderOfFirstUse) {
 TEST(ArchiveWriteTest, SampleFileBytesAndCalls) {
   Container sample = sampleContainer();
   ASSERT_EQ(sample.body.size(), static_cast<size_t>(kSampleBodyLength));
-  ASSERT_EQ(le32(sample.body.data()), kSampleItemEnd);
+  ASSERT_EQ(test::le32(sample.body.data()), kSampleItemEnd);
 
   AtomTable atoms;
   Archive archive(atoms);
@@ -1097,7 +1050,7 @@ TEST(ArchiveReadTest, EveryBodyCutFailsTheWalk) {
     cut.body.resize(static_cast<size_t>(length));
     Bytes plain = containerBytes(cut);
     MemoryStream source;
-    load(source, test::scrambleCalls(plain, readerCalls(plain)));
+    load(source, test::scrambleCalls(plain, test::readerCalls(plain)));
     ScrambleStream unscrambler(source);
     ASSERT_TRUE(archive.beginRead(unscrambler));
     EXPECT_EQ(archive.readLimit(), length);
@@ -1122,7 +1075,7 @@ TEST(ArchiveReadTest, CorruptBytesAreReadSafely) {
       SCOPED_TRACE(testing::Message() << "byte " << at << " = " << value);
       Bytes corrupt = plain;
       corrupt[at] = static_cast<uint8_t>(value);
-      Bytes scrambled = test::scrambleCalls(corrupt, readerCalls(corrupt));
+      Bytes scrambled = test::scrambleCalls(corrupt, test::readerCalls(corrupt));
       for (bool throughFilter : {false, true}) {
         MemoryStream source;
         load(source, throughFilter ? scrambled : corrupt);

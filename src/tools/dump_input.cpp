@@ -9,13 +9,13 @@ FileKind kindNamed(std::string_view name) {
   return FileKind::kUnknown;
 }
 
-FileKind kindOf(std::string_view path, FileKind forced) {
-  if (forced != FileKind::kUnknown) return forced;
+FileKind kindOf(std::string_view path, FileKind otherwise) {
   size_t dot = path.rfind('.');
   if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) {
-    return FileKind::kUnknown;
+    return otherwise;
   }
-  return kindNamed(path.substr(dot + 1));
+  FileKind byName = kindNamed(path.substr(dot + 1));
+  return byName != FileKind::kUnknown ? byName : otherwise;
 }
 
 ReadStatus DumpInput::open() {

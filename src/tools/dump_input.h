@@ -14,8 +14,8 @@ namespace rpgc {
 
 enum class FileKind { kUnknown, kStringTable, kDatabase };
 
-/// The kind given by --kind (forced) or, without it, by the file's extension.
-FileKind kindOf(std::string_view path, FileKind forced);
+/// The kind that the file's extension tells (.gds, .gdf), else otherwise (from --kind).
+FileKind kindOf(std::string_view path, FileKind otherwise);
 
 /// "gds" or "gdf" as a kind; kUnknown for anything else.
 FileKind kindNamed(std::string_view name);

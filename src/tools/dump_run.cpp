@@ -42,7 +42,7 @@ constexpr const char* kUsage =
     "       rpgdump --version                         print the version\n"
     "\n"
     "FILE is a string table (.gds) or an object database (.gdf); --kind says which\n"
-    "when the extension does not. With -o DIR, --source writes a project folder:\n"
+    "for files whose extension does not. With -o DIR, --source writes a project folder:\n"
     "DIR/BASE.txt and the description DIR/BASE.gdm (BASE is the first file's name\n"
     "without extension); \"cd DIR && rpgc BASE.gdm\" then writes the same files again.\n"
     "\n"

@@ -9,6 +9,8 @@
 //   rpgdump --diff [--kind gds|gdf] OLD NEW      the differences
 //   rpgdump -h | --help | --version
 //
+// A file's kind is told by its extension, .gds or .gdf; --kind gives it for other names.
+//
 // Exit status: 0 on success (--diff: the files are equal), 1 when --diff found a
 // difference, 2 on any error: a file that cannot be read or is damaged, files that cannot
 // be written as source, a usage error.

@@ -13,8 +13,13 @@ namespace rpgc {
 
 namespace {
 
+// "1 atom", "2 atoms".
+std::string counted(int32_t count, std::string_view noun) {
+  return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
 void writeHeader(const DumpInput& input, std::string_view what, int32_t count,
-                 std::string_view items, TextOutput& out) {
+                 std::string_view item, TextOutput& out) {
   FileHeader header = input.header();
   std::string& text = out.buffer();
   text.append(input.path).append(": ").append(what).append(" of project ");
@@ -24,8 +29,8 @@ void writeHeader(const DumpInput& input, std::string_view what, int32_t count,
     text.append("(none)");
   }
   text.append(", version ").append(shownFloatText(header.version()));
-  text.append(", ").append(std::to_string(header.atomCount())).append(" atoms, ");
-  text.append(std::to_string(count)).append(" ").append(items).append("\n");
+  text.append(", ").append(counted(header.atomCount(), "atom")).append(", ");
+  text.append(counted(count, item)).append("\n");
   out.spill();
 }
 
@@ -78,10 +83,10 @@ void writeObjects(const DatabaseFile& database, TextOutput& out) {
 
 void writeListing(const DumpInput& input, TextOutput& out) {
   if (input.kind == FileKind::kStringTable) {
-    writeHeader(input, "string table", input.strings.sectionCount(), "sections", out);
+    writeHeader(input, "string table", input.strings.sectionCount(), "section", out);
     writeSections(input.strings, out);
   } else {
-    writeHeader(input, "object database", input.database.objectCount(), "objects", out);
+    writeHeader(input, "object database", input.database.objectCount(), "object", out);
     writeObjects(input.database, out);
   }
 }

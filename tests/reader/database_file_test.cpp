@@ -56,8 +56,7 @@ TEST(DatabaseFileTest, ExampleThroughThePublicApi) {
   EXPECT_EQ(hero->real("WalkSpeed"), 1.25f);
   EXPECT_EQ(hero->atom("Type"), "player");
   EXPECT_EQ(elements(*hero->integers("Stats")), (std::vector<int32_t>{12, 11, 10}));
-  EXPECT_EQ(elements(*hero->floats("AbilityProficiency")),
-            (std::vector<float>{0.5f, 0.25f, 0.1f}));
+  EXPECT_EQ(elements(*hero->floats("AbilityProficiency")), (std::vector<float>{0.5f, 0.25f, 0.1f}));
   EXPECT_EQ(elements(*hero->atoms("WeaponChoice")),
             (std::vector<std::string_view>{"IronSword", "HuntingBow"}));
   EXPECT_EQ(hero->integer("Mana"), std::nullopt);
@@ -106,10 +105,10 @@ TEST(DatabaseFileTest, StringTableOfTheExample) {
 
 // Lookup: the record's properties come before declared ones, and the last of a name wins.
 TEST(DatabaseFileTest, LookupRules) {
-  test::CompiledFiles files = test::compileInMemory(
-      "p", 1.0f,
-      {"BEGIN quest Q\nATOM Type = declared\nINTEGER Hp = 1\nINTEGER Hp = 2\n"
-       "FLOATS Hp = 0.5\nEND\n\n"});
+  test::CompiledFiles files =
+      test::compileInMemory("p", 1.0f,
+                            {"BEGIN quest Q\nATOM Type = declared\nINTEGER Hp = 1\nINTEGER Hp = 2\n"
+                             "FLOATS Hp = 0.5\nEND\n\n"});
   ASSERT_TRUE(files.ok);
   DatabaseFile database = databaseOf(files.database);
   ObjectView quest = database.object(0);
@@ -121,8 +120,9 @@ TEST(DatabaseFileTest, LookupRules) {
 }
 
 // Writes one record by hand: properties are (name, kind, words of the value).
-Bytes handMadeDatabase(const char* className,
-                       const std::vector<std::tuple<const char*, int32_t, std::vector<int32_t>>>& chunks) {
+Bytes handMadeDatabase(
+    const char* className,
+    const std::vector<std::tuple<const char*, int32_t, std::vector<int32_t>>>& chunks) {
   AtomTable atoms;
   MemoryStream out;
   ScrambleStream scrambled(out);
@@ -151,13 +151,12 @@ Bytes handMadeDatabase(const char* className,
 // storage lists that do not pair up: read as they are.
 TEST(DatabaseFileTest, WhatTheFormatAllowsBeyondCompiledFiles) {
   // Atom indices: 0 thing, 1 class, then names in order of first use.
-  Bytes probe = handMadeDatabase(
-      "Probe", {{"Owner", 4, {3, 0}},
-                {"Nobody", 4, {-1}},
-                {"Allies", 8, {3, 2, 0, -1, 0, 1}},
-                {"Speed", 2, {0x3FC00000}},
-                {"Odd", 9, {}},
-                {"Speed", 2, {0x40000000}}});
+  Bytes probe = handMadeDatabase("Probe", {{"Owner", 4, {3, 0}},
+                                           {"Nobody", 4, {-1}},
+                                           {"Allies", 8, {3, 2, 0, -1, 0, 1}},
+                                           {"Speed", 2, {0x3FC00000}},
+                                           {"Odd", 9, {}},
+                                           {"Speed", 2, {0x40000000}}});
   DatabaseFile database = databaseOf(probe);
   ObjectView object = database.object(0);
   EXPECT_EQ(object.className(), "Probe");
@@ -221,17 +220,26 @@ TEST(DatabaseFileTest, DamagedFilesSayWhereAndWhy) {
   using F = ReadFailure;
   using P = FilePart;
   const DamagedRow rows[] = {
-      {"empty file", true, {}, F::kTruncated, P::kProjectName, 0, 0,
+      {"empty file",
+       true,
+       {},
+       F::kTruncated,
+       P::kProjectName,
+       0,
+       0,
        "the project name runs past the end of the file"},
       {"negative name size", true, ByteBuilder().i32(-2).bytes(), F::kNegative, P::kProjectName, 0,
        -2, "the project name's size is negative (-2)"},
-      {"name without its zero byte", true, ByteBuilder().i32(2).text("pq").f32(1).i32(0).i32(0).bytes(),
-       F::kNoZeroByte, P::kProjectName, 4, 0, "the project name does not end with a zero byte"},
+      {"name without its zero byte", true,
+       ByteBuilder().i32(2).text("pq").f32(1).i32(0).i32(0).bytes(), F::kNoZeroByte,
+       P::kProjectName, 4, 0, "the project name does not end with a zero byte"},
       {"atom name too long", true, ByteBuilder().string("p").f32(1).i32(1).i32(1025).bytes(),
-       F::kNameTooLong, P::kAtomName, 14, 1025, "an atom name of 1025 bytes passes the limit of 1024"},
+       F::kNameTooLong, P::kAtomName, 14, 1025,
+       "an atom name of 1025 bytes passes the limit of 1024"},
       {"atom table cut", true, ByteBuilder().string("p").f32(1).i32(5).i32(1).text("a").bytes(),
        F::kTruncated, P::kAtomName, 19, 0, ""},
-      {"negative body length", true, container(-1).bytes(), F::kNegative, P::kBodyLength, 14, -1, ""},
+      {"negative body length", true, container(-1).bytes(), F::kNegative, P::kBodyLength, 14, -1,
+       ""},
       {"body cut", true, container(8).i32(0).bytes(), F::kTruncated, P::kBody, 18, 0,
        "the body runs past the end of the file"},
       {"bytes after the body", true, container(0).i32(7).bytes(), F::kExtraBytes, P::kFile, 18, 0,
@@ -241,8 +249,8 @@ TEST(DatabaseFileTest, DamagedFilesSayWhereAndWhy) {
       {"record end past the body", true, withBody(record(100)), F::kBadEnd, P::kRecord, 18, 100,
        "an object record has an end offset (100) that does not fit the body"},
       {"record without flags", true, withBody(record(20)), F::kBadEnd, P::kRecord, 18, 20, ""},
-      {"property end past the record", true, oneProperty(1, 48, {0}), F::kBadEnd, P::kProperty, 42, 48,
-       "a property chunk has an end offset (48) that does not fit its record"},
+      {"property end past the record", true, oneProperty(1, 48, {0}), F::kBadEnd, P::kProperty, 42,
+       48, "a property chunk has an end offset (48) that does not fit its record"},
       {"property header cut", true, withBody(record(32).i32(0).i32(0)), F::kTruncated, P::kProperty,
        42, 0, "a property chunk runs past the end of its record"},
       {"negative list count", true, oneProperty(5, 44, {-1}), F::kNegative, P::kValue, 58, -1,
@@ -264,8 +272,9 @@ TEST(DatabaseFileTest, DamagedFilesSayWhereAndWhy) {
        F::kTruncated, P::kSection, 39, 0, "a string section runs past the end of the body"},
       {"too many texts", false, withBody(ByteBuilder().i32(1).i32(0).i32(0).i32(3)), F::kTooMany,
        P::kSection, 30, 3, "a section's text count (3) is more than the rest of the body can hold"},
-      {"text past the body", false, withBody(ByteBuilder().i32(1).i32(0).i32(0).i32(1).i32(10).text("ab")),
-       F::kTruncated, P::kText, 34, 10, "a text runs past the end of the body"},
+      {"text past the body", false,
+       withBody(ByteBuilder().i32(1).i32(0).i32(0).i32(1).i32(10).text("ab")), F::kTruncated,
+       P::kText, 34, 10, "a text runs past the end of the body"},
       {"negative text size", false, withBody(ByteBuilder().i32(1).i32(0).i32(0).i32(1).i32(-1)),
        F::kNegative, P::kText, 34, -1, "a text's size is negative (-1)"},
       {"text without its zero byte", false,

@@ -25,9 +25,11 @@ struct CompiledFiles {
   Bytes database;  // the .gdf
 };
 
-/// Compiles sources (file contents, in compile order) as project name, version.
+/// Compiles sources (file contents, in compile order) as project name, version; the files
+/// come scrambled as on disk, or plain when scrambled is false.
 inline CompiledFiles compileInMemory(std::string_view name, float version,
-                                     const std::vector<std::string>& sources) {
+                                     const std::vector<std::string>& sources,
+                                     bool scrambled = true) {
   CompiledFiles files;
   Compilation compilation;
   for (const std::string& source : sources) {
@@ -38,9 +40,9 @@ inline CompiledFiles compileInMemory(std::string_view name, float version,
   }
   auto write = [&](Bytes& bytes, auto writeBody) {
     MemoryStream out;
-    ScrambleStream scrambled(out);
+    ScrambleStream filter(out);
     Archive& archive = compilation.archive;
-    archive.beginWrite(scrambled);
+    archive.beginWrite(scrambled ? static_cast<ByteStream&>(filter) : out);
     archive.setName(RefString(name));
     archive.setVersion(version);
     if (!writeBody(archive) || !archive.finish()) return false;

@@ -59,6 +59,11 @@ class ReferenceScrambler {
  public:
   Bytes call(const uint8_t* plain, size_t n) {
     Bytes out(n);
+    callInto(plain, n, out.data());
+    return out;
+  }
+  /// One write call of n bytes, scrambled into out.
+  void callInto(const uint8_t* plain, size_t n, uint8_t* out) {
     for (size_t i = 0; i < n; ++i) {
       int p = plain[i];
       int k = static_cast<int>((n - i) & 0xFF);
@@ -70,7 +75,6 @@ class ReferenceScrambler {
       a_ = ((a_ + p + 128) & 0xFF) - 128;
       out[i] = static_cast<uint8_t>(y ^ k);
     }
-    return out;
   }
 
  private:
@@ -81,11 +85,12 @@ class ReferenceScrambler {
 /// Scrambles plain from a fresh state as the given sequence of write calls.
 inline Bytes scrambleCalls(const Bytes& plain, const std::vector<int32_t>& callLengths) {
   ReferenceScrambler scrambler;
-  Bytes out;
+  size_t total = 0;
+  for (int32_t n : callLengths) total += static_cast<size_t>(n);
+  Bytes out(total);
   size_t at = 0;
   for (int32_t n : callLengths) {
-    Bytes piece = scrambler.call(plain.data() + at, static_cast<size_t>(n));
-    out.insert(out.end(), piece.begin(), piece.end());
+    scrambler.callInto(plain.data() + at, static_cast<size_t>(n), out.data() + at);
     at += static_cast<size_t>(n);
   }
   return out;

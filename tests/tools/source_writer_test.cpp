@@ -76,8 +76,8 @@ class ProjectGenerator {
 
 std::string ProjectGenerator::word() {
   static constexpr std::string_view kPieces[] = {
-      "Sword", "hero", "x", "Q7", "_", "=", "END", "BEGIN", "STRING", "item", "RANDOM",
-      "\xC3\xA6", "\xE9", "\"q\"", "a\\b", "#", "{}", "~", "Type", "Puppet", "-"};
+      "Sword",    "hero", "x",     "Q7",   "_", "=",  "END", "BEGIN", "STRING", "item", "RANDOM",
+      "\xC3\xA6", "\xE9", "\"q\"", "a\\b", "#", "{}", "~",   "Type",  "Puppet", "-"};
   if (chance(3)) return ",";
   std::string text;
   for (int n = 1 + pick(3); n > 0; --n) text += oneOf(kPieces);
@@ -85,17 +85,32 @@ std::string ProjectGenerator::word() {
 }
 
 std::string ProjectGenerator::integerText() {
-  static constexpr std::string_view kOdd[] = {"4294967297", "-2147483648", "12abc", "abc", "+5",
-                                              ",", "0", "-0"};
+  static constexpr std::string_view kOdd[] = {"4294967297", "-2147483648", "12abc", "abc",
+                                              "+5",         ",",           "0",     "-0"};
   if (chance(20)) return std::string(oneOf(kOdd));
   return std::to_string(static_cast<int32_t>(random_()));
 }
 
 std::string ProjectGenerator::floatText() {
-  static constexpr std::string_view kOdd[] = {
-      "-0", "1e39", "-1e39", "1e-45", "7e-46", ".5", "1.", "12abc", "abc", ",", "0x10",
-      "3.4028235e38", "3.40282357e38", "0.1000000000000000055511151231257827", "1e", "inf",
-      "2.5e-3", "1.17549435e-38", "16777217"};
+  static constexpr std::string_view kOdd[] = {"-0",
+                                              "1e39",
+                                              "-1e39",
+                                              "1e-45",
+                                              "7e-46",
+                                              ".5",
+                                              "1.",
+                                              "12abc",
+                                              "abc",
+                                              ",",
+                                              "0x10",
+                                              "3.4028235e38",
+                                              "3.40282357e38",
+                                              "0.1000000000000000055511151231257827",
+                                              "1e",
+                                              "inf",
+                                              "2.5e-3",
+                                              "1.17549435e-38",
+                                              "16777217"};
   if (chance(30)) return std::string(oneOf(kOdd));
   uint32_t bits = random_();
   float value;
@@ -121,19 +136,18 @@ std::string ProjectGenerator::nameFor(char kind) {
   }
 }
 
-void ProjectGenerator::assignment(std::string_view typeWord, const std::string& name,
-                                  int values) {
-  std::string text = std::string(chance(10) ? "  " : "") + std::string(typeWord) + blank() + name +
-                     blank() + "=";
+void ProjectGenerator::assignment(std::string_view typeWord, const std::string& name, int values) {
+  std::string text =
+      std::string(chance(10) ? "  " : "") + std::string(typeWord) + blank() + name + blank() + "=";
   for (int i = 0; i < values; ++i) text += blank() + valueText(typeWord);
   if (chance(10)) text += " ; a comment";
   line(text);
 }
 
 void ProjectGenerator::item() {
-  static constexpr std::string_view kFixed[] = {"Type", "Class", "STR_Desc", "Materials",
-                                                "ModNames", "ModFactors", "EffectMacro_1"};
-  static constexpr std::string_view kWords[] = {"FLOAT", "FLOAT", "ATOM", "REFERENCE",
+  static constexpr std::string_view kFixed[] = {
+      "Type", "Class", "STR_Desc", "Materials", "ModNames", "ModFactors", "EffectMacro_1"};
+  static constexpr std::string_view kWords[] = {"FLOAT",   "FLOAT", "ATOM",  "REFERENCE",
                                                 "INTEGER", "ATOMS", "FLOATS"};
   line("BEGIN item " + nameFor('i'));
   for (int n = pick(8); n > 0; --n) {
@@ -148,13 +162,13 @@ void ProjectGenerator::item() {
 }
 
 void ProjectGenerator::character() {
-  static constexpr std::string_view kFixed[] = {"Puppet", "Role", "WeaponChoice", "AbilityLevel",
-                                                "AbilityProficiency", "CrowdMin", "WayptSpots",
-                                                "KnowledgeItem", "KnowledgeDesc"};
-  static constexpr std::string_view kTypes[] = {"player", "monster", "crowd", "innkeeper", "Monster"};
-  static constexpr std::string_view kWords[] = {"INTEGER", "FLOAT", "ATOM", "REFERENCE",
-                                                "INTEGERS", "FLOATS", "ATOMS", "REFERENCES",
-                                                "WORD"};
+  static constexpr std::string_view kFixed[] = {
+      "Puppet",   "Role",       "WeaponChoice",  "AbilityLevel", "AbilityProficiency",
+      "CrowdMin", "WayptSpots", "KnowledgeItem", "KnowledgeDesc"};
+  static constexpr std::string_view kTypes[] = {"player", "monster", "crowd", "innkeeper",
+                                                "Monster"};
+  static constexpr std::string_view kWords[] = {
+      "INTEGER", "FLOAT", "ATOM", "REFERENCE", "INTEGERS", "FLOATS", "ATOMS", "REFERENCES", "WORD"};
   line("BEGIN character " + nameFor('c') + (chance(10) ? " extra tokens" : ""));
   if (chance(60)) line("ATOM Type = " + std::string(oneOf(kTypes)));
   for (int n = pick(9); n > 0; --n) {
@@ -164,11 +178,11 @@ void ProjectGenerator::character() {
 }
 
 void ProjectGenerator::generic() {
-  static constexpr std::string_view kTypes[] = {"quest", "location", "shop", "END", "x=y",
-                                                "\xC3\xA6", "STRING"};
-  static constexpr std::string_view kWords[] = {"INTEGER", "FLOAT", "ATOM", "REFERENCE",
-                                                "INTEGERS", "FLOATS", "ATOMS", "REFERENCES",
-                                                "float"};
+  static constexpr std::string_view kTypes[] = {"quest", "location", "shop",  "END",
+                                                "x=y",   "\xC3\xA6", "STRING"};
+  static constexpr std::string_view kWords[] = {"INTEGER",   "FLOAT",      "ATOM",
+                                                "REFERENCE", "INTEGERS",   "FLOATS",
+                                                "ATOMS",     "REFERENCES", "float"};
   if (chance(4)) {
     line(chance(50) ? "BEGIN" : "BEGIN quest");  // the one nameless object
     kindOfName_.emplace("", 'g');
@@ -182,16 +196,17 @@ void ProjectGenerator::generic() {
 }
 
 void ProjectGenerator::stringSection() {
-  static constexpr std::string_view kWords[] = {"Welcome,", "traveller;", "/", "mind", "the",
-                                                "step.", "M\xC3\xA6re", "\xE9t\xE9", "=", "\"q\"",
-                                                "END;", "end", "BEGIN"};
+  static constexpr std::string_view kWords[] = {
+      "Welcome,",  "traveller;", "/",     "mind", "the", "step.", "M\xC3\xA6re",
+      "\xE9t\xE9", "=",          "\"q\"", "END;", "end", "BEGIN"};
   std::string header = "STRING";
   if (chance(95)) header += " " + word();
   if (header != "STRING" && chance(40)) header += chance(80) ? " RANDOM" : " random";
   line(header);
   for (int n = pick(5); n > 0; --n) {
     std::string text = chance(20) ? " \t" : "";
-    for (int k = 1 + pick(6); k > 0; --k) text += std::string(oneOf(kWords)) + (chance(20) ? "  \t" : " ");
+    for (int k = 1 + pick(6); k > 0; --k)
+      text += std::string(oneOf(kWords)) + (chance(20) ? "  \t" : " ");
     line(chance(10) ? "" : text);
   }
 }
@@ -265,7 +280,8 @@ TEST(SourceWriterTest, GeneratedProjectsCompileBackToTheSameBytes) {
     ProjectGenerator generator(seed);
     RunSettings settings = settingsOf(generator.description());
     std::vector<std::string> sources;
-    for (int n = 1 + static_cast<int>(seed % 3); n > 0; --n) sources.push_back(generator.sourceFile());
+    for (int n = 1 + static_cast<int>(seed % 3); n > 0; --n)
+      sources.push_back(generator.sourceFile());
     test::CompiledFiles first =
         test::compileInMemory(settings.projectName.view(), settings.version, sources);
     ASSERT_TRUE(first.ok);
@@ -283,7 +299,8 @@ TEST(SourceWriterTest, GeneratedProjectsCompileBackToTheSameBytes) {
       TextOutput out(source);
       writeSource(files, out);
     }
-    ASSERT_TRUE(writeDescription(files, "base", "base.txt", description, problem)) << problem.reason;
+    ASSERT_TRUE(writeDescription(files, "base", "base.txt", description, problem))
+        << problem.reason;
 
     RunSettings again;
     ASSERT_TRUE(applyDescription(splitLines(description), again));
@@ -367,42 +384,42 @@ TEST(SourceWriterTest, WhatSourceCannotSayIsRefused) {
       {"a nameless RANDOM section", K::kStringTable, plainFile(oneSection("", true, {"x"})),
        "string section \"\": a RANDOM section without a name, which no header gives"},
       {"a name with ';'", K::kDatabase,
-       plainFile(oneObject<F_generic>("a;b", [](F_generic& g, AtomTable& a) { g.Type = a.intern("quest"); })),
-       "object a;b: its name a;b holds a blank, ',', ';' or '/' and would not read back as one word"},
+       plainFile(oneObject<F_generic>(
+           "a;b", [](F_generic& g, AtomTable& a) { g.Type = a.intern("quest"); })),
+       "object a;b: its name a;b holds a blank, ',', ';' or '/' and would not read back as one "
+       "word"},
       {"a generic object of type item", K::kDatabase,
        generic([](F_generic& g, AtomTable& a) { g.Type = a.intern("item"); }),
        "object q, property Type: type word item would make an item block, not a generic one"},
-      {"a named generic object without a type", K::kDatabase, generic([](F_generic&, AtomTable&) {}),
+      {"a named generic object without a type", K::kDatabase,
+       generic([](F_generic&, AtomTable&) {}),
        "object q, property Type: a named object without a type word, which no header gives"},
       {"a character of another type", K::kDatabase,
        character([](F_character& c, AtomTable& a) { c.Type = a.intern("innkeeper"); }),
        "object hero, property Type: character type innkeeper is none of player, monster, crowd "
        "and character"},
-      {"lists that do not pair up", K::kDatabase,
-       generic([](F_generic& g, AtomTable& a) {
+      {"lists that do not pair up", K::kDatabase, generic([](F_generic& g, AtomTable& a) {
          g.Type = a.intern("quest");
          g.IntegerPropertyName.push(a.intern("hp"));
        }),
        "object q: the lists that store its declared properties do not pair up"},
       {"the empty name in a list", K::kDatabase,
-       plainFile(oneObject<F_item>("sword", [](F_item& i, AtomTable&) { i.Materials.push(kNoAtom); })),
+       plainFile(
+           oneObject<F_item>("sword", [](F_item& i, AtomTable&) { i.Materials.push(kNoAtom); })),
        "object sword, property Materials: a name in the list is the empty name, which no word of "
        "source gives"},
-      {"a NaN", K::kDatabase,
-       generic([](F_generic& g, AtomTable& a) {
+      {"a NaN", K::kDatabase, generic([](F_generic& g, AtomTable& a) {
          g.Type = a.intern("quest");
          g.FloatPropertyName.push(a.intern("odd"));
          g.FloatPropertyValue.push(std::numeric_limits<float>::quiet_NaN());
        }),
        "object q, property odd: a NaN, which no decimal text gives"},
-      {"flags", K::kDatabase,
-       generic([](F_generic& g, AtomTable& a) {
+      {"flags", K::kDatabase, generic([](F_generic& g, AtomTable& a) {
          g.Type = a.intern("quest");
          g.setStoredFlag(true);
        }),
        "object q: its flags word is 2, and no source line sets flags"},
-      {"a field no line sets", K::kDatabase,
-       character([](F_character& c, AtomTable& a) {
+      {"a field no line sets", K::kDatabase, character([](F_character& c, AtomTable& a) {
          c.Type = a.intern("player");
          c.KnowledgeDesc = 5;
        }),
@@ -415,8 +432,7 @@ TEST(SourceWriterTest, WhatSourceCannotSayIsRefused) {
        }),
        "object hero, property Puppet: a line of this name would set the field of that name "
        "instead"},
-      {"a declared list without values", K::kDatabase,
-       generic([](F_generic& g, AtomTable& a) {
+      {"a declared list without values", K::kDatabase, generic([](F_generic& g, AtomTable& a) {
          g.Type = a.intern("quest");
          g.LAtomPropertyName.push(a.intern("tags"));
          g.LAtomPropertyCount.push(0);
@@ -425,8 +441,7 @@ TEST(SourceWriterTest, WhatSourceCannotSayIsRefused) {
       {"a class rpgc does not know", K::kDatabase,
        plainFile(oneObject<test::Probe>("probe", [](test::Probe&, AtomTable&) {})),
        "object probe: its class Probe is none of F_generic, F_item and F_character"},
-      {"two records of one name", K::kDatabase,
-       plainFile([](Archive& archive, AtomTable& atoms) {
+      {"two records of one name", K::kDatabase, plainFile([](Archive& archive, AtomTable& atoms) {
          F_generic twice;
          twice.setName(atoms.intern("q"));
          twice.Type = atoms.intern("quest");
@@ -451,9 +466,8 @@ TEST(SourceWriterTest, WhatSourceCannotSayIsRefused) {
 // What the reader does not show must still not slip through: bytes that differ from what
 // rpgc writes for the same content.
 TEST(SourceWriterTest, BytesUnlikeRpgcsAreRefused) {
-  Bytes item = plainFile(oneObject<F_item>("sword", [](F_item& i, AtomTable& a) {
-    i.Type = a.intern("weapon");
-  }));
+  Bytes item = plainFile(
+      oneObject<F_item>("sword", [](F_item& i, AtomTable& a) { i.Type = a.intern("weapon"); }));
   const size_t body = item.size() - 344;  // a default item record is 344 bytes
   struct Row {
     const char* label;
@@ -505,7 +519,8 @@ TEST(SourceWriterTest, DescriptionOfTheProject) {
   };
   const Row rows[] = {
       {"  Dusk vale", nullptr, true, "  Dusk vale\n1\nbase\nbase.txt\n"},
-      {"vale ", nullptr, false, "the project name ends with a blank, which a description line loses"},
+      {"vale ", nullptr, false,
+       "the project name ends with a blank, which a description line loses"},
       {"", nullptr, false, "no project name, and a description file always gives one"},
       {"a\nb", nullptr, false, "the project name holds a zero byte or a line break"},
       {"a", "b", false,
@@ -514,8 +529,9 @@ TEST(SourceWriterTest, DescriptionOfTheProject) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.project);
-    DumpInput database = inputOf(test::scrambledAsRead(plainFile([](Archive&, AtomTable&) {}, row.project)),
-                                 FileKind::kDatabase);
+    DumpInput database =
+        inputOf(test::scrambledAsRead(plainFile([](Archive&, AtomTable&) {}, row.project)),
+                FileKind::kDatabase);
     DumpInput strings = inputOf(
         test::scrambledAsRead(plainFile([](Archive& a, AtomTable&) { a.writeInt32(0); },
                                         row.strings != nullptr ? row.strings : row.project)),

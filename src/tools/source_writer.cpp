@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -108,28 +109,40 @@ class SourceEmitter {
   bool values(const List& list, Append append);
   void endLine();
 
-  void at(const PropertyView& property);
+  // The place at hand, for problems: a section or object, then one of its properties.
+  void at(std::string_view what, std::string_view name, int64_t offset) {
+    placeKind_ = what;
+    placeName_ = name;
+    property_.reset();
+    offset_ = offset;
+  }
+  void at(const PropertyView& property) {
+    property_ = property;
+    offset_ = property.fileOffset();
+  }
+  void leaveProperty(int64_t offset) {
+    property_.reset();
+    offset_ = offset;
+  }
   bool refuse(std::string_view reason);
 
   TextOutput* out_;  // null while checking
   SourceProblem* problem_;
   const DumpInput* input_ = nullptr;
-  std::string place_;   // the section or object at hand, for problems
-  std::string where_;   // place_ and the property at hand
-  int64_t offset_ = 0;  // where it is stored
+  std::string_view placeKind_;
+  std::string_view placeName_;
+  std::optional<PropertyView> property_;
+  int64_t offset_ = 0;  // where the place is stored
   std::string line_;    // the line being built
 };
 
 bool SourceEmitter::refuse(std::string_view reason) {
   problem_->file = input_->path;
-  problem_->reason = where_ + ": " + std::string(reason);
+  problem_->reason = std::string(placeKind_) + " " + shownText(placeName_);
+  if (property_) problem_->reason += ", property " + shownText(property_->name());
+  problem_->reason.append(": ").append(reason);
   problem_->offset = offset_;
   return false;
-}
-
-void SourceEmitter::at(const PropertyView& property) {
-  where_ = place_ + ", property " + shownText(property.name());
-  offset_ = property.fileOffset();
 }
 
 void SourceEmitter::endLine() {
@@ -172,9 +185,7 @@ bool SourceEmitter::values(const List& list, Append append) {
 
 bool SourceEmitter::section(const DumpInput& input, StringSectionView section) {
   input_ = &input;
-  place_ = "string section " + shownText(section.name());
-  where_ = place_;
-  offset_ = section.fileOffset();
+  at("string section", section.name(), section.fileOffset());
   line_ = "STRING";
   if (!section.name().empty()) {
     line_.push_back(' ');
@@ -199,9 +210,7 @@ bool SourceEmitter::section(const DumpInput& input, StringSectionView section) {
 
 bool SourceEmitter::object(const DumpInput& input, ObjectView object) {
   input_ = &input;
-  place_ = "object " + shownText(object.name());
-  where_ = place_;
-  offset_ = object.fileOffset();
+  at("object", object.name(), object.fileOffset());
   std::unique_ptr<GameObject> prototype = createTemplate(object.className());
   if (prototype == nullptr) {
     return refuse("its class " + shownText(object.className()) +
@@ -231,6 +240,7 @@ bool SourceEmitter::sameLayout(ObjectView object, GameObject& prototype) {
   int32_t count = prototype.propertyCount();
   for (int32_t i = 0; i < std::max(count, object.propertyCount()); ++i) {
     if (i >= object.propertyCount()) {
+      leaveProperty(object.fileOffset());
       return refuse(std::string("its record lacks property ") + prototype.propertyNameText(i));
     }
     PropertyView property = object.property(i);
@@ -246,7 +256,7 @@ bool SourceEmitter::sameLayout(ObjectView object, GameObject& prototype) {
                     shownText(object.className()));
     }
   }
-  where_ = place_;
+  leaveProperty(object.fileOffset());
   return true;
 }
 
@@ -265,7 +275,7 @@ bool SourceEmitter::generic(ObjectView object) {
     line_.push_back(' ');
     if (!word(type.atom(), "the type word")) return false;
     if (!object.name().empty()) {
-      where_ = place_;
+      leaveProperty(object.fileOffset());
       line_.push_back(' ');
       if (!word(object.name(), "its name")) return false;
     }
@@ -287,7 +297,7 @@ bool SourceEmitter::character(ObjectView object) {
     return refuse("character type " + shownText(type.atom()) +
                   " is none of player, monster, crowd and character");
   }
-  where_ = place_;
+  leaveProperty(object.fileOffset());
   line_ = "BEGIN character";
   if (!object.name().empty()) {
     line_.push_back(' ');
@@ -374,7 +384,7 @@ bool SourceEmitter::declared(ObjectView object, std::span<const std::string_view
     }
     if (!declaredLine(property)) return false;
   }
-  where_ = place_;
+  leaveProperty(object.fileOffset());
   return true;
 }
 

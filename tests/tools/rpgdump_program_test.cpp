@@ -178,5 +178,14 @@ TEST(RpgdumpProgramTest, ErrorLinesAndExitStatus) {
   EXPECT_EQ(dump(dir.path(), {"--version"}).out, "rpgdump " RPGC_VERSION "\n");
 }
 
+// The reading guide shows the example program that the tests build and run, verbatim.
+TEST(RpgdumpProgramTest, ReadingGuideShowsTheExampleAsBuilt) {
+  fs::path docs = fs::path(RPGC_SOURCE_DIR) / "docs";
+  std::string guide = test::readFileBytes(docs / "reading-files.md");
+  std::string example = test::readFileBytes(docs / "examples" / "load_database.cpp");
+  ASSERT_FALSE(example.empty());
+  EXPECT_NE(guide.find("```cpp\n" + example + "```\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace rpgc

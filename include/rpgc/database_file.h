@@ -45,8 +45,9 @@ class DatabaseFile {
 
   /// Opens the database at path, closing any file open before. Time O(file size); memory
   /// about 1.5 times the file for compiled databases (the file itself and an index of its
-  /// records), never more than a small multiple of it, whatever the file holds. On a file that cannot be read or is not a sound
-  /// database, returns the failure (where and why) and leaves the object closed.
+  /// records), never more than a small multiple of it, whatever the file holds. On a file
+  /// that cannot be read or is not a sound database, returns the failure (where and why)
+  /// and leaves the object closed.
   ReadStatus open(const std::string& path);
   /// Opens a database already in memory (size bytes at data, copied; the caller's buffer
   /// may go afterwards). Otherwise as open().

@@ -11,8 +11,10 @@
 // record, chunk, count and offset against the data, so that nothing read afterwards can
 // fail or leave the file's bytes: every later call is O(1) (lookups by name O(log n) or a
 // scan of one object's properties), allocates nothing and cannot fail. The file object
-// keeps no state outside itself and prints nothing; separate files may be used from
-// separate threads, and one open file from several threads at once.
+// keeps no state outside itself, prints nothing and throws nothing of its own (only the
+// standard library's std::bad_alloc can leave open() when memory runs out); separate
+// files may be used from separate threads, and one open file from several threads at
+// once.
 #ifndef RPGC_DATABASE_FILE_H_
 #define RPGC_DATABASE_FILE_H_
 

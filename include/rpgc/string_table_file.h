@@ -10,7 +10,8 @@
 // Opening reads the whole file into memory, undoes the scrambling filter and checks every
 // count and size against the data; afterwards every call is O(1) (find O(log n)),
 // allocates nothing and cannot fail. No state outside the object, no output, no
-// exceptions; an open file may be read from several threads at once.
+// exceptions of its own (std::bad_alloc aside, when memory runs out); an open file may be
+// read from several threads at once.
 #ifndef RPGC_STRING_TABLE_FILE_H_
 #define RPGC_STRING_TABLE_FILE_H_
 

@@ -3,14 +3,14 @@
 #ifndef RPGC_READER_H_
 #define RPGC_READER_H_
 
-#include "rpgc/database_file.h"      // IWYU pragma: export
-#include "rpgc/file_header.h"        // IWYU pragma: export
-#include "rpgc/object_view.h"        // IWYU pragma: export
-#include "rpgc/property_kind.h"      // IWYU pragma: export
-#include "rpgc/property_view.h"      // IWYU pragma: export
-#include "rpgc/read_status.h"        // IWYU pragma: export
-#include "rpgc/string_table_file.h"  // IWYU pragma: export
-#include "rpgc/value_views.h"        // IWYU pragma: export
-#include "rpgc/view_range.h"         // IWYU pragma: export
+#include "rpgc/database_file.h"
+#include "rpgc/file_header.h"
+#include "rpgc/object_view.h"
+#include "rpgc/property_kind.h"
+#include "rpgc/property_view.h"
+#include "rpgc/read_status.h"
+#include "rpgc/string_table_file.h"
+#include "rpgc/value_views.h"
+#include "rpgc/view_range.h"
 
 #endif  // RPGC_READER_H_

@@ -3,11 +3,6 @@
 
 namespace rpgc {
 
-TextOutput& TextOutput::putNumber(int64_t number) {
-  buffer_.append(std::to_string(number));
-  return spill();
-}
-
 bool TextOutput::flush() {
   if (target_ != nullptr) {
     target_->append(buffer_);

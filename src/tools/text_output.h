@@ -3,7 +3,6 @@
 #ifndef RPGC_TOOLS_TEXT_OUTPUT_H_
 #define RPGC_TOOLS_TEXT_OUTPUT_H_
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -28,7 +27,6 @@ class TextOutput {
     buffer_.push_back(c);
     return spill();
   }
-  TextOutput& putNumber(int64_t number);
   /// The text not written yet, to append to directly (then call spill()).
   std::string& buffer() { return buffer_; }
   /// Writes the buffer out when it has grown large.

@@ -49,14 +49,14 @@ bool Archive::appendBody(const void* data, int32_t n) {
 }
 
 bool Archive::writeInt32(int32_t value) {
-  if (!writing()) return true;
+  if (!writing()) return fail(ArchiveError::kWrongMode);
   uint8_t word[4];
   putI32(word, value);
   return appendBody(word, 4);
 }
 
 bool Archive::writeFloat(float value) {
-  if (!writing()) return true;
+  if (!writing()) return fail(ArchiveError::kWrongMode);
   uint8_t word[4];
   putF32(word, value);
   return appendBody(word, 4);
@@ -79,19 +79,19 @@ int32_t Archive::fileIndexOf(Atom atom) {
 }
 
 bool Archive::writeAtom(Atom atom) {
-  if (!writing()) return true;
+  if (!writing()) return fail(ArchiveError::kWrongMode);
   if (atom < kNoAtom || atom >= atoms_->count()) return fail(ArchiveError::kUnknownAtom, atom);
   return writeInt32(fileIndexOf(atom));
 }
 
 bool Archive::writeString(const RefString& text) {
-  if (!writing()) return true;
+  if (!writing()) return fail(ArchiveError::kWrongMode);
   int32_t size = text.size();
   return writeInt32(size) && appendBody(text.text(), size);
 }
 
 bool Archive::writeRaw(const void* data, int32_t n) {
-  if (!writing()) return true;
+  if (!writing()) return fail(ArchiveError::kWrongMode);
   return appendBody(data, n);
 }
 
@@ -112,7 +112,7 @@ bool Archive::beginChunk(ArchiveChunk& chunk) {
     readLimit_ = end;
     return true;
   }
-  if (!writing()) return true;
+  if (!writing()) return fail(ArchiveError::kWrongMode);
   chunk.offset = body_.position();
   return writeInt32(chunk.offset) && writeAtom(chunk.tag) && writeInt32(chunk.word1) &&
          writeInt32(chunk.word2);
@@ -124,7 +124,7 @@ bool Archive::endChunk(ArchiveChunk& chunk) {
     body_.seek(chunk.offset);
     return true;
   }
-  if (!writing()) return true;
+  if (!writing()) return fail(ArchiveError::kWrongMode);
   int32_t end = body_.position();
   if (chunk.offset < 0 || chunk.offset > end - 16) return fail(ArchiveError::kNotOpen);
   body_.seek(chunk.offset);
@@ -136,7 +136,7 @@ bool Archive::endChunk(ArchiveChunk& chunk) {
 
 bool Archive::finish() {
   if (output_ == nullptr) return fail(ArchiveError::kNoOutput);
-  if (!writing()) return true;
+  if (!writing()) return fail(ArchiveError::kWrongMode);
   ByteStream& out = *output_;
   uint8_t word[4];
   auto writeWord = [&](int32_t value) {
@@ -223,9 +223,18 @@ bool Archive::beginRead(ByteStream& in) {
   return true;
 }
 
+bool Archive::holds(int32_t count, int32_t itemBytes) const {
+  return count >= 0 && int64_t{count} * itemBytes <= int64_t{readLimit_} - body_.position();
+}
+
+bool Archive::expectItems(int32_t count, int32_t itemBytes) {
+  if (!reading()) return fail(ArchiveError::kWrongMode);
+  return holds(count, itemBytes) || fail(ArchiveError::kCorrupt);
+}
+
 bool Archive::readBody(void* data, int32_t n) {
-  if (!reading()) return false;
-  if (n < 0 || int64_t{body_.position()} + n > readLimit_) return fail(ArchiveError::kTruncated);
+  if (!reading()) return fail(ArchiveError::kWrongMode);
+  if (!holds(n, 1)) return fail(ArchiveError::kTruncated);
   return body_.read(data, n) || fail(ArchiveError::kTruncated);
 }
 
@@ -259,8 +268,7 @@ bool Archive::readAtom(Atom& atom) {
 
 bool Archive::readString(RefString& text) {
   int32_t size = 0;
-  if (!readInt32(size)) return false;
-  if (size < 0 || size > readLimit_ - body_.position()) return fail(ArchiveError::kCorrupt);
+  if (!readInt32(size) || !expectItems(size, 1)) return false;
   if (size == 0) {
     text = RefString();
     return true;

@@ -8,8 +8,11 @@
 //
 // Reading loads the whole container, interning the atom table's names into the reader's
 // AtomTable, and then walks the body. Every read is checked against the body and the
-// innermost open chunk: a truncated or corrupt file makes an operation fail, never read
-// outside a buffer.
+// innermost open chunk, by one bounds check: a truncated or corrupt file makes an
+// operation fail, never read outside a buffer.
+//
+// Each operation belongs to one direction: a write while the archive is not writing, and
+// a read while it is not reading, fail with kWrongMode instead of doing nothing.
 #ifndef RPGC_ARCHIVE_ARCHIVE_H_
 #define RPGC_ARCHIVE_ARCHIVE_H_
 
@@ -49,6 +52,7 @@ enum class ArchiveError {
   kNotOpen,       // endChunk with a record that no beginChunk of this file filled
   kTruncated,     // reading: the data ends early
   kCorrupt,       // reading: a length, offset or count that cannot be right
+  kWrongMode,     // a write while not writing, or a read while not reading
 };
 
 class Archive {
@@ -97,6 +101,11 @@ class Archive {
   bool readAtom(Atom& atom);
   bool readString(RefString& text);
   bool readRaw(void* data, int32_t n);
+  /// Reading: whether the rest of the current chunk (the body at the top level) holds
+  /// count items of itemBytes bytes each; a negative count never does. Fails with
+  /// kCorrupt when not, so that a count read from the file can neither take its reader
+  /// past the data nor make it allocate more than the data holds.
+  bool expectItems(int32_t count, int32_t itemBytes);
 
   // State.
 
@@ -121,6 +130,7 @@ class Archive {
   bool appendBody(const void* data, int32_t n);
   int32_t fileIndexOf(Atom atom);
   bool readBody(void* data, int32_t n);
+  bool holds(int32_t count, int32_t itemBytes) const;
 
   AtomTable* atoms_;
   ByteStream* output_ = nullptr;

@@ -66,6 +66,22 @@ void unscramble(ScrambleState& state, uint8_t* bytes, int32_t n) {
   state.b = b;
 }
 
+void unscrambleOneByteCalls(ScrambleState& state, uint8_t* bytes, int32_t n) {
+  // unscramble() with n = 1 for each byte, so k is always 1.
+  int8_t a = state.a;
+  uint8_t b = state.b;
+  for (int32_t i = 0; i < n; ++i) {
+    a = static_cast<int8_t>(a >> 1);
+    b = static_cast<uint8_t>(b << 1);
+    uint8_t x = static_cast<uint8_t>(((bytes[i] ^ 1) - b) ^ static_cast<uint8_t>(a));
+    bytes[i] = x;
+    b ^= x;
+    a = static_cast<int8_t>(static_cast<uint8_t>(a) + x);
+  }
+  state.a = a;
+  state.b = b;
+}
+
 bool ScrambleStream::write(const void* data, int32_t n) {
   if (n < 0) return false;
   scratch_.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + n);

@@ -26,6 +26,8 @@ void scramble(ScrambleState& state, uint8_t* bytes, int32_t n);
 void scrambleOneByteCalls(ScrambleState& state, uint8_t* bytes, int32_t n);
 /// Unscrambles n bytes in place as one read call would.
 void unscramble(ScrambleState& state, uint8_t* bytes, int32_t n);
+/// Unscrambles n bytes in place as n one-byte read calls would.
+void unscrambleOneByteCalls(ScrambleState& state, uint8_t* bytes, int32_t n);
 
 class ScrambleStream : public ByteStream {
  public:

@@ -34,6 +34,7 @@ void reportWriteFailure(const Compilation& compilation, const PendingOutput& out
     case ArchiveError::kNotOpen:
     case ArchiveError::kTruncated:
     case ArchiveError::kCorrupt:
+    case ArchiveError::kWrongMode:
       sink.report(Finding(FindingCode::kOutputInternal, SourcePlace())
                       .with(target)
                       .with("archive error " + std::to_string(static_cast<int>(archive.error()))));

@@ -52,8 +52,7 @@ bool writeValue(Archive& archive, const PropertyRef& value) {
 
 // Reads an element count that the rest of the chunk can hold (4 bytes per element).
 bool readCount(Archive& archive, int32_t& count) {
-  if (!archive.readInt32(count)) return false;
-  return count >= 0 && count <= (archive.readLimit() - archive.bodyPosition()) / 4;
+  return archive.readInt32(count) && archive.expectItems(count, 4);
 }
 
 template <typename List, typename ReadElement>

@@ -1,6 +1,8 @@
 // Object records: frame, class atom and content.
 #include "model/object_record.h"
 
+#include <utility>
+
 #include "archive/archive.h"
 #include "core/atom_table.h"
 #include "model/object_registry.h"
@@ -14,18 +16,19 @@ bool writeObjectRecord(Archive& archive, GameObject& object) {
          object.save(archive, true) && archive.endChunk(chunk);
 }
 
-std::unique_ptr<GameObject> readObjectRecord(Archive& archive, const ReferenceResolver& resolver) {
+bool readObjectRecord(Archive& archive, std::unique_ptr<GameObject>& object,
+                      const ReferenceResolver& resolver) {
+  object.reset();
   ArchiveChunk chunk;
   Atom classAtom = kNoAtom;
-  if (!archive.beginChunk(chunk) || !archive.readAtom(classAtom)) return nullptr;
-  std::unique_ptr<GameObject> object = createTemplate(archive.atoms().atomView(classAtom));
-  if (object == nullptr) {
-    archive.endChunk(chunk);  // a record of a class this program does not know is skipped
-    return nullptr;
-  }
-  object->setName(chunk.tag);
-  if (!object->load(archive, true, resolver) || !archive.endChunk(chunk)) return nullptr;
-  return object;
+  if (!archive.beginChunk(chunk) || !archive.readAtom(classAtom)) return false;
+  std::unique_ptr<GameObject> created = createTemplate(archive.atoms().atomView(classAtom));
+  // A record of a class this program does not know is skipped.
+  if (created == nullptr) return archive.endChunk(chunk);
+  created->setName(chunk.tag);
+  if (!created->load(archive, true, resolver) || !archive.endChunk(chunk)) return false;
+  object = std::move(created);
+  return true;
 }
 
 }  // namespace rpgc

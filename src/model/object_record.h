@@ -17,11 +17,12 @@ class Archive;
 bool writeObjectRecord(Archive& archive, GameObject& object);
 
 /// Reads the next record of a database body: creates an object of the record's class
-/// (see createTemplate) with the record's name and loads its content. Null when the
-/// record cannot be read (archive.error() says why; the walk cannot go on) or names a
-/// class this program does not know (the record is skipped and the walk can go on).
-std::unique_ptr<GameObject> readObjectRecord(Archive& archive,
-                                             const ReferenceResolver& resolver = {});
+/// (see createTemplate) with the record's name and loads its content into object. A
+/// record of a class this program does not know is skipped: true with object null, and
+/// the walk goes on. False when the record cannot be read (archive.error() says why);
+/// the walk cannot go on.
+bool readObjectRecord(Archive& archive, std::unique_ptr<GameObject>& object,
+                      const ReferenceResolver& resolver = {});
 
 }  // namespace rpgc
 

@@ -57,15 +57,24 @@ std::string_view characterTypeOf(BlockContext& ctx, int32_t entry) {
   for (std::string_view type : kCharacterTypes) {
     if (value == type) return type;
   }
-  if (value != "character" && ctx.wants(FindingCode::kUnknownCharacterType)) {
+  if (value != kDefaultCharacterType && ctx.wants(FindingCode::kUnknownCharacterType)) {
     Finding finding(FindingCode::kUnknownCharacterType,
                     SourcePlace::atColumn(ctx.file, values.line(), values.column(0)));
     ctx.report(std::move(finding.with(std::string(value))));
   }
-  return "character";
+  return kDefaultCharacterType;
 }
 
 }  // namespace
+
+std::span<const std::string_view> characterFixedFieldNames() {
+  static constexpr auto kNames = fixedFieldNames(kCharacterFixedFields);
+  return kNames;
+}
+
+std::span<const std::string_view> characterTypeWords() {
+  return kCharacterTypes;
+}
 
 int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefString& name,
                             BlockContext& ctx) {
@@ -80,7 +89,7 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
   }
 
   static const FixedFields fixedFields(F_character(), kCharacterFixedFields);
-  std::string_view characterType = "character";
+  std::string_view characterType = kDefaultCharacterType;
   AssignmentBuffer& buffer = ctx.buffer;
   std::vector<bool>& leftover = ctx.leftover;
   leftover.assign(static_cast<size_t>(buffer.count()), false);

@@ -8,6 +8,8 @@
 #define RPGC_SOURCE_CHARACTER_BLOCK_H_
 
 #include <cstdint>
+#include <span>
+#include <string_view>
 
 #include "core/ref_string.h"
 #include "core/source_lines.h"
@@ -15,6 +17,14 @@
 namespace rpgc {
 
 class BlockContext;
+
+/// The names of the character fields that a line sets by its name, whatever its type word.
+std::span<const std::string_view> characterFixedFieldNames();
+
+/// The character types a Type line chooses by its first value; any other value, and a
+/// block without a Type line, gives kDefaultCharacterType.
+std::span<const std::string_view> characterTypeWords();
+inline constexpr std::string_view kDefaultCharacterType = "character";
 
 /// Returns the index after the block's "END" line, or -1 when the name belongs to an
 /// object of another class.

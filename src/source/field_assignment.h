@@ -5,6 +5,8 @@
 #ifndef RPGC_SOURCE_FIELD_ASSIGNMENT_H_
 #define RPGC_SOURCE_FIELD_ASSIGNMENT_H_
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -28,6 +30,14 @@ struct FixedField {
   std::string_view name;
   FieldTarget target = FieldTarget::kNone;
 };
+
+/// The names of a table of fixed fields, in its order.
+template <size_t N>
+constexpr std::array<std::string_view, N> fixedFieldNames(const FixedField (&fields)[N]) {
+  std::array<std::string_view, N> names{};
+  for (size_t i = 0; i < N; ++i) names[i] = fields[i].name;
+  return names;
+}
 
 void assignField(const PropertyRef& field, LineValues& values, FieldTarget target);
 

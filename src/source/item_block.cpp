@@ -40,6 +40,11 @@ void reportRange(BlockContext& ctx, LineValues& values) {
 
 }  // namespace
 
+std::span<const std::string_view> itemFixedFieldNames() {
+  static constexpr auto kNames = fixedFieldNames(kItemFixedFields);
+  return kNames;
+}
+
 int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString& name,
                        BlockContext& ctx) {
   BodyScope scope{

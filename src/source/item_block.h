@@ -7,6 +7,8 @@
 #define RPGC_SOURCE_ITEM_BLOCK_H_
 
 #include <cstdint>
+#include <span>
+#include <string_view>
 
 #include "core/ref_string.h"
 #include "core/source_lines.h"
@@ -14,6 +16,9 @@
 namespace rpgc {
 
 class BlockContext;
+
+/// The names of the item fields that a line sets by its name, whatever its type word.
+std::span<const std::string_view> itemFixedFieldNames();
 
 /// Returns the index after the block's "END" line, or -1 when the name belongs to an
 /// object of another class.

@@ -28,14 +28,19 @@ enum class Declaration {
 struct DeclarationWord {
   std::string_view word;
   Declaration declaration;
+  ValueKind kind;  // the kind of the property it declares
 };
 
 // Compared in this order; the first exact match wins.
 constexpr DeclarationWord kDeclarationWords[] = {
-    {"FLOAT", Declaration::kFloat},   {"INTEGER", Declaration::kInteger},
-    {"ATOM", Declaration::kAtom},     {"REFERENCE", Declaration::kReference},
-    {"ATOMS", Declaration::kAtoms},   {"INTEGERS", Declaration::kIntegers},
-    {"FLOATS", Declaration::kFloats}, {"REFERENCES", Declaration::kReferences},
+    {"FLOAT", Declaration::kFloat, ValueKind::kFloat},
+    {"INTEGER", Declaration::kInteger, ValueKind::kInteger},
+    {"ATOM", Declaration::kAtom, ValueKind::kAtom},
+    {"REFERENCE", Declaration::kReference, ValueKind::kReference},
+    {"ATOMS", Declaration::kAtoms, ValueKind::kAtomList},
+    {"INTEGERS", Declaration::kIntegers, ValueKind::kIntegerList},
+    {"FLOATS", Declaration::kFloats, ValueKind::kFloatList},
+    {"REFERENCES", Declaration::kReferences, ValueKind::kReferenceList},
 };
 static_assert(std::size(kDeclarationWords) == std::size(kTypeWords));
 
@@ -44,6 +49,13 @@ bool isStringField(std::string_view name) {
 }
 
 }  // namespace
+
+std::string_view declarationWordOf(ValueKind kind) {
+  for (const DeclarationWord& candidate : kDeclarationWords) {
+    if (candidate.kind == kind) return candidate.word;
+  }
+  return {};
+}
 
 void reportUnknownTypeWord(BlockContext& ctx, int32_t entry, FindingCode code) {
   if (!ctx.wants(code)) return;

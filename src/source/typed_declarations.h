@@ -11,6 +11,7 @@
 
 #include "core/finding.h"
 #include "core/ref_string.h"
+#include "model/value_kind.h"
 
 namespace rpgc {
 
@@ -20,6 +21,10 @@ class F_generic;
 /// The eight type words of typed declarations, singles first.
 inline constexpr std::string_view kTypeWords[] = {"FLOAT", "INTEGER",  "ATOM",   "REFERENCE",
                                                   "ATOMS", "INTEGERS", "FLOATS", "REFERENCES"};
+
+/// The type word that declares a typed property of kind ("INTEGER", "ATOMS", ...); a
+/// REFERENCE stores its target's name but is of kind kReference. "" for kNone.
+std::string_view declarationWordOf(ValueKind kind);
 
 /// Sets object.Type to the atom of typeWord, then appends every typed declaration of
 /// ctx.buffer, in order, reporting the lines it skips and the values it doubts.

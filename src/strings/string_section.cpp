@@ -109,7 +109,7 @@ bool StringSection::read(Archive& archive) {
     return false;
   }
   // Every stored text takes at least its 4-byte size: a larger count cannot be right.
-  if (count < 0 || count > (archive.readLimit() - archive.bodyPosition()) / 4) return false;
+  if (!archive.expectItems(count, 4)) return false;
   texts.release();
   for (int32_t i = 0; i < count; ++i) {
     RefString text;

@@ -66,53 +66,6 @@ std::vector<int32_t> containerCalls(const Container& c) {
   return calls;
 }
 
-int32_t le32(const uint8_t* bytes) {
-  return static_cast<int32_t>(uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 |
-                              uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24);
-}
-
-// The read calls a reader makes on a container whose fields may be corrupt, so that a test
-// can scramble any plain container exactly as the reader will unscramble it. Whatever lies
-// beyond the point where a reader must stop goes into one last call.
-std::vector<int32_t> readerCalls(const Bytes& plain) {
-  std::vector<int32_t> calls;
-  size_t at = 0;
-  auto field = [&](int32_t& value) {
-    if (plain.size() - at < 4) return false;
-    value = le32(plain.data() + at);
-    calls.push_back(4);
-    at += 4;
-    return true;
-  };
-  auto oneByOne = [&](int32_t n) {
-    for (int32_t i = 0; i < n && at < plain.size(); ++i, ++at) calls.push_back(1);
-  };
-  int32_t nameSize = 0;
-  int32_t version = 0;
-  int32_t atomCount = 0;
-  if (field(nameSize) && nameSize >= 0) {
-    oneByOne(nameSize);
-    if (field(version) && field(atomCount) && atomCount >= 0) {
-      bool entriesOk = true;
-      for (int32_t i = 0; i < atomCount && entriesOk; ++i) {
-        int32_t length = 0;
-        entriesOk = field(length) && length <= kMaxAtomNameLength;
-        if (entriesOk && length > 0) {
-          entriesOk = plain.size() - at >= static_cast<size_t>(length);
-          if (entriesOk) {
-            calls.push_back(length);
-            at += static_cast<size_t>(length);
-          }
-        }
-      }
-      int32_t bodySize = 0;
-      if (entriesOk && field(bodySize) && bodySize >= 0) oneByOne(bodySize);
-    }
-  }
-  if (at < plain.size()) calls.push_back(static_cast<int32_t>(plain.size() - at));
-  return calls;
-}
-
 ArchiveChunk chunkOf(Atom tag, int32_t word1, int32_t word2) {
   ArchiveChunk chunk;
   chunk.tag = tag;
@@ -463,7 +416,7 @@ TEST(ArchiveWriteTest, FileAtomsInOrderOfFirstUse) {
 TEST(ArchiveWriteTest, SampleFileBytesAndCalls) {
   Container sample = sampleContainer();
   ASSERT_EQ(sample.body.size(), static_cast<size_t>(kSampleBodyLength));
-  ASSERT_EQ(le32(sample.body.data()), kSampleItemEnd);
+  ASSERT_EQ(test::le32(sample.body.data()), kSampleItemEnd);
 
   AtomTable atoms;
   Archive archive(atoms);
@@ -574,24 +527,45 @@ TEST(ArchiveWriteTest, EveryFailingWriteCallFailsFinish) {
   }
 }
 
-TEST(ArchiveWriteTest, NothingIsWrittenOutsideTheWritingDirection) {
+TEST(ArchiveWriteTest, EachOperationFailsOutsideItsDirection) {
+  // A write that wrote nothing must not report success, nor a read that read nothing.
   AtomTable atoms;
   Archive archive(atoms);
   ArchiveChunk chunk = chunkOf(atoms.intern("Tag"), 0, 0);
-  EXPECT_TRUE(archive.writeInt32(1));
-  EXPECT_TRUE(archive.writeString(RefString("ab")));
-  EXPECT_TRUE(archive.writeAtom(0));
-  EXPECT_TRUE(archive.beginChunk(chunk));
-  EXPECT_TRUE(archive.endChunk(chunk));
+  int32_t number = 0;
+  auto expectWritesFail = [&] {
+    EXPECT_FALSE(archive.writeInt32(1));
+    EXPECT_EQ(archive.error(), ArchiveError::kWrongMode);
+    EXPECT_FALSE(archive.writeFloat(1.0f));
+    EXPECT_FALSE(archive.writeBool(true));
+    EXPECT_FALSE(archive.writeString(RefString("ab")));
+    EXPECT_FALSE(archive.writeAtom(0));
+    EXPECT_FALSE(archive.writeRaw("abc", 3));
+    EXPECT_EQ(archive.error(), ArchiveError::kWrongMode);
+  };
+  expectWritesFail();  // neither direction yet
+  EXPECT_FALSE(archive.beginChunk(chunk));
+  EXPECT_FALSE(archive.endChunk(chunk));
+  EXPECT_FALSE(archive.readInt32(number));
+  EXPECT_EQ(archive.error(), ArchiveError::kWrongMode);
   EXPECT_EQ(archive.bodyLength(), 0);
   EXPECT_EQ(archive.fileAtoms().length(), 0);
 
   MemoryStream source;
   load(source, containerBytes({"p", 1.0f, {}, ByteBuilder().i32(9).bytes()}));
   ASSERT_TRUE(archive.beginRead(source));
-  EXPECT_TRUE(archive.writeInt32(1));
-  EXPECT_TRUE(archive.writeRaw("abc", 3));
+  expectWritesFail();
   EXPECT_EQ(bodyOf(archive), ByteBuilder().i32(9).bytes());
+  ASSERT_TRUE(archive.readInt32(number));
+  EXPECT_EQ(number, 9);
+
+  MemoryStream out;
+  ASSERT_TRUE(archive.beginWrite(out));
+  ASSERT_TRUE(archive.writeInt32(5));
+  EXPECT_FALSE(archive.readInt32(number));
+  EXPECT_EQ(archive.error(), ArchiveError::kWrongMode);
+  EXPECT_FALSE(archive.expectItems(0, 4));
+  EXPECT_FALSE(archive.hasChunk());
 }
 
 TEST(ArchiveWriteTest, FinishWithoutOutputStreamFails) {
@@ -1007,6 +981,40 @@ TEST(ArchiveReadTest, StoredStringKeepsTextUpToItsFirstZeroByte) {
   EXPECT_EQ(archive.bodyPosition(), 9);
 }
 
+// expectItems is the one bounds check of reading: counts are measured against the rest of
+// the innermost chunk, never the body, and never wrap.
+TEST(ArchiveReadTest, ExpectItemsMeasuresTheRestOfTheLevel) {
+  struct Row {
+    int32_t count;
+    int32_t itemBytes;
+    bool inChunk;  // inside the 28-byte chunk (12 content bytes left) or at the top (32 left)
+    bool fits;
+  };
+  const Row rows[] = {
+      {3, 4, true, true},           {4, 4, true, false},
+      {12, 1, true, true},          {13, 1, true, false},
+      {8, 4, false, true},          {9, 4, false, false},
+      {0, 4, true, true},           {-1, 4, false, false},
+      {INT32_MIN, 1, false, false}, {0x40000001, 4, false, false},
+      {INT32_MAX, 4, true, false},
+  };
+  Bytes body = ByteBuilder().i32(28).i32(0).i32(0).i32(0).i32(1).i32(2).i32(3).i32(0).bytes();
+  AtomTable atoms;
+  Archive archive(atoms);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.count << " x " << row.itemBytes);
+    MemoryStream source;
+    load(source, containerBytes({"p", 1.0f, {}, body}));
+    ASSERT_TRUE(archive.beginRead(source));
+    ArchiveChunk chunk;
+    if (row.inChunk) {
+      ASSERT_TRUE(archive.beginChunk(chunk));
+    }
+    EXPECT_EQ(archive.expectItems(row.count, row.itemBytes), row.fits);
+    EXPECT_EQ(archive.error(), row.fits ? ArchiveError::kNone : ArchiveError::kCorrupt);
+  }
+}
+
 // A valid file cut at every length: reading must fail cleanly, plain and scrambled.
 TEST(ArchiveReadTest, EveryTruncationFailsCleanly) {
   AtomTable atoms;
@@ -1042,7 +1050,7 @@ TEST(ArchiveReadTest, EveryBodyCutFailsTheWalk) {
     cut.body.resize(static_cast<size_t>(length));
     Bytes plain = containerBytes(cut);
     MemoryStream source;
-    load(source, test::scrambleCalls(plain, readerCalls(plain)));
+    load(source, test::scrambleCalls(plain, test::readerCalls(plain)));
     ScrambleStream unscrambler(source);
     ASSERT_TRUE(archive.beginRead(unscrambler));
     EXPECT_EQ(archive.readLimit(), length);
@@ -1067,7 +1075,7 @@ TEST(ArchiveReadTest, CorruptBytesAreReadSafely) {
       SCOPED_TRACE(testing::Message() << "byte " << at << " = " << value);
       Bytes corrupt = plain;
       corrupt[at] = static_cast<uint8_t>(value);
-      Bytes scrambled = test::scrambleCalls(corrupt, readerCalls(corrupt));
+      Bytes scrambled = test::scrambleCalls(corrupt, test::readerCalls(corrupt));
       for (bool throughFilter : {false, true}) {
         MemoryStream source;
         load(source, throughFilter ? scrambled : corrupt);

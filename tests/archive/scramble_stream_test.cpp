@@ -117,6 +117,15 @@ TEST(ScrambleStreamTest, ReadItemsEqualsOneReadPerPiece) {
   EXPECT_EQ(unscrambleThroughStream(scrambled, {4, 4}), plain);
 }
 
+TEST(ScrambleStreamTest, UnscrambleOneByteCallsUndoesThemFromAnyState) {
+  Bytes plain = randomBytes(300, 3);
+  Bytes scrambled = test::scrambleCalls(plain, std::vector<int32_t>(300, 1));
+  ScrambleState state;
+  unscramble(state, scrambled.data(), 1);  // one call of 1 first: the state has moved on
+  unscrambleOneByteCalls(state, scrambled.data() + 1, 299);
+  EXPECT_EQ(scrambled, plain);
+}
+
 TEST(ScrambleStreamTest, FailedReadLeavesStateAndInnerStreamAlone) {
   Bytes scrambled = test::scrambleCalls({'a', 'b', 'c'}, {3});
   MemoryStream inner;

@@ -827,7 +827,8 @@ TEST_F(ExampleProjectTest, DatabaseHoldsEveryObject) {
   const std::vector<ExpectedObject>& objects = expectedObjects();
   size_t count = 0;
   while (archive.hasChunk()) {
-    std::unique_ptr<GameObject> object = readObjectRecord(archive);
+    std::unique_ptr<GameObject> object;
+    ASSERT_TRUE(readObjectRecord(archive, object)) << "record " << count;
     ASSERT_NE(object, nullptr) << "record " << count;
     ASSERT_LT(count, objects.size());
     const ExpectedObject& expected = objects[count++];

@@ -173,8 +173,8 @@ DatabaseFile readDatabaseFile(const fs::path& path) {
   file.project = std::string(archive.name().view());
   file.version = archive.version();
   while (archive.hasChunk()) {
-    std::unique_ptr<GameObject> object = readObjectRecord(archive);
-    if (object == nullptr) return file;
+    std::unique_ptr<GameObject> object;
+    if (!readObjectRecord(archive, object) || object == nullptr) return file;
     file.objects.push_back(std::move(object));
   }
   file.ok = archive.bodyPosition() == archive.bodyLength();

@@ -59,6 +59,11 @@ class ReferenceScrambler {
  public:
   Bytes call(const uint8_t* plain, size_t n) {
     Bytes out(n);
+    callInto(plain, n, out.data());
+    return out;
+  }
+  /// One write call of n bytes, scrambled into out.
+  void callInto(const uint8_t* plain, size_t n, uint8_t* out) {
     for (size_t i = 0; i < n; ++i) {
       int p = plain[i];
       int k = static_cast<int>((n - i) & 0xFF);
@@ -70,7 +75,6 @@ class ReferenceScrambler {
       a_ = ((a_ + p + 128) & 0xFF) - 128;
       out[i] = static_cast<uint8_t>(y ^ k);
     }
-    return out;
   }
 
  private:
@@ -81,14 +85,68 @@ class ReferenceScrambler {
 /// Scrambles plain from a fresh state as the given sequence of write calls.
 inline Bytes scrambleCalls(const Bytes& plain, const std::vector<int32_t>& callLengths) {
   ReferenceScrambler scrambler;
-  Bytes out;
+  size_t total = 0;
+  for (int32_t n : callLengths) total += static_cast<size_t>(n);
+  Bytes out(total);
   size_t at = 0;
   for (int32_t n : callLengths) {
-    Bytes piece = scrambler.call(plain.data() + at, static_cast<size_t>(n));
-    out.insert(out.end(), piece.begin(), piece.end());
+    scrambler.callInto(plain.data() + at, static_cast<size_t>(n), out.data() + at);
     at += static_cast<size_t>(n);
   }
   return out;
+}
+
+inline int32_t le32(const uint8_t* bytes) {
+  return static_cast<int32_t>(uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 |
+                              uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24);
+}
+
+/// The read calls a reader makes on a container whose fields may be corrupt, so that a test
+/// can scramble any plain container exactly as the reader will unscramble it. Whatever lies
+/// beyond the point where a reader must stop goes into one last call.
+inline std::vector<int32_t> readerCalls(const Bytes& plain) {
+  constexpr int32_t kLongestAtomName = 1024;
+  std::vector<int32_t> calls;
+  size_t at = 0;
+  auto field = [&](int32_t& value) {
+    if (plain.size() - at < 4) return false;
+    value = le32(plain.data() + at);
+    calls.push_back(4);
+    at += 4;
+    return true;
+  };
+  auto oneByOne = [&](int32_t n) {
+    for (int32_t i = 0; i < n && at < plain.size(); ++i, ++at) calls.push_back(1);
+  };
+  int32_t nameSize = 0;
+  int32_t version = 0;
+  int32_t atomCount = 0;
+  if (field(nameSize) && nameSize >= 0) {
+    oneByOne(nameSize);
+    if (field(version) && field(atomCount) && atomCount >= 0) {
+      bool entriesOk = true;
+      for (int32_t i = 0; i < atomCount && entriesOk; ++i) {
+        int32_t length = 0;
+        entriesOk = field(length) && length <= kLongestAtomName;
+        if (entriesOk && length > 0) {
+          entriesOk = plain.size() - at >= static_cast<size_t>(length);
+          if (entriesOk) {
+            calls.push_back(length);
+            at += static_cast<size_t>(length);
+          }
+        }
+      }
+      int32_t bodySize = 0;
+      if (entriesOk && field(bodySize) && bodySize >= 0) oneByOne(bodySize);
+    }
+  }
+  if (at < plain.size()) calls.push_back(static_cast<int32_t>(plain.size() - at));
+  return calls;
+}
+
+/// A plain container as it is stored: scrambled with the calls a reader makes.
+inline Bytes scrambledAsRead(const Bytes& plain) {
+  return scrambleCalls(plain, readerCalls(plain));
 }
 
 }  // namespace rpgc::test

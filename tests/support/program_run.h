@@ -1,5 +1,5 @@
-// runProgram: runs the real rpgc binary in a folder and captures what it printed and its
-// exit status, for the end-to-end tests.
+// runProgram and runBinary: run the real rpgc (or another program of the build) in a
+// folder and capture what it printed and its exit status, for the end-to-end tests.
 //
 // The program runs through the shell with every argument single-quoted, standard input
 // from /dev/null, and standard output and standard error redirected to files in a
@@ -58,14 +58,13 @@ inline std::string readFileBytes(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-/// Runs the program with folder as its working folder and args as its arguments.
-inline ProgramRun runProgram(const std::filesystem::path& folder,
-                             const std::vector<std::string>& args) {
+/// Runs binary with folder as its working folder and args as its arguments.
+inline ProgramRun runBinary(const std::string& binary, const std::filesystem::path& folder,
+                            const std::vector<std::string>& args) {
   TempDir capture;
   std::string outFile = capture.file("stdout");
   std::string errFile = capture.file("stderr");
-  std::string command =
-      "(cd " + shellQuoted(folder.string()) + " && exec " + shellQuoted(RPGC_BINARY);
+  std::string command = "(cd " + shellQuoted(folder.string()) + " && exec " + shellQuoted(binary);
   for (const std::string& arg : args) command += " " + shellQuoted(arg);
   command += ") </dev/null >" + shellQuoted(outFile) + " 2>" + shellQuoted(errFile);
 
@@ -75,6 +74,12 @@ inline ProgramRun runProgram(const std::filesystem::path& folder,
   run.out = readFileBytes(outFile);
   run.err = readFileBytes(errFile);
   return run;
+}
+
+/// Runs rpgc with folder as its working folder and args as its arguments.
+inline ProgramRun runProgram(const std::filesystem::path& folder,
+                             const std::vector<std::string>& args) {
+  return runBinary(RPGC_BINARY, folder, args);
 }
 
 }  // namespace rpgc::test

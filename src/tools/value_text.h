@@ -1,0 +1,30 @@
+// How rpgdump's listing and diff show a property: "Type: atom weapon" for a property of
+// the record, "FLOAT Damage = 4 to 9" for a declared one.
+#ifndef RPGC_TOOLS_VALUE_TEXT_H_
+#define RPGC_TOOLS_VALUE_TEXT_H_
+
+#include <string>
+
+#include "rpgc/property_kind.h"
+#include "rpgc/property_view.h"
+
+namespace rpgc {
+
+/// The kind's name, "none" for 0 and "kind N" for any other code outside 1 to 8.
+std::string shownKind(PropertyKind kind);
+
+/// The value: numbers, names (see appendShownText), lists in brackets (a declared list
+/// without them, as in source), "(none)" for a reference without a target, "-" for a kind
+/// without a value, "4 to 9" for an item's range.
+void appendShownValue(std::string& out, const PropertyView& property);
+
+/// What comes before the value: "Name: kind " for a property of the record, the start of
+/// a line of source ("INTEGERS Stats = ") for a declared one.
+void appendShownLabel(std::string& out, const PropertyView& property);
+
+/// The label, then the value: "Type: atom weapon", "INTEGERS Stats = 12 11 10".
+void appendShownProperty(std::string& out, const PropertyView& property);
+
+}  // namespace rpgc
+
+#endif  // RPGC_TOOLS_VALUE_TEXT_H_

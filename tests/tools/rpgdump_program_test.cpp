@@ -1,0 +1,191 @@
+// End-to-end tests of the rpgdump program: the listing, --diff, --source with rpgc
+// compiling the result again, the error lines and the exit status.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/program_run.h"
+#include "support/temp_dir.h"
+
+#ifndef RPGDUMP_BINARY
+#error "RPGDUMP_BINARY must name the rpgdump program under test"
+#endif
+
+namespace rpgc {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProgramRun;
+
+const fs::path kExample = fs::path(RPGC_SOURCE_DIR) / "examples" / "duskvale";
+const fs::path kGolden = fs::path(RPGC_SOURCE_DIR) / "tests" / "driver" / "golden";
+
+ProgramRun dump(const fs::path& folder, const std::vector<std::string>& args) {
+  return test::runBinary(RPGDUMP_BINARY, folder, args);
+}
+
+void writeFile(const fs::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+// The example compiled in a folder of its own; returns the folder's path.
+fs::path compiledExample(const test::TempDir& dir, const std::string& name) {
+  fs::path folder = dir.path() / name;
+  fs::copy(kExample, folder);
+  EXPECT_EQ(test::runProgram(folder, {}).exitStatus, 0);
+  return folder;
+}
+
+TEST(RpgdumpProgramTest, Listing) {
+  test::TempDir dir;
+  writeFile(dir.path() / "world.txt",
+            "BEGIN item Lamp\nATOM Type = tool\nFLOAT Weight = 1.5\nFLOAT Light = 2 to 6\n"
+            "ATOM Kind = lantern\nEND\n\nBEGIN quest Watch\nREFERENCE Giver = Guard\n"
+            "INTEGERS Steps = 1 2\nEND\n\nSTRING Hello RANDOM\nGood  evening.\nEND\n\n");
+  ASSERT_EQ(test::runProgram(dir.path(), {"Proj", "world.txt"}).exitStatus, 0);
+  ProgramRun run = dump(dir.path(), {"database.gds", "database.gdf"});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            "database.gds: string table of project Proj, version 1, 1 atom, 1 section\n"
+            "\n"
+            "section Hello RANDOM\n"
+            "  \"Good evening.\"\n"
+            "\n"
+            "database.gdf: object database of project Proj, version 1, 45 atoms, 2 objects\n"
+            "\n"
+            "object Lamp: F_item\n"
+            "  STR_Desc: atom list []\n"
+            "  Type: atom tool\n"
+            "  Class: atom \"\"\n"
+            "  ModNames: atom list []\n"
+            "  ModFactors: float list []\n"
+            "  Materials: atom list []\n"
+            "  EffectMacro_0: atom list []\n"
+            "  EffectMacro_1: atom list []\n"
+            "  EffectMacro_2: atom list []\n"
+            "  FLOAT Weight = 1.5\n"
+            "  FLOAT Light = 2 to 6\n"
+            "  ATOM Kind = lantern\n"
+            "\n"
+            "object Watch: F_generic\n"
+            "  Type: atom quest\n"
+            "  REFERENCE Giver = Guard\n"
+            "  INTEGERS Steps = 1 2\n");
+}
+
+TEST(RpgdumpProgramTest, DiffOfABuildAgainstItselfAndAgainstOneChange) {
+  test::TempDir dir;
+  fs::path before = compiledExample(dir, "before");
+  fs::path after = compiledExample(dir, "after");
+  ProgramRun same = dump(dir.path(), {"--diff", "before/duskvale.gdf", "after/duskvale.gdf"});
+  EXPECT_EQ(same.exitStatus, 0);
+  EXPECT_EQ(same.out, "");
+  EXPECT_EQ(same.err, "");
+
+  for (const char* file : {"characters.txt", "strings.txt"}) {
+    std::string text = test::readFileBytes(after / file);
+    if (std::string(file) == "characters.txt") {
+      text.replace(text.find("INTEGER Health = 30"), 19, "INTEGER Health = 31");
+    } else {
+      text.replace(text.find("Teeth."), 6, "Fangs.");
+    }
+    writeFile(after / file, text);
+  }
+  ASSERT_EQ(test::runProgram(after, {}).exitStatus, 0);
+  ProgramRun objects = dump(dir.path(), {"--diff", "before/duskvale.gdf", "after/duskvale.gdf"});
+  EXPECT_EQ(objects.exitStatus, 1);
+  EXPECT_EQ(objects.out, "~ object Hero: INTEGER Health = 30 -> 31\n");
+  ProgramRun strings = dump(dir.path(), {"--diff", "before/duskvale.gds", "after/duskvale.gds"});
+  EXPECT_EQ(strings.exitStatus, 1);
+  EXPECT_EQ(strings.out, "~ string section WolfBiteDesc: text 1 \"Teeth.\" -> \"Fangs.\"\n");
+}
+
+TEST(RpgdumpProgramTest, SourceFolderCompilesToTheSameFiles) {
+  test::TempDir dir;
+  fs::path example = compiledExample(dir, "example");
+  ProgramRun run = dump(example, {"--source", "-o", "../again", "duskvale.gds", "duskvale.gdf"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(test::readFileBytes(dir.path() / "again" / "duskvale.gdm"),
+            "Duskvale\n1\nduskvale\nduskvale.txt\n");
+  ASSERT_EQ(test::runProgram(dir.path() / "again", {"duskvale.gdm"}).exitStatus, 0);
+  for (const char* file : {"duskvale.gds", "duskvale.gdf"}) {
+    EXPECT_EQ(test::readFileBytes(dir.path() / "again" / file), test::readFileBytes(kGolden / file))
+        << file;
+  }
+  // Without -o the same source goes to standard output.
+  ProgramRun printed = dump(example, {"--source", "duskvale.gdf", "duskvale.gds"});
+  EXPECT_EQ(printed.exitStatus, 0);
+  EXPECT_EQ(printed.out, test::readFileBytes(dir.path() / "again" / "duskvale.txt"));
+}
+
+TEST(RpgdumpProgramTest, ErrorLinesAndExitStatus) {
+  test::TempDir dir;
+  std::string database = test::readFileBytes(kGolden / "duskvale.gdf");
+  writeFile(dir.path() / "cut.gdf", database.substr(0, 5000));
+  writeFile(dir.path() / "data.bin", database);
+  writeFile(dir.path() / "strings.gds", test::readFileBytes(kGolden / "duskvale.gds"));
+  struct Row {
+    std::vector<std::string> args;
+    int exitStatus;
+    std::string err;
+  };
+  const std::string usage = " (see rpgdump --help)\n";
+  const Row rows[] = {
+      {{"cut.gdf"}, 2, "cut.gdf: error: the body runs past the end of the file at offset 3385\n"},
+      {{"--json", "strings.gds", "missing.gds"},
+       2,
+       "missing.gds: error: cannot read the file: No such file or directory\n"},
+      {{"data.bin"},
+       2,
+       "data.bin: error: cannot tell a string table (.gds) from a database (.gdf) by its name; "
+       "say which with --kind gds or --kind gdf\n"},
+      {{"--kind", "gds", "data.bin"},
+       2,
+       "data.bin: error: a text runs past the end of the body at offset 3419\n"},
+      {{"--diff", "strings.gds", "--kind", "gdf", "data.bin"},
+       2,
+       "rpgdump: error: cannot compare a string table with a database" + usage},
+      {{}, 2, "rpgdump: error: no file named" + usage},
+      {{"--diff", "strings.gds"}, 2, "rpgdump: error: --diff compares two files" + usage},
+      {{"--json", "--diff", "a", "b"},
+       2,
+       "rpgdump: error: choose one of --json, --source and --diff" + usage},
+      {{"-o", "x", "strings.gds"}, 2, "rpgdump: error: -o goes with --source" + usage},
+      {{"--kind", "txt", "x"}, 2, "rpgdump: error: --kind takes gds or gdf, not 'txt'" + usage},
+      {{"--frob"}, 2, "rpgdump: error: unknown option '--frob'" + usage},
+      {{"--source", "strings.gds", "strings.gds"},
+       2,
+       "rpgdump: error: --source takes one string table and one database" + usage},
+      {{"--kind", "gdf", "data.bin"}, 0, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.args));
+    ProgramRun run = dump(dir.path(), row.args);
+    EXPECT_EQ(run.exitStatus, row.exitStatus);
+    EXPECT_EQ(run.err, row.err);
+    if (row.exitStatus == 2) {
+      EXPECT_EQ(run.out, "");
+    }
+  }
+  ProgramRun help = dump(dir.path(), {"--help"});
+  EXPECT_EQ(help.exitStatus, 0);
+  EXPECT_EQ(help.out.rfind("usage: rpgdump", 0), 0u);
+  EXPECT_EQ(dump(dir.path(), {"--version"}).out, "rpgdump " RPGC_VERSION "\n");
+}
+
+// The reading guide shows the example program that the tests build and run, verbatim.
+TEST(RpgdumpProgramTest, ReadingGuideShowsTheExampleAsBuilt) {
+  fs::path docs = fs::path(RPGC_SOURCE_DIR) / "docs";
+  std::string guide = test::readFileBytes(docs / "reading-files.md");
+  std::string example = test::readFileBytes(docs / "examples" / "load_database.cpp");
+  ASSERT_FALSE(example.empty());
+  EXPECT_NE(guide.find("```cpp\n" + example + "```\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rpgc

@@ -80,6 +80,7 @@ enum class FindingCode : uint8_t {
   kInputTooLarge,
   kCannotChangeFolder,
   kUsage,
+  kReadError,
   // Notes that go with other findings, and lone notes.
   kNoteDeclaredHere,
   kNoteSectionStart,

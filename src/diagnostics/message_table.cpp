@@ -113,29 +113,30 @@ constexpr MessageRow kRows[] = {
      "'{0}' is already {1}; {2} cannot have the same name"},
     {C::kNameTooLong, "name-too-long", kError, false,
      "the name '{0}'{2} is {1} bytes long; the output files hold names of at most 1024 bytes"},
-    {C::kCannotOpenSource, "cannot-open", kError, false, "cannot open source file '{0}': {1}"},
+    {C::kCannotOpenSource, "cannot-open", kError, false, "cannot open source file '{0}': {#1}"},
     {C::kCannotOpenDescription, "cannot-open", kError, false,
-     "cannot open description file '{0}': {1}"},
+     "cannot open description file '{0}': {#1}"},
     {C::kEmptyProjectName, "empty-project-name", kError, false,
      "the project name (line 1) is empty"},
-    {C::kCannotWrite, "cannot-write", kError, false, "cannot write '{0}': {1}"},
+    {C::kCannotWrite, "cannot-write", kError, false, "cannot write '{0}': {#1}"},
     {C::kOutputTooLarge, "cannot-write", kError, false,
      "cannot write '{0}': its content passes the format's limit of 2147483647 bytes"},
     {C::kOutputInternal, "cannot-write", kError, false,
-     "cannot write '{0}': the compiler went wrong ({1}); please report this"},
+     "cannot write '{0}': the compiler went wrong ({#1}); please report this"},
     {C::kCannotRestore, "cannot-write", kError, false,
-     "cannot put the earlier '{0}' back after the failed replacement: {1}; it holds the new "
+     "cannot put the earlier '{0}' back after the failed replacement: {#1}; it holds the new "
      "content"},
     {C::kCannotRemoveTemporary, "cannot-write", kError, false,
-     "cannot remove the temporary file '{0}': {1}"},
+     "cannot remove the temporary file '{0}': {#1}"},
     {C::kCannotWriteConsole, "cannot-write", kError, false,
-     "cannot write to standard output: {0}; the outputs are left as they were"},
+     "cannot write to standard output: {#0}; the outputs are left as they were"},
     {C::kOutOfMemory, "out-of-memory", kError, false,
      "out of memory; the outputs are left as they were"},
     {C::kInputTooLarge, "too-large", kError, false,
-     "the input is too large for the compiler ({0}); the outputs are left as they were"},
-    {C::kCannotChangeFolder, "cannot-open", kError, false, "cannot change to folder '{0}': {1}"},
-    {C::kUsage, "usage", kError, false, "{0}"},
+     "the input is too large for the compiler ({#0}); the outputs are left as they were"},
+    {C::kCannotChangeFolder, "cannot-open", kError, false, "cannot change to folder '{0}': {#1}"},
+    {C::kUsage, "usage", kError, false, "{#0}"},
+    {C::kReadError, "read-error", kError, false, "{#0}{#1}"},
     {C::kNoteDeclaredHere, "declared-here", kNote, false, "'{0}' is declared here"},
     {C::kNoteSectionStart, "section-start", kNote, false, "the {0} '{1}' starts here"},
     {C::kNotePreviousEnd, "previous-end", kNote, false, "the previous section ends here"},
@@ -183,10 +184,14 @@ std::string messageOf(const Finding& finding) {
   std::string_view format = messageRow(finding.code).format;
   std::string message;
   for (size_t i = 0; i < format.size(); ++i) {
-    if (format[i] == '{' && i + 2 < format.size() && format[i + 2] == '}' && format[i + 1] >= '0' &&
-        format[i + 1] < '0' + Finding::kTexts) {
-      message += shortenMiddle(escapeText(finding.texts[format[i + 1] - '0']));
-      i += 2;
+    // "{N}" quotes text N, shortened in the middle when long; "{#N}" quotes all of it.
+    bool whole = format.substr(i, 2) == "{#";
+    size_t digit = i + (whole ? 2 : 1);
+    if (format[i] == '{' && digit + 1 < format.size() && format[digit + 1] == '}' &&
+        format[digit] >= '0' && format[digit] < '0' + Finding::kTexts) {
+      std::string text = escapeText(finding.texts[format[digit] - '0']);
+      message += whole ? text : shortenMiddle(text);
+      i = digit + 1;
     } else {
       message += format[i];
     }

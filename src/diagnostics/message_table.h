@@ -34,7 +34,8 @@ std::span<const MessageRow> messageRows();
 std::span<const std::string_view> warningNames();
 
 /// The message of a finding: its row's format with the texts put in, each text escaped
-/// for one line (see escapeText) and, when long, shortened in the middle.
+/// for one line (see escapeText) and, when long, shortened in the middle ("{N}"), or
+/// whole ("{#N}", for reasons rather than names).
 std::string messageOf(const Finding& finding);
 
 }  // namespace rpgc

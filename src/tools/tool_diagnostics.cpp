@@ -1,19 +1,42 @@
-// reportReadError: formatting of the line.
+// reportReadError: rpgdump's failures through the diagnostics engine (colours on a
+// terminal, names with control bytes written out).
 #include "tools/tool_diagnostics.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+
+#include "diagnostics/diagnostic_engine.h"
 
 namespace rpgc {
 
+namespace {
+
+DiagnosticEngine& toolEngine() {
+  static DiagnosticEngine engine = [] {
+    DiagnosticStyle style;
+    style.program = "rpgdump";
+    const char* term = std::getenv("TERM");
+    style.color = isatty(fileno(stderr)) != 0 && std::getenv("NO_COLOR") == nullptr &&
+                  (term == nullptr || std::string_view(term) != "dumb");
+    return DiagnosticEngine(WarningOptions(), style);
+  }();
+  return engine;
+}
+
+}  // namespace
+
 void reportReadError(std::string_view file, std::string_view reason,
                      std::optional<int64_t> offset) {
-  std::string line(file);
-  line.append(": error: ").append(reason);
-  if (offset) line.append(" at offset ").append(std::to_string(*offset));
-  line.push_back('\n');
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fflush(stderr);
+  DiagnosticEngine& engine = toolEngine();
+  SourcePlace place;
+  if (file != "rpgdump") place = SourcePlace{engine.addFile(std::string(file)), -1, -1, 0};
+  Finding finding(FindingCode::kReadError, place);
+  finding.with(std::string(reason));
+  finding.with(offset ? " at offset " + std::to_string(*offset) : std::string());
+  engine.report(std::move(finding));
 }
 
 }  // namespace rpgc

@@ -18,8 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace rpgc;
   if (size == 0) return 0;
   bool database = (data[0] & 1) != 0;
+  // With the second bit set, the rest is a plain container to scramble first.
+  std::vector<uint8_t> plain(data + 1, data + size);
+  if ((data[0] & 2) != 0) fuzz::scrambleAsContainer(plain);
   MemoryStream bytes;
-  bytes.write(data + 1, static_cast<int32_t>(size - 1));
+  bytes.write(plain.data(), static_cast<int32_t>(plain.size()));
   bytes.seek(0);
   ScrambleStream in(bytes);
   AtomTable atoms;
@@ -29,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Each record ends at or beyond its start: the walk always advances.
     while (archive.hasChunk()) {
       int32_t before = archive.bodyPosition();
-      std::unique_ptr<GameObject> object = readObjectRecord(archive);
-      if (object == nullptr && archive.error() != ArchiveError::kNone) break;
+      std::unique_ptr<GameObject> object;
+      if (!readObjectRecord(archive, object)) break;
       fuzz::require(archive.bodyPosition() > before);
     }
   } else {

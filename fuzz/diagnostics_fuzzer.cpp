@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (input.size() < 8) return 0;
   auto byte = [&](size_t i) { return static_cast<uint8_t>(input[i]); };
   std::vector<std::string_view> pieces = fuzz::parts(input.substr(8), 6);
-  StringList lines = splitLines(pieces[0]);
+  SourceLines lines = splitLines(pieces[0]);
 
   for (bool json : {false, true}) {
     DiagnosticStyle style;

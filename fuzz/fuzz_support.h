@@ -3,12 +3,15 @@
 #ifndef RPGC_FUZZ_FUZZ_SUPPORT_H_
 #define RPGC_FUZZ_FUZZ_SUPPORT_H_
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
+
+#include "archive/scramble_stream.h"
 
 namespace rpgc::fuzz {
 
@@ -30,6 +33,42 @@ inline std::vector<std::string_view> parts(std::string_view text, size_t most) {
   }
   out.push_back(text);
   return out;
+}
+
+/// Scrambles a plain container in place with the write calls a writer makes (4-byte
+/// numbers, one-byte calls for the name and the body, one call per atom text), so that
+/// mutations of the plain structure reach the reader. Where the numbers make no sense,
+/// the rest is scrambled a byte at a time.
+inline void scrambleAsContainer(std::vector<uint8_t>& bytes) {
+  ScrambleState state;
+  size_t at = 0;
+  auto call = [&](size_t n) {
+    n = std::min(n, bytes.size() - at);
+    scramble(state, bytes.data() + at, static_cast<int32_t>(n));
+    at += n;
+  };
+  auto number = [&]() -> int64_t {
+    if (bytes.size() - at < 4) return -1;
+    int64_t value = bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                    static_cast<int64_t>(bytes[at + 3]) << 24;
+    call(4);
+    return value;
+  };
+  auto oneByteCalls = [&](int64_t n) {
+    size_t count =
+        static_cast<size_t>(std::clamp<int64_t>(n, 0, static_cast<int64_t>(bytes.size() - at)));
+    scrambleOneByteCalls(state, bytes.data() + at, static_cast<int32_t>(count));
+    at += count;
+  };
+  oneByteCalls(number());
+  number();  // the version
+  int64_t atoms = number();
+  for (int64_t i = 0; i < atoms && bytes.size() - at >= 4; ++i) {
+    int64_t length = number();
+    if (length > 0) call(static_cast<size_t>(std::min<int64_t>(length, 1024)));
+  }
+  number();  // the body length
+  oneByteCalls(static_cast<int64_t>(bytes.size()));
 }
 
 /// Stops the run (a crash for the fuzzer) when a promise of the code is broken.

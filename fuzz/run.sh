@@ -8,7 +8,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(source description archive diagnostics)
+[ ${#targets[@]} -gt 0 ] || targets=(source description archive reader diagnostics)
 build="$repo/build/fuzz"
 work="$build/fuzz-work"
 mkdir -p "$work" "$build/findings"
@@ -22,7 +22,7 @@ seed() {  # seed TARGET: the corpus folder of a target, filled with its seeds
       for f in "$repo"/examples/duskvale/*.txt; do head -c 4000 "$f" >"$corpus/example-$(basename "$f")"; done ;;
     description)
       cp "$repo/examples/duskvale/duskvale.gdm" "$corpus/" ;;
-    archive)
+    archive|reader)
       # The first byte chooses the walk: even for a string table, odd for a database.
       { printf '\x00'; cat "$repo/tests/driver/golden/duskvale.gds"; } >"$corpus/golden-gds"
       { printf '\x01'; head -c 4000 "$repo/tests/driver/golden/duskvale.gdf"; } >"$corpus/golden-gdf" ;;

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (std::string_view text : fuzz::parts(input, 3)) {
     int32_t file = engine.addFile("f.txt");
     compilation.blocks.file = file;
-    StringList lines = splitLines(text);
+    SourceLines lines = splitLines(text);
     engine.setLines(file, &lines);
     compileSource(lines, compilation);
     engine.setLines(file, nullptr);
@@ -102,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           database)) {
     int32_t records = 0;
     while (compilation.archive.hasChunk()) {
-      fuzz::require(readObjectRecord(compilation.archive) != nullptr);
+      std::unique_ptr<GameObject> object;
+      fuzz::require(readObjectRecord(compilation.archive, object) && object != nullptr);
       ++records;
     }
     fuzz::require(records == registry.count());

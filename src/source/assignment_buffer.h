@@ -57,6 +57,9 @@ class ValueTokens {
 class AssignmentBuffer {
  public:
   int32_t count() const { return static_cast<int32_t>(typeWords.size()); }
+  Atom typeWord(int32_t i) const { return typeWords[static_cast<size_t>(i)]; }
+  Atom name(int32_t i) const { return names[static_cast<size_t>(i)]; }
+  int32_t line(int32_t i) const { return lines[static_cast<size_t>(i)]; }
   void clear();
   /// The value tokens of entry i (tokens 3 to the last of its line: at least one).
   ValueTokens values(int32_t i) const {

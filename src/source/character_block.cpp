@@ -94,12 +94,12 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
   std::vector<bool>& leftover = ctx.leftover;
   leftover.assign(static_cast<size_t>(buffer.count()), false);
   for (int32_t i = 0; i < buffer.count(); ++i) {
-    std::string_view propertyName = ctx.atoms.atomView(buffer.names[i]);
+    std::string_view propertyName = ctx.atoms.atomView(buffer.name(i));
     if (propertyName == "Type") {
       characterType = characterTypeOf(ctx, i);
       continue;
     }
-    int32_t field = fixedFields.find(buffer.names[i], propertyName, ctx.characterFields);
+    int32_t field = fixedFields.find(buffer.name(i), propertyName, ctx.characterFields);
     if (field >= 0) {
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(character->property(fixedFields.propertyIndex(field)), values,
@@ -109,14 +109,14 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
     leftover[static_cast<size_t>(i)] = true;
     if (ctx.wants(FindingCode::kMisspelledField)) {
       int32_t guess =
-          fixedFields.misspelled(buffer.names[i], propertyName, ctx.characterFieldGuesses);
+          fixedFields.misspelled(buffer.name(i), propertyName, ctx.characterFieldGuesses);
       std::string_view guessName = guess >= 0 ? fixedFields.name(guess) : std::string_view();
       if (guess < 0 && propertyName != "Type" && equalsIgnoringCase(propertyName, "Type")) {
         guessName = "Type";
       }
       if (!guessName.empty()) {
         Finding finding(FindingCode::kMisspelledField,
-                        SourcePlace::atToken(ctx.file, buffer.lines[i], 1));
+                        SourcePlace::atToken(ctx.file, buffer.line(i), 1));
         finding.with(std::string(propertyName)).with("characters").with(std::string(guessName));
         ctx.report(std::move(finding));
       }

@@ -59,7 +59,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
   static const FixedFields fixedFields(F_item(), kItemFixedFields);
   const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
-    Atom propertyName = buffer.names[i];
+    Atom propertyName = buffer.name(i);
     std::string_view nameText = ctx.atoms.atomView(propertyName);
     int32_t field = fixedFields.find(propertyName, nameText, ctx.itemFields);
     if (field >= 0) {
@@ -68,13 +68,13 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
                   fixedFields.target(field));
       continue;
     }
-    std::string_view typeWord = ctx.atoms.atomView(buffer.typeWords[i]);
+    std::string_view typeWord = ctx.atoms.atomView(buffer.typeWord(i));
     bool declares = typeWord == "FLOAT" || typeWord == "ATOM" || typeWord == "REFERENCE";
     if (declares && ctx.wants(FindingCode::kMisspelledField)) {
       int32_t guess = fixedFields.misspelled(propertyName, nameText, ctx.itemFieldGuesses);
       if (guess >= 0) {
         Finding finding(FindingCode::kMisspelledField,
-                        SourcePlace::atToken(ctx.file, buffer.lines[i], 1));
+                        SourcePlace::atToken(ctx.file, buffer.line(i), 1));
         finding.with(std::string(nameText))
             .with("items")
             .with(std::string(fixedFields.name(guess)));
@@ -82,7 +82,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
       }
     }
     if (declares) {
-      ctx.noteLength(propertyName, nameText, SourcePlace::atToken(ctx.file, buffer.lines[i], 1));
+      ctx.noteLength(propertyName, nameText, SourcePlace::atToken(ctx.file, buffer.line(i), 1));
     }
     if (typeWord == "FLOAT") {
       LineValues values(ctx, i, LineValues::Shape::kRange);

@@ -39,7 +39,7 @@ std::string notANumberHint(std::string_view text) {
 }  // namespace
 
 LineValues::LineValues(BlockContext& ctx, int32_t entry, Shape shape)
-    : ctx_(ctx), values_(ctx.buffer.values(entry)), line_(ctx.buffer.lines[entry]), shape_(shape) {}
+    : ctx_(ctx), values_(ctx.buffer.values(entry)), line_(ctx.buffer.line(entry)), shape_(shape) {}
 
 void LineValues::report(FindingCode code, int32_t j, std::string text1, std::string text2) {
   Finding finding(code, SourcePlace::atColumn(ctx_.file, line_, column(j)));

@@ -59,8 +59,8 @@ std::string_view declarationWordOf(ValueKind kind) {
 
 void reportUnknownTypeWord(BlockContext& ctx, int32_t entry, FindingCode code) {
   if (!ctx.wants(code)) return;
-  std::string_view word = ctx.atoms.atomView(ctx.buffer.typeWords[entry]);
-  Finding finding(code, SourcePlace::atToken(ctx.file, ctx.buffer.lines[entry], 0));
+  std::string_view word = ctx.atoms.atomView(ctx.buffer.typeWord(entry));
+  Finding finding(code, SourcePlace::atToken(ctx.file, ctx.buffer.line(entry), 0));
   finding.with(std::string(word));
   if (code == FindingCode::kUnknownTypeWord) {
     std::string_view suggestion = closestWord(word, kTypeWords);
@@ -74,9 +74,9 @@ void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockC
   object.Type = ctx.atoms.intern(typeWord.view());
   const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
-    std::string_view word = ctx.atoms.atomView(buffer.typeWords[i]);
-    Atom name = buffer.names[i];
-    int32_t declaration = ctx.typeWords.get(buffer.typeWords[i], [&] {
+    std::string_view word = ctx.atoms.atomView(buffer.typeWord(i));
+    Atom name = buffer.name(i);
+    int32_t declaration = ctx.typeWords.get(buffer.typeWord(i), [&] {
       for (size_t k = 0; k < std::size(kDeclarationWords); ++k) {
         if (kDeclarationWords[k].word == word) return static_cast<int32_t>(k);
       }

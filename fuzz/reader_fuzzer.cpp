@@ -1,0 +1,65 @@
+// Fuzz entry of the reader library and rpgdump: any bytes opened from memory as a string
+// table or a database (the first byte chooses), then shown in every form rpgdump has.
+//
+// Promises checked: opening never crashes and fails with a reason; an open file lists,
+// converts to JSON that parses, either converts to source or says why not, and differs
+// from nothing when compared with itself.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz_support.h"
+#include "rpgc/read_status.h"
+#include "tools/dump_input.h"
+#include "tools/file_diff.h"
+#include "tools/json_dump.h"
+#include "tools/listing.h"
+#include "tools/source_writer.h"
+#include "tools/text_output.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace rpgc;
+  if (size == 0) return 0;
+  DumpInput input;
+  input.path = "fuzz";
+  input.kind = (data[0] & 1) != 0 ? FileKind::kDatabase : FileKind::kStringTable;
+  // With the second bit set, the rest is a plain container to scramble first.
+  std::vector<uint8_t> bytes(data + 1, data + size);
+  if ((data[0] & 2) != 0) fuzz::scrambleAsContainer(bytes);
+  ReadStatus status = input.kind == FileKind::kDatabase
+                          ? input.database.openMemory(bytes.data(), bytes.size())
+                          : input.strings.openMemory(bytes.data(), bytes.size());
+  if (!status.ok()) {
+    fuzz::require(!status.message().empty());
+    return 0;
+  }
+  std::string text;
+  {
+    TextOutput out(text);
+    writeListing(input, out);
+  }
+  std::string json;
+  {
+    TextOutput out(json);
+    const DumpInput* inputs[] = {&input};
+    writeJson(inputs, out);
+  }
+  fuzz::require(fuzz::JsonCheck(json).oneValue());
+  SourceFiles files;
+  (input.kind == FileKind::kDatabase ? files.database : files.strings) = &input;
+  SourceProblem problem;
+  if (checkSourceForm(files, problem)) {
+    std::string source;
+    TextOutput out(source);
+    writeSource(files, out);
+  } else {
+    fuzz::require(!problem.reason.empty());
+  }
+  std::string differences;
+  {
+    TextOutput out(differences);
+    fuzz::require(!writeDiff(input, input, out));
+  }
+  fuzz::require(differences.empty());
+  return 0;
+}

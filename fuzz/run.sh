@@ -35,7 +35,7 @@ run() {  # run TARGET
   corpus=$(seed "$target")
   [ "$target" = source ] && dict=(-dict="$repo/fuzz/source.dict")
   "$build/fuzz/${target}_fuzzer" "${dict[@]}" -max_len=4096 -max_total_time="$seconds" \
-    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$build/findings/$target-" "$corpus" >"$work/$target.log" 2>&1
 }
 

@@ -15,6 +15,8 @@ namespace {
 // Large reads are made in pieces so that a corrupt length cannot make the reader
 // allocate more than the file holds.
 constexpr int32_t kReadPiece = 1 << 16;
+// A streamed body without chunks goes out in pieces of this size.
+constexpr size_t kStreamPiece = 1 << 16;
 
 }  // namespace
 
@@ -36,16 +38,64 @@ bool Archive::beginWrite(ByteStream& out) {
   resetFileAtoms();
   output_ = &out;
   mode_ = Mode::kWriting;
+  bodyMode_ = Body::kKept;
   readLimit_ = 0;
   body_.clear();
+  measured_ = 0;
+  streamed_ = 0;
+  pending_.clear();
+  openChunks_ = 0;
   error_ = ArchiveError::kNone;
   errorAtom_ = kNoAtom;
   return true;
 }
 
-bool Archive::appendBody(const void* data, int32_t n) {
-  if (!body_.write(data, n)) return fail(ArchiveError::kBodyTooLarge);
+bool Archive::beginMeasure(ByteStream& out) {
+  beginWrite(out);
+  bodyMode_ = Body::kMeasured;
   return true;
+}
+
+int32_t Archive::bodyPosition() const {
+  if (!writing()) return body_.position();
+  switch (bodyMode_) {
+    case Body::kKept:
+      break;
+    case Body::kMeasured:
+      return static_cast<int32_t>(measured_);
+    case Body::kStreamed:
+      return static_cast<int32_t>(streamed_ + static_cast<int64_t>(pending_.size()));
+  }
+  return body_.position();
+}
+
+bool Archive::appendBody(const void* data, int32_t n) {
+  switch (bodyMode_) {
+    case Body::kKept:
+      if (!body_.write(data, n)) return fail(ArchiveError::kBodyTooLarge);
+      return true;
+    case Body::kMeasured:
+      if (n < 0 || measured_ + n > INT32_MAX) return fail(ArchiveError::kBodyTooLarge);
+      measured_ += n;
+      return true;
+    case Body::kStreamed: {
+      if (n < 0 || streamed_ + static_cast<int64_t>(pending_.size()) + n > measured_) {
+        return fail(ArchiveError::kNotReplayed);
+      }
+      const auto* bytes = static_cast<const uint8_t*>(data);
+      pending_.insert(pending_.end(), bytes, bytes + n);
+      return openChunks_ > 0 || pending_.size() < kStreamPiece || flushPending();
+    }
+  }
+  return true;
+}
+
+bool Archive::flushPending() {
+  if (pending_.empty()) return true;
+  bool ok = output_->writeItems(pending_.data(), 1, static_cast<int32_t>(pending_.size()));
+  streamed_ += static_cast<int64_t>(pending_.size());
+  pending_.clear();
+  return ok || fail(ArchiveError::kStreamFailed);
 }
 
 bool Archive::writeInt32(int32_t value) {
@@ -72,6 +122,8 @@ int32_t Archive::fileIndexOf(Atom atom) {
     fileIndex_.resize(std::max(slot + 1, fileIndex_.size() * 2), 0);
   }
   if (fileIndex_[slot] == 0) {
+    // A streamed body only writes again the atoms its measure gave indices to.
+    if (bodyMode_ == Body::kStreamed) return -1;
     fileAtoms_.push(atom);
     fileIndex_[slot] = fileAtoms_.length();
   }
@@ -81,7 +133,9 @@ int32_t Archive::fileIndexOf(Atom atom) {
 bool Archive::writeAtom(Atom atom) {
   if (!writing()) return fail(ArchiveError::kWrongMode);
   if (atom < kNoAtom || atom >= atoms_->count()) return fail(ArchiveError::kUnknownAtom, atom);
-  return writeInt32(fileIndexOf(atom));
+  int32_t index = fileIndexOf(atom);
+  if (index < 0) return fail(ArchiveError::kNotReplayed, atom);
+  return writeInt32(index);
 }
 
 bool Archive::writeString(const RefString& text) {
@@ -113,7 +167,8 @@ bool Archive::beginChunk(ArchiveChunk& chunk) {
     return true;
   }
   if (!writing()) return fail(ArchiveError::kWrongMode);
-  chunk.offset = body_.position();
+  chunk.offset = bodyPosition();
+  ++openChunks_;
   return writeInt32(chunk.offset) && writeAtom(chunk.tag) && writeInt32(chunk.word1) &&
          writeInt32(chunk.word2);
 }
@@ -125,18 +180,45 @@ bool Archive::endChunk(ArchiveChunk& chunk) {
     return true;
   }
   if (!writing()) return fail(ArchiveError::kWrongMode);
-  int32_t end = body_.position();
-  if (chunk.offset < 0 || chunk.offset > end - 16) return fail(ArchiveError::kNotOpen);
-  body_.seek(chunk.offset);
+  int32_t end = bodyPosition();
+  if (chunk.offset < 0 || chunk.offset > end - 16 || openChunks_ == 0) {
+    return fail(ArchiveError::kNotOpen);
+  }
+  --openChunks_;
+  int32_t start = chunk.offset;
   chunk.offset = end;
-  bool ok = writeInt32(end);
-  body_.seek(end);
-  return ok;
+  switch (bodyMode_) {
+    case Body::kKept: {
+      body_.seek(start);
+      bool ok = writeInt32(end);
+      body_.seek(end);
+      return ok;
+    }
+    case Body::kMeasured:
+      return true;
+    case Body::kStreamed: {
+      // Chunks open and close within one top-level record, which is still pending.
+      int64_t at = start - streamed_;
+      if (at < 0) return fail(ArchiveError::kNotOpen);
+      putI32(pending_.data() + at, end);
+      return openChunks_ > 0 || flushPending();
+    }
+  }
+  return true;
 }
 
 bool Archive::finish() {
   if (output_ == nullptr) return fail(ArchiveError::kNoOutput);
-  if (!writing()) return fail(ArchiveError::kWrongMode);
+  if (!writing() || bodyMode_ != Body::kKept) return fail(ArchiveError::kWrongMode);
+  if (!writeHeader(body_.length())) return false;
+  if (!output_->writeItems(body_.bytes(), 1, body_.length())) {
+    return fail(ArchiveError::kStreamFailed);
+  }
+  return true;
+}
+
+// Everything before the body, ending with its length, in the container's write calls.
+bool Archive::writeHeader(int32_t bodyLength) {
   ByteStream& out = *output_;
   uint8_t word[4];
   auto writeWord = [&](int32_t value) {
@@ -157,9 +239,25 @@ bool Archive::finish() {
     }
     if (!writeAtomEntry(out, *atoms_, atom)) return fail(ArchiveError::kStreamFailed);
   }
-  if (!writeWord(body_.length()) || !out.writeItems(body_.bytes(), 1, body_.length())) {
-    return fail(ArchiveError::kStreamFailed);
+  if (!writeWord(bodyLength)) return fail(ArchiveError::kStreamFailed);
+  return true;
+}
+
+bool Archive::startStream() {
+  if (output_ == nullptr) return fail(ArchiveError::kNoOutput);
+  if (!writing() || bodyMode_ != Body::kMeasured || openChunks_ != 0) {
+    return fail(ArchiveError::kWrongMode);
   }
+  if (!writeHeader(static_cast<int32_t>(measured_))) return false;
+  bodyMode_ = Body::kStreamed;
+  streamed_ = 0;
+  pending_.clear();
+  return true;
+}
+
+bool Archive::endStream() {
+  if (!flushPending()) return false;
+  if (openChunks_ != 0 || streamed_ != measured_) return fail(ArchiveError::kNotReplayed);
   return true;
 }
 

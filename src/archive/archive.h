@@ -53,6 +53,7 @@ enum class ArchiveError {
   kTruncated,     // reading: the data ends early
   kCorrupt,       // reading: a length, offset or count that cannot be right
   kWrongMode,     // a write while not writing, or a read while not reading
+  kNotReplayed,   // a streamed body differs from the one measured (new atom, other length)
 };
 
 class Archive {
@@ -89,6 +90,18 @@ class Archive {
   /// Writes the container to the output stream.
   bool finish();
 
+  /// Starts a file whose body is measured rather than kept: writes advance the body
+  /// position and give atoms their file indices, but no byte is stored. finishStreamed
+  /// then writes the container, calling writeBody to write the same body again, which
+  /// goes out to the stream record by record (each top-level chunk, or 64 KiB without
+  /// chunks) instead of being held whole. The bytes are those of beginWrite and finish.
+  bool beginMeasure(ByteStream& out);
+  template <typename WriteBody>
+  bool finishStreamed(WriteBody writeBody) {
+    if (!startStream()) return false;
+    return writeBody() && endStream();
+  }
+
   // Reading.
 
   /// Reads a whole container from in; afterwards the body is walked with the reads below.
@@ -116,7 +129,8 @@ class Archive {
   /// The file's atom table: entry i is the atom stored as index i.
   const AtomList& fileAtoms() const { return fileAtoms_; }
   int32_t bodyLength() const { return body_.length(); }
-  int32_t bodyPosition() const { return body_.position(); }
+  /// Reading: where the walk is. Writing: the length of the body written so far.
+  int32_t bodyPosition() const;
   const uint8_t* bodyBytes() const { return body_.bytes(); }
   int32_t readLimit() const { return readLimit_; }
   ArchiveError error() const { return error_; }
@@ -124,6 +138,8 @@ class Archive {
 
  private:
   enum class Mode { kIdle, kWriting, kReading };
+  // Where a written body goes: kept in body_, only measured, or out to the stream.
+  enum class Body { kKept, kMeasured, kStreamed };
 
   bool fail(ArchiveError error, Atom atom = kNoAtom);
   void resetFileAtoms();
@@ -131,6 +147,10 @@ class Archive {
   int32_t fileIndexOf(Atom atom);
   bool readBody(void* data, int32_t n);
   bool holds(int32_t count, int32_t itemBytes) const;
+  bool writeHeader(int32_t bodyLength);
+  bool startStream();
+  bool endStream();
+  bool flushPending();
 
   AtomTable* atoms_;
   ByteStream* output_ = nullptr;
@@ -138,6 +158,11 @@ class Archive {
   AtomList fileAtoms_;
   std::vector<int32_t> fileIndex_;  // by process atom + 1: file index + 1, or 0
   Mode mode_ = Mode::kIdle;
+  Body bodyMode_ = Body::kKept;
+  int64_t measured_ = 0;          // kMeasured: bytes written so far
+  int64_t streamed_ = 0;          // kStreamed: bytes handed to the output so far
+  std::vector<uint8_t> pending_;  // kStreamed: the bytes of the open top-level record
+  int32_t openChunks_ = 0;
   int32_t readLimit_ = 0;
   float version_ = 0.0f;
   RefString name_;

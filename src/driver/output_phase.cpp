@@ -35,6 +35,7 @@ void reportWriteFailure(const Compilation& compilation, const PendingOutput& out
     case ArchiveError::kTruncated:
     case ArchiveError::kCorrupt:
     case ArchiveError::kWrongMode:
+    case ArchiveError::kNotReplayed:
       sink.report(Finding(FindingCode::kOutputInternal, SourcePlace())
                       .with(target)
                       .with("archive error " + std::to_string(static_cast<int>(archive.error()))));
@@ -48,8 +49,13 @@ void reportWriteFailure(const Compilation& compilation, const PendingOutput& out
   sink.report(Finding(FindingCode::kCannotWrite, SourcePlace()).with(target).with(reason));
 }
 
-// One output phase: banner, the records (writeRecords prints the dots), the line end,
-// then the container; on failure the reason and the phase's error text.
+// One output phase: banner, the records (writeRecords prints the dots when asked), the
+// line end, then the container; on failure the reason and the phase's error text.
+//
+// The record loop measures the body (its length and its atoms) without keeping it; the
+// container is then written with the records written again, each going out as soon as
+// it is complete. So the body is never held whole in memory, and the console shows the
+// same texts in the same order as when the body was kept.
 template <typename WriteRecords>
 bool writePhase(Compilation& compilation, const RunSettings& settings, Console& console,
                 FindingSink& sink, PendingOutput& out, std::string_view title,
@@ -57,12 +63,14 @@ bool writePhase(Compilation& compilation, const RunSettings& settings, Console& 
   console.banner(title);
   ScrambleStream scrambled(out.stream());
   Archive& archive = compilation.archive;
-  archive.beginWrite(scrambled);
+  archive.beginMeasure(scrambled);
   archive.setVersion(settings.version);
   archive.setName(settings.projectName);
-  bool ok = writeRecords(archive);
+  bool ok = writeRecords(archive, true);
   console.text("\n");
-  if (ok && archive.finish() && out.finish()) return true;
+  if (ok && archive.finishStreamed([&] { return writeRecords(archive, false); }) && out.finish()) {
+    return true;
+  }
   reportWriteFailure(compilation, out, sink);
   console.text(failure);
   return false;
@@ -74,11 +82,11 @@ bool writeStringsPhase(Compilation& compilation, const RunSettings& settings, Co
                        FindingSink& sink, PendingOutput& out) {
   const StringTable& table = compilation.strings;
   return writePhase(compilation, settings, console, sink, out, kWritingStringsTitle,
-                    kCannotWriteStrings, [&](Archive& archive) {
+                    kCannotWriteStrings, [&](Archive& archive, bool showProgress) {
                       if (!archive.writeInt32(table.count())) return false;
                       for (int32_t i = 0; i < table.count(); ++i) {
                         if (!table.at(i).write(archive)) return false;
-                        console.progress(i);
+                        if (showProgress) console.progress(i);
                       }
                       return true;
                     });
@@ -88,10 +96,10 @@ bool writeDatabasePhase(Compilation& compilation, const RunSettings& settings, C
                         FindingSink& sink, PendingOutput& out) {
   const ObjectRegistry& registry = compilation.registry;
   return writePhase(compilation, settings, console, sink, out, kWritingDatabaseTitle,
-                    kCannotWriteDatabase, [&](Archive& archive) {
+                    kCannotWriteDatabase, [&](Archive& archive, bool showProgress) {
                       for (int32_t j = 0; j < registry.count(); ++j) {
                         if (!writeObjectRecord(archive, *registry.at(j))) return false;
-                        console.progress(j);
+                        if (showProgress) console.progress(j);
                       }
                       return true;
                     });

@@ -527,6 +527,68 @@ TEST(ArchiveWriteTest, EveryFailingWriteCallFailsFinish) {
   }
 }
 
+// A body measured and then streamed record by record gives the bytes and write calls of
+// the kept one: the sample, a long body without chunks (several pieces) and, written
+// through the filter, the same; each failing call of the stream fails the file.
+TEST(ArchiveWriteTest, StreamedBodyIsTheKeptBody) {
+  auto longBody = [](Archive& archive, AtomTable&) {
+    for (int32_t i = 0; i < 17000; ++i) {
+      if (!archive.writeInt32(i)) return false;
+    }
+    return true;
+  };
+  using Writer = bool (*)(Archive&, AtomTable&);
+  for (Writer writeBody : {static_cast<Writer>(writeSampleBody), static_cast<Writer>(longBody)}) {
+    AtomTable atoms;
+    test::RecordingStream kept;
+    Archive archive(atoms);
+    archive.beginWrite(kept);
+    archive.setName(RefString("duskvale"));
+    ASSERT_TRUE(writeBody(archive, atoms) && archive.finish());
+    int calls = static_cast<int>(kept.callLengths().size());
+    std::vector<int> failing;
+    if (writeBody == longBody) {
+      failing = {1, calls / 2, calls, calls + 1};  // tens of thousands of calls: a sample
+    } else {
+      for (int k = 1; k <= calls + 1; ++k) failing.push_back(k);
+    }
+    for (int k : failing) {
+      test::RecordingStream streamed(k);
+      archive.beginMeasure(streamed);
+      ASSERT_TRUE(writeBody(archive, atoms));
+      bool finished = archive.finishStreamed([&] { return writeBody(archive, atoms); });
+      if (k > calls) {
+        EXPECT_TRUE(finished);
+        EXPECT_EQ(streamed.bytes(), kept.bytes());
+        EXPECT_EQ(streamed.callLengths(), kept.callLengths());
+      } else {
+        EXPECT_FALSE(finished) << k;
+        EXPECT_EQ(archive.error(), ArchiveError::kStreamFailed);
+      }
+    }
+  }
+}
+
+TEST(ArchiveWriteTest, StreamedBodyMustRepeatTheMeasuredOne) {
+  AtomTable atoms;
+  Atom first = atoms.intern("first");
+  Atom other = atoms.intern("other");
+  ByteStream sink;
+  Archive archive(atoms);
+  archive.beginMeasure(sink);
+  ASSERT_TRUE(archive.writeAtom(first) && archive.writeInt32(1));
+  EXPECT_FALSE(archive.finishStreamed([&] { return archive.writeAtom(other); }));
+  EXPECT_EQ(archive.error(), ArchiveError::kNotReplayed) << "an atom the measure never met";
+  archive.beginMeasure(sink);
+  ASSERT_TRUE(archive.writeAtom(first) && archive.writeInt32(1));
+  EXPECT_FALSE(archive.finishStreamed([&] { return archive.writeAtom(first); }));
+  EXPECT_EQ(archive.error(), ArchiveError::kNotReplayed) << "a shorter body";
+  archive.beginMeasure(sink);
+  EXPECT_FALSE(archive.finishStreamed([&] { return archive.writeInt32(1); }));
+  EXPECT_EQ(archive.error(), ArchiveError::kNotReplayed) << "a longer body";
+  EXPECT_FALSE(archive.finish()) << "a measured body is not kept";
+}
+
 TEST(ArchiveWriteTest, EachOperationFailsOutsideItsDirection) {
   // A write that wrote nothing must not report success, nor a read that read nothing.
   AtomTable atoms;

@@ -41,7 +41,13 @@ size_t AtomTable::slotOf(std::string_view name, uint32_t h) const {
   while (true) {
     const Slot& entry = index_[slot];
     if (entry.atom == kNoAtom) return slot;
-    if (entry.hash == h && atomView(entry.atom) == name) return slot;
+    if (entry.hash == h) {
+      uint32_t length;
+      std::memcpy(&length, entry.text - kLengthBytes, kLengthBytes);
+      if (length == name.size() && std::memcmp(entry.text, name.data(), name.size()) == 0) {
+        return slot;
+      }
+    }
     slot = (slot + 1) & mask;
   }
 }
@@ -102,8 +108,9 @@ Atom AtomTable::intern(std::string_view name) {
   if (index_[slot].atom != kNoAtom) return index_[slot].atom;
   if (names_.size() >= static_cast<size_t>(INT32_MAX)) throw std::length_error("too many names");
   Atom atom = static_cast<Atom>(names_.size());
-  names_.push_back(store(name));
-  index_[slot] = Slot{h, atom};
+  const char* text = store(name);
+  names_.push_back(text);
+  index_[slot] = Slot{text, h, atom};
   return atom;
 }
 

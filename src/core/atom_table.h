@@ -2,11 +2,11 @@
 //
 // The names' bytes live in large chunks that never move (each name followed by a zero
 // byte, so atomText needs no copy), one pointer per atom finds them. Lookup goes through
-// an open-addressing hash index whose slots hold a name's 32-bit hash and its atom, so a
-// probe touches 8 bytes and compares bytes only on a hash match; the index grows at 70%
-// load. Interning stays O(1) on average however many names there are and however alike
-// they look. Nothing about the index is observable: atoms depend only on the order in
-// which names are first interned.
+// an open-addressing hash index whose slots hold a name's 32-bit hash, its atom and where
+// its bytes are, so a probe compares bytes only on a hash match and reaches them without
+// a further lookup; the index grows at 70% load. Interning stays O(1) on average however many names
+// there are and however alike they look. Nothing about the index is observable: atoms depend only
+// on the order in which names are first interned.
 #ifndef RPGC_CORE_ATOM_TABLE_H_
 #define RPGC_CORE_ATOM_TABLE_H_
 
@@ -48,6 +48,7 @@ class AtomTable {
 
  private:
   struct Slot {
+    const char* text = nullptr;  // the name's bytes, preceded by their length
     uint32_t hash = 0;
     Atom atom = kNoAtom;  // kNoAtom marks a free slot
   };

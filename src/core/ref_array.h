@@ -78,7 +78,7 @@ class RefArray {
   /// Drops this handle's reference; the last one frees the elements and the representation.
   void release() noexcept {
     if (rep_ == nullptr) return;
-    if (--rep_->refs < 1) delete rep_;
+    if (--rep_->refs < 1) Rep::destroy(rep_);
     rep_ = nullptr;
   }
 
@@ -111,7 +111,7 @@ class RefArray {
   /// Sets the length to n by the block rule (see the file comment).
   void resize(int32_t n) {
     if (rep_ == nullptr) {
-      rep_ = new Rep;
+      rep_ = Rep::create(n);
       if (n <= 0) return;
       allocateExact(n);
       return;
@@ -159,7 +159,7 @@ class RefArray {
   void makeUnique() {
     if (rep_ == nullptr || rep_->refs == 1) return;
     Rep* old = rep_;
-    rep_ = new Rep;
+    rep_ = Rep::create(old->length);
     if (old->length > 0) {
       allocateExact(old->length);
       std::copy(old->data, old->data + old->length, rep_->data);
@@ -182,22 +182,43 @@ class RefArray {
   // buffers by remapping pages instead of copying them next to a second buffer.
   static constexpr bool kTrivial = I != SlotInit::kConstruct;
 
+  // The first exact allocation of small trivial elements shares one allocation with the
+  // representation (the common list of one or two values costs one allocation); storage
+  // that grows past it moves to a buffer of its own.
+  static constexpr int32_t kMostInline = kTrivial ? static_cast<int32_t>(64 / sizeof(T)) : 0;
+
   struct Rep {
     Rep() = default;
     Rep(const Rep&) = delete;
     Rep& operator=(const Rep&) = delete;
     ~Rep() { freeBuffer(); }
 
+    /// A representation with room inside for n elements when n is small.
+    static Rep* create(int32_t n) {
+      int32_t room = n > 0 && n <= kMostInline ? n : 0;
+      void* memory = ::operator new(sizeof(Rep) + sizeof(T) * static_cast<size_t>(room));
+      Rep* rep = new (memory) Rep;
+      rep->inlineSlots = room;
+      return rep;
+    }
+    static void destroy(Rep* rep) {
+      rep->~Rep();
+      ::operator delete(static_cast<void*>(rep));
+    }
+
     int32_t refs = 1;
     int32_t length = 0;
     int32_t reserved = 0;
-    int32_t slots = 0;     // slots of the logical storage
-    int32_t capacity = 0;  // slots of the physical buffer (>= slots)
+    int32_t slots = 0;        // slots of the logical storage
+    int32_t capacity = 0;     // slots of the physical buffer (>= slots)
+    int32_t inlineSlots = 0;  // room for elements right after the representation
     T* data = nullptr;
+
+    T* inlineData() { return reinterpret_cast<T*>(this + 1); }
 
     void freeBuffer() {
       if constexpr (kTrivial) {
-        std::free(data);
+        if (data != inlineData()) std::free(data);
       } else {
         delete[] data;
       }
@@ -212,10 +233,23 @@ class RefArray {
 
     void ensureCapacity(int32_t needed) {
       if (needed <= capacity) return;
+      if (data == nullptr && needed <= inlineSlots) {
+        data = inlineData();
+        std::memset(static_cast<void*>(data), 0, sizeof(T) * static_cast<size_t>(inlineSlots));
+        capacity = inlineSlots;
+        return;
+      }
       int64_t grown = std::max<int64_t>(needed, int64_t{capacity} + capacity / 2);
       int32_t newCapacity = static_cast<int32_t>(std::min<int64_t>(grown, INT32_MAX));
       if constexpr (kTrivial) {
-        void* moved = std::realloc(data, sizeof(T) * static_cast<size_t>(newCapacity));
+        size_t bytes = sizeof(T) * static_cast<size_t>(newCapacity);
+        void* moved;
+        if (data != nullptr && data == inlineData()) {
+          moved = std::malloc(bytes);
+          if (moved != nullptr) std::memcpy(moved, data, sizeof(T) * static_cast<size_t>(capacity));
+        } else {
+          moved = std::realloc(data, bytes);
+        }
         if (moved == nullptr) throw std::bad_alloc();
         data = static_cast<T*>(moved);
         std::memset(static_cast<void*>(data + capacity), 0,

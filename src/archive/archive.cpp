@@ -98,22 +98,18 @@ bool Archive::flushPending() {
   return ok || fail(ArchiveError::kStreamFailed);
 }
 
-bool Archive::writeInt32(int32_t value) {
+bool Archive::writeInt32Slowly(int32_t value) {
   if (!writing()) return fail(ArchiveError::kWrongMode);
   uint8_t word[4];
   putI32(word, value);
   return appendBody(word, 4);
 }
 
-bool Archive::writeFloat(float value) {
+bool Archive::writeFloatSlowly(float value) {
   if (!writing()) return fail(ArchiveError::kWrongMode);
   uint8_t word[4];
   putF32(word, value);
   return appendBody(word, 4);
-}
-
-bool Archive::writeBool(bool value) {
-  return writeInt32(value ? 1 : 0);
 }
 
 int32_t Archive::fileIndexOf(Atom atom) {
@@ -130,7 +126,7 @@ int32_t Archive::fileIndexOf(Atom atom) {
   return fileIndex_[slot] - 1;
 }
 
-bool Archive::writeAtom(Atom atom) {
+bool Archive::writeAtomSlowly(Atom atom) {
   if (!writing()) return fail(ArchiveError::kWrongMode);
   if (atom < kNoAtom || atom >= atoms_->count()) return fail(ArchiveError::kUnknownAtom, atom);
   int32_t index = fileIndexOf(atom);

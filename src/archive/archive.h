@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "archive/little_endian.h"
 #include "archive/memory_stream.h"
 #include "core/atom.h"
 #include "core/ref_string.h"
@@ -73,10 +74,32 @@ class Archive {
   const RefString& name() const { return name_; }
   float version() const { return version_; }
 
-  bool writeInt32(int32_t value);
-  bool writeFloat(float value);
-  bool writeBool(bool value);
-  bool writeAtom(Atom atom);
+  bool writeInt32(int32_t value) {
+    if (uint8_t* word = fastRoom(4)) {
+      putI32(word, value);
+      return true;
+    }
+    return writeInt32Slowly(value);
+  }
+  bool writeFloat(float value) {
+    if (uint8_t* word = fastRoom(4)) {
+      putF32(word, value);
+      return true;
+    }
+    return writeFloatSlowly(value);
+  }
+  bool writeBool(bool value) { return writeInt32(value ? 1 : 0); }
+  bool writeAtom(Atom atom) {
+    // An atom this file has used already: its index, through the fast path.
+    size_t slot = static_cast<size_t>(atom) + 1;
+    if (atom >= kNoAtom && slot < fileIndex_.size() && fileIndex_[slot] != 0) {
+      if (uint8_t* word = fastRoom(4)) {
+        putI32(word, fileIndex_[slot] - 1);
+        return true;
+      }
+    }
+    return writeAtomSlowly(atom);
+  }
   /// Size (text length + 1; 0 when absent), then every byte including the zero.
   bool writeString(const RefString& text);
   bool writeRaw(const void* data, int32_t n);
@@ -141,6 +164,27 @@ class Archive {
   // Where a written body goes: kept in body_, only measured, or out to the stream.
   enum class Body { kKept, kMeasured, kStreamed };
 
+  // Room for n body bytes when the body is measured (a scratch word; only the length
+  // counts) or streamed and the bytes fit; null when the general path must decide.
+  uint8_t* fastRoom(size_t n) {
+    if (mode_ != Mode::kWriting) return nullptr;
+    if (bodyMode_ == Body::kMeasured) {
+      if (measured_ + static_cast<int64_t>(n) > INT32_MAX) return nullptr;
+      measured_ += static_cast<int64_t>(n);
+      return scratch_;
+    }
+    if (bodyMode_ == Body::kStreamed && openChunks_ > 0 &&
+        pending_.capacity() - pending_.size() >= n &&
+        streamed_ + static_cast<int64_t>(pending_.size() + n) <= measured_) {
+      size_t at = pending_.size();
+      pending_.resize(at + n);
+      return pending_.data() + at;
+    }
+    return nullptr;
+  }
+  bool writeInt32Slowly(int32_t value);
+  bool writeFloatSlowly(float value);
+  bool writeAtomSlowly(Atom atom);
   bool fail(ArchiveError error, Atom atom = kNoAtom);
   void resetFileAtoms();
   bool appendBody(const void* data, int32_t n);
@@ -162,6 +206,7 @@ class Archive {
   int64_t measured_ = 0;          // kMeasured: bytes written so far
   int64_t streamed_ = 0;          // kStreamed: bytes handed to the output so far
   std::vector<uint8_t> pending_;  // kStreamed: the bytes of the open top-level record
+  uint8_t scratch_[8] = {};       // kMeasured: where measured bytes go
   int32_t openChunks_ = 0;
   int32_t readLimit_ = 0;
   float version_ = 0.0f;

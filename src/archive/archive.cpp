@@ -115,7 +115,8 @@ bool Archive::writeFloatSlowly(float value) {
 int32_t Archive::fileIndexOf(Atom atom) {
   size_t slot = static_cast<size_t>(atom) + 1;  // kNoAtom has slot 0
   if (slot >= fileIndex_.size()) {
-    fileIndex_.resize(std::max(slot + 1, fileIndex_.size() * 2), 0);
+    // Every atom the table has given out fits: the index grows once per table size.
+    fileIndex_.resize(std::max(slot + 1, static_cast<size_t>(atoms_->count()) + 1), 0);
   }
   if (fileIndex_[slot] == 0) {
     // A streamed body only writes again the atoms its measure gave indices to.

@@ -1,6 +1,7 @@
 // AtomTable: chunked name storage plus an open-addressing hash index.
 #include "core/atom_table.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -10,6 +11,7 @@ namespace {
 
 constexpr size_t kInitialIndexSize = 1024;
 constexpr size_t kLiteralSlots = 512;
+constexpr size_t kFirstChunkSize = 4 << 10;
 constexpr size_t kChunkSize = 1 << 20;
 constexpr size_t kLengthBytes = sizeof(uint32_t);
 
@@ -71,8 +73,10 @@ const char* AtomTable::store(std::string_view name) {
   size_t needed = kLengthBytes + name.size() + 1;
   if (needed > chunkLeft_) {
     // A long name gets a chunk of its own; the current chunk goes on for short ones.
-    size_t size = needed > kChunkSize / 4 ? needed : kChunkSize;
-    chunks_.push_back(std::make_unique<char[]>(size));
+    // Chunks start small and double, so a table of a few names stays small.
+    size_t regular = std::min(kChunkSize, kFirstChunkSize << std::min<size_t>(chunks_.size(), 8));
+    size_t size = needed > regular / 4 ? needed : regular;
+    chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
     if (size == needed) {
       char* own = chunks_.back().get();
       uint32_t length = static_cast<uint32_t>(name.size());
@@ -102,7 +106,7 @@ Atom AtomTable::intern(const char* name) {
 Atom AtomTable::intern(std::string_view name) {
   name = name.substr(0, name.find('\0'));
   if (name.empty()) return kNoAtom;
-  if ((names_.size() + 1) * 10 > index_.size() * 7) growIndex();
+  if ((names_.size() + 1) * 5 > index_.size() * 4) growIndex();
   uint32_t h = static_cast<uint32_t>(hash(name));
   size_t slot = slotOf(name, h);
   if (index_[slot].atom != kNoAtom) return index_[slot].atom;

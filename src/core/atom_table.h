@@ -4,7 +4,7 @@
 // byte, so atomText needs no copy), one pointer per atom finds them. Lookup goes through
 // an open-addressing hash index whose slots hold a name's 32-bit hash, its atom and where
 // its bytes are, so a probe compares bytes only on a hash match and reaches them without
-// a further lookup; the index grows at 70% load. Interning stays O(1) on average however many names
+// a further lookup; the index grows at 80% load. Interning stays O(1) on average however many names
 // there are and however alike they look. Nothing about the index is observable: atoms depend only
 // on the order in which names are first interned.
 #ifndef RPGC_CORE_ATOM_TABLE_H_

@@ -22,6 +22,11 @@ void AssignmentBuffer::clear() {
 
 int32_t AssignmentBuffer::scan(std::string_view line) {
   mark_ = spans_.size();
+  // A line holds at most one token per two bytes (and one more); reserving that much for
+  // a long line costs address space only for the tokens it really has, and spares the
+  // copies of growing step by step.
+  size_t most = mark_ + line.size() / 2 + 1;
+  if (line.size() > 4096 && spans_.capacity() < most) spans_.reserve(most);
   return scanTokens(line, [&](size_t start, size_t length) {
     spans_.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(length)});
   });

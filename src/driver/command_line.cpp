@@ -1,5 +1,5 @@
 // parseCommandLine: options by name, with their values joined ("--color=never", "-CDIR")
-// or in the next argument ("-C DIR", "--depfile FILE").
+// or in the next argument ("-C DIR", "-o DIR", "--depfile FILE").
 #include "driver/command_line.h"
 
 #include <string_view>
@@ -28,7 +28,9 @@ const char* const kHelpText =
     "                          write nothing\n"
     "  --color=WHEN            colour diagnostics: auto (on a terminal), always, never\n"
     "  --diagnostics-format=F  text, or json (one object a line)\n"
-    "  -C DIR                  change to DIR before doing anything else\n"
+    "  -C DIR                  change to DIR before doing anything else; every other\n"
+    "                          path is then taken from DIR\n"
+    "  -o, --output-dir=DIR    write BASE.gds and BASE.gdf into DIR\n"
     "  --depfile FILE          after a successful run, write FILE for make and ninja:\n"
     "                          both outputs depend on the description and every source\n"
     "  -h, --help              print this help\n"
@@ -51,21 +53,24 @@ bool takeValue(std::span<const char* const> args, size_t& i, std::string_view na
       rest.remove_prefix(1);
     }
     value = rest;
-    return true;
-  }
-  if (i + 1 >= args.size()) {
+  } else if (i + 1 < args.size()) {
+    value = args[++i];
+  } else {
     line.action = CommandLine::Action::kUsageError;
     line.error = "option '" + std::string(name) + "' needs a value";
     return true;
   }
-  value = args[++i];
+  if (value.empty()) {
+    line.action = CommandLine::Action::kUsageError;
+    line.error = "option '" + std::string(name) + "' needs a value";
+  }
   return true;
 }
 
 bool isOption(std::string_view arg, std::string_view name) {
   if (!arg.starts_with(name)) return false;
   if (arg.size() == name.size()) return true;
-  return name.starts_with("--") ? arg[name.size()] == '=' : name == "-C";
+  return name.starts_with("--") ? arg[name.size()] == '=' : name == "-C" || name == "-o";
 }
 
 }  // namespace
@@ -116,6 +121,10 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
       }
     } else if (isOption(arg, "-C")) {
       takeValue(args, i, "-C", line.directory, line);
+    } else if (isOption(arg, "-o")) {
+      takeValue(args, i, "-o", line.outputDirectory, line);
+    } else if (isOption(arg, "--output-dir")) {
+      takeValue(args, i, "--output-dir", line.outputDirectory, line);
     } else if (isOption(arg, "--depfile")) {
       takeValue(args, i, "--depfile", line.depfile, line);
     } else {

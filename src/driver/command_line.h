@@ -31,6 +31,9 @@ struct CommandLine {
   DiagnosticFormat format = DiagnosticFormat::kText;
   /// -C: the folder to change to before anything else.
   std::string directory;
+  /// -o, --output-dir: the folder the outputs go to (their names still come from the
+  /// description).
+  std::string outputDirectory;
   /// --depfile: where to write the outputs' dependencies after a successful run.
   std::string depfile;
   std::vector<const char*> positional;

@@ -100,11 +100,20 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
 void writeDependencies(const std::string& path, const SettledSettings& settled,
                        DiagnosticEngine& engine, bool& ok) {
   const RunSettings& settings = settled.settings;
-  std::vector<std::string> targets{std::string(settings.stringTableFile.view()),
-                                   std::string(settings.databaseFile.view())};
+  // Absolute paths: make and ninja read them the same whichever folder they run in, and
+  // -C has no effect on them.
+  auto absolute = [](std::string_view name) {
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(name), error);
+    return error ? std::string(name) : full.string();
+  };
+  std::vector<std::string> targets{absolute(settings.stringTableFile.view()),
+                                   absolute(settings.databaseFile.view())};
   std::vector<std::string> inputs;
-  if (settled.descriptionRead) inputs.push_back(settled.descriptionFile);
-  for (const RefString& source : settings.sourceFiles) inputs.emplace_back(source.view());
+  if (settled.descriptionRead) inputs.push_back(absolute(settled.descriptionFile));
+  for (const RefString& source : settings.sourceFiles) {
+    if (!source.isEmpty()) inputs.push_back(absolute(source.view()));
+  }
   int errorCode = 0;
   if (!writeDepfile(path, depfileText(targets, inputs), &errorCode)) {
     engine.report(fileFinding(FindingCode::kCannotWrite, path, errorCode));
@@ -212,6 +221,12 @@ int runGuarded(int argc, char** argv, Compilation& compilation, DiagnosticFormat
     }
     case SettingsStatus::kReady:
       break;
+  }
+  if (!line.outputDirectory.empty()) {
+    std::filesystem::path folder(line.outputDirectory);
+    RunSettings& settings = settled.settings;
+    settings.stringTableFile = RefString((folder / settings.stringTableFile.view()).string());
+    settings.databaseFile = RefString((folder / settings.databaseFile.view()).string());
   }
   checkDescription(settled, line.positional.size() == 1, engine);
   if (engine.errorCount() > 0 && !line.check) {  // a description warning under -Werror

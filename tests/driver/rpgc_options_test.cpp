@@ -133,10 +133,19 @@ TEST_F(RpgcOptionsTest, CommandLineErrorsAndFolders) {
 
   fs::create_directory(dir_.path() / "game");
   write("game/g.gdm", "Game\n1\nout\n../b.txt\n../a.txt\n");
-  ProgramRun folder = run({"-w", "-C", "game", "--depfile", "out.d", "g.gdm"});
+  fs::create_directory(dir_.path() / "built");
+  ProgramRun folder = run({"-w", "-C", "game", "-o", "../built", "--depfile", "out.d", "g.gdm"});
   EXPECT_EQ(folder.exitStatus, 0) << folder.err;
-  EXPECT_TRUE(exists("game/out.gds") && exists("game/out.gdf"));
-  EXPECT_EQ(bytesOf("game/out.d"), "out.gds out.gdf: \\\n  g.gdm \\\n  ../b.txt \\\n  ../a.txt\n");
+  EXPECT_TRUE(exists("built/out.gds") && exists("built/out.gdf"));
+  EXPECT_FALSE(exists("game/out.gds"));
+  // Every path absolute, so make and ninja read it from any folder.
+  std::string game = (dir_.path() / "game").string() + "/";
+  EXPECT_EQ(bytesOf("game/out.d"), game + "../built/out.gds " + game + "../built/out.gdf: \\\n  " +
+                                       game + "g.gdm \\\n  " + game + "../b.txt \\\n  " + game +
+                                       "../a.txt\n");
+  ProgramRun noValue = run({"--output-dir=", "g.gdm"});
+  EXPECT_EQ(noValue.exitStatus, 2);
+  EXPECT_TRUE(noValue.err.starts_with("rpgc: error: option '--output-dir' needs a value\n"));
 
   ProgramRun noFolder = run({"-C", "nowhere", "g.gdm"});
   EXPECT_EQ(noFolder.exitStatus, 1);

@@ -22,6 +22,7 @@
 #include "driver/console.h"
 #include "driver/depfile.h"
 #include "driver/description_check.h"
+#include "driver/heap_pages.h"
 #include "driver/named_use_check.h"
 #include "driver/output_phase.h"
 #include "driver/pending_output.h"
@@ -64,6 +65,7 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
   if (!check) console.banner(kCompilingTitle);
   bool ok = true;
   SourcePrefetch prefetch;
+  HeapPages heap;
   const StringList& names = settings.sourceFiles;
   for (int32_t k = 0; k < names.length(); ++k) {
     std::string name(names[k].view());
@@ -80,6 +82,7 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
       compileSource(source.lines, compilation);
       engine.setLines(file, nullptr);
     }
+    heap.adviseGrowth();
     if (engine.errorCount() > errorsBefore || !compilation.compileOk) {
       ok = false;
       if (!check) {

@@ -2,7 +2,10 @@
 // headers and of the lines between sections.
 #include "driver/section_dispatcher.h"
 
+#include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/atom_table.h"
@@ -47,12 +50,16 @@ class LayoutChecks {
   void report(FindingCode code, int32_t line, int32_t token, std::string text0 = {},
               std::string text1 = {}, std::string text2 = {});
   void beginHeader(int32_t line, const std::vector<std::string_view>& tokens);
+  std::string_view kindGuess(std::string_view kind, std::span<const std::string_view> kinds);
   void stringHeader(int32_t line, const std::vector<std::string_view>& tokens);
 
   Compilation& compilation_;
   BlockContext& ctx_;
   const SourceLines& lines_;
   std::vector<std::string_view> tokens_;
+  // The generic type words checked for a misspelling, and their guesses: the headers of
+  // a file repeat a few type words, each is guessed once (up to a few dozen words).
+  std::vector<std::pair<std::string, std::string_view>> kindGuesses_;
   // After a header that is lost or misspelled, the lines of its section are not reported
   // one by one: quiet until the next END line.
   bool quiet_ = false;
@@ -80,6 +87,16 @@ void LayoutChecks::header(int32_t line, const std::vector<std::string_view>& tok
   }
 }
 
+std::string_view LayoutChecks::kindGuess(std::string_view kind,
+                                         std::span<const std::string_view> kinds) {
+  for (const auto& [word, guess] : kindGuesses_) {
+    if (word == kind) return guess;
+  }
+  std::string_view guess = closestWord(kind, kinds, kind.size() < 5 ? 1 : 2);
+  if (kindGuesses_.size() < 32) kindGuesses_.emplace_back(kind, guess);
+  return guess;
+}
+
 void LayoutChecks::beginHeader(int32_t line, const std::vector<std::string_view>& tokens) {
   if (tokens.size() == 1) {
     report(FindingCode::kMissingName, line, 1, "block", " and no type word (a generic object)");
@@ -93,8 +110,8 @@ void LayoutChecks::beginHeader(int32_t line, const std::vector<std::string_view>
   }
   bool generic = kind != "item" && kind != "character";
   if (generic) {
-    constexpr std::string_view kKinds[] = {"item", "character"};
-    std::string_view guess = closestWord(kind, kKinds, kind.size() < 5 ? 1 : 2);
+    static constexpr std::string_view kKinds[] = {"item", "character"};
+    std::string_view guess = kindGuess(kind, kKinds);
     if (!guess.empty()) {
       report(FindingCode::kMisspelledBlockKind, line, 1, std::string(kind), std::string(guess),
              guess == "item" ? "an item" : "a character");

@@ -709,15 +709,15 @@ std::vector<FailureCase> failureCases() {
                           std::string(40, 'c') +
                           "' in the object 'Lamp' is 1025 bytes long; the output files hold "
                           "names of at most 1024 bytes\n";
-  cases.push_back({"a value's name is too long to store",
-                   {{"a.txt", good + "BEGIN thing Lamp\nATOM Kind = " + std::string(1025, 'c') +
-                                  "\nEND\n\n"}},
-                   {},
-                   {"proj", "a.txt"},
-                   {"database.gds", "database.gdf"},
-                   successOutput({"a.txt"}, ".", ".") + "Error: cannot write database",
-                   longValue,
-                   longValue});
+  cases.push_back(
+      {"a value's name is too long to store",
+       {{"a.txt", good + "BEGIN thing Lamp\nATOM Kind = " + std::string(1025, 'c') + "\nEND\n\n"}},
+       {},
+       {"proj", "a.txt"},
+       {"database.gds", "database.gdf"},
+       successOutput({"a.txt"}, ".", ".") + "Error: cannot write database",
+       longValue,
+       longValue});
 
   std::string noFolder = "rpgc: error: cannot write 'out/game.gds': " + systemText(ENOENT) + "\n";
   cases.push_back({"the output base name is in a missing folder",

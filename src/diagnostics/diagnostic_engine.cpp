@@ -2,6 +2,7 @@
 #include "diagnostics/diagnostic_engine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <utility>
 
@@ -19,6 +20,9 @@ constexpr std::string_view kGreen = "\033[1;32m";
 
 // Lines longer than this are shown as a window around the column.
 constexpr size_t kExcerptWidth = 160;
+// Findings of one kind shown for one line in the text format; a long list of bad values
+// would otherwise repeat one message thousands of times.
+constexpr int32_t kShownPerLine = 3;
 
 std::string_view severityWord(Severity severity) {
   switch (severity) {
@@ -111,6 +115,21 @@ void DiagnosticEngine::setLines(int32_t file, const SourceLines* lines) {
 }
 
 void DiagnosticEngine::flush() {
+  for (const auto& [key, count] : perLine_) {
+    if (count <= kShownPerLine) continue;
+    auto line = static_cast<int32_t>(key >> 16);
+    auto code = static_cast<FindingCode>(key & 0xFFFF);
+    Shown where;
+    where.location =
+        escapeText(files_[static_cast<size_t>(currentFile_)]) + ":" + std::to_string(line + 1);
+    bool warning = messageRow(code).severity == Severity::kWarning;
+    std::string message = std::to_string(count - kShownPerLine) + " more " +
+                          (options_.severity(code) == Severity::kError ? "errors" : "warnings") +
+                          " like this on this line are not shown";
+    std::string tag = warning ? "[-W" + std::string(messageRow(code).name) + "]" : "";
+    held_.push_back({line, INT32_MAX, headline(where, Severity::kNote, message, tag)});
+  }
+  perLine_.clear();
   // Findings come in the order the parsers meet them (a block's body, then its values);
   // shown by line and column they read like the file.
   std::stable_sort(held_.begin(), held_.end(), [](const Held& a, const Held& b) {
@@ -246,10 +265,16 @@ void DiagnosticEngine::report(Finding finding) {
   Severity severity = options_.severity(finding.code);
   if (severity == Severity::kError) ++errors_;
   if (severity == Severity::kWarning) ++warnings_;
+  bool held = currentFile_ >= 0 && finding.place.file == currentFile_;
+  if (held && style_.format == DiagnosticFormat::kText && finding.place.line >= 0) {
+    uint64_t key =
+        static_cast<uint64_t>(finding.place.line) << 16 | static_cast<uint64_t>(finding.code);
+    if (++perLine_[key] > kShownPerLine) return;  // counted; the line's note tells
+  }
   // Rendered now: a string section's lines are folded in place once it is read.
   std::string text = style_.format == DiagnosticFormat::kJson ? renderJson(finding, severity)
                                                               : renderText(finding, severity);
-  if (currentFile_ >= 0 && finding.place.file == currentFile_) {
+  if (held) {
     held_.push_back({finding.place.line, heldColumn_, std::move(text)});
   } else {
     flush();

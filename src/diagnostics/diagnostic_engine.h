@@ -17,6 +17,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/finding.h"
@@ -88,6 +89,9 @@ class DiagnosticEngine : public FindingSink {
   WarningOptions options_;
   DiagnosticStyle style_;
   std::vector<Held> held_;
+  // Text format: how many findings of each kind each line of the current file gave. A
+  // line shows the first few of a kind; a note at its end counts the rest.
+  std::unordered_map<uint64_t, int32_t> perLine_;
   Output output_;
   std::vector<std::string> files_;
   int32_t currentFile_ = -1;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,36 @@ TEST_F(DiagnosticEngineTest, LongLinesAreShownAroundTheColumn) {
   EXPECT_LT(shown.size(), 200u) << "a window of the line, not all of it";
   // The ellipsis is one column wide in three bytes.
   EXPECT_EQ(caret.find("^~~\n"), shown.find("bad") - 2) << "the caret stands under 'bad'";
+}
+
+TEST_F(DiagnosticEngineTest, ALineShowsAFewFindingsOfAKindAndCountsTheRest) {
+  for (DiagnosticFormat format : {DiagnosticFormat::kText, DiagnosticFormat::kJson}) {
+    out_.clear();
+    DiagnosticEngine& e = engine(format);
+    SourceLines lines = splitLines("ATOMS A = , , , , ,\nATOMS B = ,\n");
+    int32_t file = e.addFile("c.txt");
+    e.setLines(file, &lines);
+    for (int32_t column : {11, 13, 15, 17, 19}) {
+      e.report(Finding(FindingCode::kListComma, SourcePlace::atColumn(file, 0, column)));
+    }
+    e.report(Finding(FindingCode::kListComma, SourcePlace::atColumn(file, 1, 11)));
+    e.setLines(file, nullptr);
+    EXPECT_EQ(e.warningCount(), 6);
+    size_t shown = 0;
+    for (size_t at = out_.find("[-Wlist-comma]"); at != std::string::npos;
+         at = out_.find("[-Wlist-comma]", at + 1)) {
+      ++shown;
+    }
+    if (format == DiagnosticFormat::kJson) {
+      EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 6) << "JSON keeps every finding";
+      continue;
+    }
+    EXPECT_EQ(shown, 5u) << out_;  // three, the note, and line 2's own
+    size_t note = out_.find(
+        "c.txt:1: note: 2 more warnings like this on this line are not shown [-Wlist-comma]\n");
+    EXPECT_NE(note, std::string::npos) << out_;
+    EXPECT_LT(note, out_.find("c.txt:2:11:")) << "the note ends its line's findings";
+  }
 }
 
 TEST_F(DiagnosticEngineTest, NamesAndNotesStayOnTheirLines) {

@@ -78,6 +78,8 @@ std::vector<bool> movedItems(const std::vector<int32_t>& matched) {
 struct ShownProperty {
   std::string label;
   std::string value;
+
+  bool operator==(const ShownProperty&) const = default;
 };
 
 std::vector<ShownProperty> shownProperties(ObjectView object) {
@@ -216,6 +218,8 @@ void Differ::objectChanges(const std::string& place, ObjectView older, ObjectVie
   }
   std::vector<ShownProperty> before = shownProperties(older);
   std::vector<ShownProperty> after = shownProperties(newer);
+  // Most objects of two builds are alike: no need to match their properties by name.
+  if (before == after) return;
   auto labels = [](const std::vector<ShownProperty>& shown) {
     return [&shown](int32_t i) { return shown[static_cast<size_t>(i)].label; };
   };

@@ -1,9 +1,12 @@
 // DiagnosticEngine: locating findings in their lines, and the text and JSON renderings.
 #include "diagnostics/diagnostic_engine.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "diagnostics/text_escape.h"
@@ -89,6 +92,12 @@ std::string jsonNumberOrNull(int32_t value) {
 }
 
 }  // namespace
+
+bool standardErrorWantsColor() {
+  const char* term = std::getenv("TERM");
+  return isatty(fileno(stderr)) != 0 && std::getenv("NO_COLOR") == nullptr &&
+         (term == nullptr || std::string_view(term) != "dumb");
+}
 
 DiagnosticEngine::DiagnosticEngine(WarningOptions options, DiagnosticStyle style, Output output)
     : options_(std::move(options)), style_(std::move(style)), output_(std::move(output)) {

@@ -36,6 +36,10 @@ struct DiagnosticStyle {
   std::string program = "rpgc";
 };
 
+/// Whether colours suit standard error when the user did not choose: it is a terminal,
+/// NO_COLOR is not set and TERM is not "dumb".
+bool standardErrorWantsColor();
+
 class DiagnosticEngine : public FindingSink {
  public:
   /// Receives each rendered diagnostic (one or more whole lines).

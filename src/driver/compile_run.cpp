@@ -2,11 +2,8 @@
 // the output phases.
 #include "driver/compile_run.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -47,9 +44,7 @@ bool colorWanted(ColorChoice choice) {
     case ColorChoice::kAuto:
       break;
   }
-  const char* term = std::getenv("TERM");
-  return isatty(fileno(stderr)) != 0 && std::getenv("NO_COLOR") == nullptr &&
-         (term == nullptr || std::string_view(term) != "dumb");
+  return standardErrorWantsColor();
 }
 
 Finding fileFinding(FindingCode code, std::string_view path, int errorCode) {

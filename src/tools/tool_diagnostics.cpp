@@ -2,10 +2,7 @@
 // terminal, names with control bytes written out).
 #include "tools/tool_diagnostics.h"
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "diagnostics/diagnostic_engine.h"
@@ -18,9 +15,7 @@ DiagnosticEngine& toolEngine() {
   static DiagnosticEngine engine = [] {
     DiagnosticStyle style;
     style.program = "rpgdump";
-    const char* term = std::getenv("TERM");
-    style.color = isatty(fileno(stderr)) != 0 && std::getenv("NO_COLOR") == nullptr &&
-                  (term == nullptr || std::string_view(term) != "dumb");
+    style.color = standardErrorWantsColor();
     return DiagnosticEngine(WarningOptions(), style);
   }();
   return engine;

@@ -6,10 +6,10 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { describe, it } = require('node:test');
-const { LspSession } = require('./lsp_session');
+const { LspSession } = require('../lsp_session');
 
 const stub = path.join(__dirname, 'stub_server.js');
-const fixture = path.join(__dirname, 'fixture');
+const fixture = path.join(__dirname, '..', 'fixture');
 const items = path.join(fixture, 'items.txt');
 
 describe('LspSession', () => {

@@ -29,8 +29,8 @@ if [ $status -ne 0 ]; then
   echo "FAIL: nvim ended with status $status"
   exit 1
 fi
-if ! grep -q "^items\.txt:11:1: warning: .* \[misspelled-keyword\]\$" "$out"; then
-  echo "FAIL: no misspelled-keyword warning on items.txt:11:1"
+if ! grep -q "^items\.txt:8:1: warning: .* \[misspelled-keyword\]\$" "$out"; then
+  echo "FAIL: no misspelled-keyword warning on items.txt:8:1"
   exit 1
 fi
 echo "nvim: 1 passed, 0 failed"

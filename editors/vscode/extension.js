@@ -94,7 +94,9 @@ class ServerConnection {
   async start() {
     const settings = vscode.workspace.getConfiguration('rpgc');
     const folder = firstWorkspaceFolder();
-    const command = serverCommand(settings.get('server.path', 'rpgc-lsp'), folder);
+    // A relative path is taken from the workspace only when the workspace is trusted.
+    const trusted = vscode.workspace.isTrusted !== false;
+    const command = serverCommand(settings.get('server.path', 'rpgc-lsp'), trusted ? folder : undefined);
     const executable = findExecutable(command);
     if (executable === undefined) {
       this.outputChannel.appendLine(`rpgc-lsp not found: '${command}'`);
@@ -198,6 +200,7 @@ async function activate(context) {
     vscode.workspace.onDidOpenTextDocument((document) => assigner.assign(document)),
     vscode.workspace.onDidCloseTextDocument((document) => assigner.closed(document)),
     vscode.commands.registerCommand('rpgc.restartServer', () => server.restart()),
+    vscode.workspace.onDidGrantWorkspaceTrust(() => server.restart()),
     vscode.workspace.onDidChangeConfiguration(async (event) => {
       if (event.affectsConfiguration('rpgc.description')) await readChosenDescription();
       if (event.affectsConfiguration('rpgc.server') || event.affectsConfiguration('rpgc.description')) {

@@ -10,7 +10,8 @@ const hasFolder = (command) => command.includes('/') || (process.platform === 'w
 
 /**
  * Where the server command lives: a bare name is looked up on PATH by the operating
- * system, a relative path with a folder in it is taken from the first workspace folder.
+ * system, a relative path with a folder in it is taken from the workspace folder (left
+ * relative, so never found, without one: an untrusted workspace gives none).
  * @param {string} setting the value of rpgc.server.path
  * @param {string | undefined} workspaceFolder
  * @returns {string}
@@ -24,7 +25,7 @@ function serverCommand(setting, workspaceFolder) {
 
 /**
  * The absolute path of the command, or undefined when no executable file is there (for
- * a bare name: on none of the folders of PATH).
+ * a bare name: on none of the folders of PATH; for a relative path: ever).
  * @param {string} command as serverCommand returns it
  * @param {NodeJS.ProcessEnv} [env]
  */
@@ -39,9 +40,11 @@ function findExecutable(command, env = process.env) {
     }
   };
   const extensions = process.platform === 'win32' ? ['', ...(env.PATHEXT || '.EXE;.CMD;.BAT').split(';')] : [''];
-  const candidates = hasFolder(command)
-    ? [command]
-    : (env.PATH || '').split(path.delimiter).filter((dir) => dir !== '').map((dir) => path.join(dir, command));
+  if (hasFolder(command)) return path.isAbsolute(command) && isExecutable(command) ? command : undefined;
+  const candidates = (env.PATH || '')
+    .split(path.delimiter)
+    .filter((dir) => path.isAbsolute(dir))
+    .map((dir) => path.join(dir, command));
   for (const candidate of candidates) {
     for (const extension of extensions) {
       if (isExecutable(candidate + extension)) return candidate + extension;

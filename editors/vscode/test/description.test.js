@@ -58,6 +58,7 @@ describe('the server command', () => {
 
   it('is found only as an executable file', () => {
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'rpgc-path-'));
+    const cwd = process.cwd();
     try {
       fs.mkdirSync(path.join(dir, 'folder'));
       fs.mkdirSync(path.join(dir, 'bin'));
@@ -69,7 +70,12 @@ describe('the server command', () => {
       assert.equal(findExecutable('rpgc-lsp-dir', env), undefined);
       assert.equal(findExecutable(path.join(dir, 'folder', 'rpgc-lsp'), env), undefined);
       assert.equal(findExecutable('rpgc-lsp', { PATH: '' }), undefined);
+      // Relative folders of PATH and relative paths are never taken from wherever the editor runs.
+      process.chdir(dir);
+      assert.equal(findExecutable('rpgc-lsp', { PATH: 'bin' }), undefined);
+      assert.equal(findExecutable('bin/rpgc-lsp', env), undefined);
     } finally {
+      process.chdir(cwd);
       fs.rmSync(dir, { recursive: true, force: true });
     }
   });

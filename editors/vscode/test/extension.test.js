@@ -20,11 +20,12 @@ beforeEach(() => {
 });
 afterEach(() => fs.rmSync(serverDir, { recursive: true, force: true }));
 
-async function activated(files, settings = {}) {
+async function activated(files, settings = {}, trusted = true) {
   const editor = new FakeEditor({
     folder: '/game',
     files,
     settings: { 'rpgc.server.path': server, ...settings },
+    trusted,
   });
   const extension = editor.loadExtension();
   await extension.activate({ subscriptions: [] });
@@ -113,6 +114,16 @@ describe('the language client', () => {
     assert.match(editor.warnings[0], /absent' was not found/);
     await editor.open('strings.txt');
     assert.equal(editor.languageOf('strings.txt'), 'rpgc');
+  });
+
+  it('runs no server from the folder of a workspace until it is trusted', async () => {
+    const folderServer = path.relative('/game', server);
+    const { editor } = await activated({ 'game.gdm': kDescription }, { 'rpgc.server.path': folderServer }, false);
+    assert.equal(editor.clients.length, 0);
+    assert.equal(editor.warnings.length, 1);
+    await editor.grantTrust();
+    assert.equal(editor.clients.length, 1);
+    assert.equal(editor.clients[0].serverOptions.command, server);
   });
 
   it('restarts on a change of its settings and on the command, and stops on deactivation', async () => {

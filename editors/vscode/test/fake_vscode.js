@@ -29,8 +29,9 @@ class FakeEditor {
    * @param {Record<string, string>} workspace.files relative path -> content
    * @param {Record<string, unknown>} [workspace.settings] 'rpgc.KEY' -> value
    */
-  constructor({ folder, files, settings = {} }) {
+  constructor({ folder, files, settings = {}, trusted = true }) {
     this.folder = folder;
+    this.trusted = trusted;
     this.files = new Map(Object.entries(files).map(([name, text]) => [path.join(folder, name), Buffer.from(text)]));
     this.settings = { ...settings };
     this.documents = [];
@@ -40,6 +41,7 @@ class FakeEditor {
     this.opened = new Emitter();
     this.closed = new Emitter();
     this.configuration = new Emitter();
+    this.trustGranted = new Emitter();
     this.watchers = [];
     this.vscode = this.makeVscode();
     this.languageClientModule = this.makeLanguageClientModule();
@@ -56,6 +58,10 @@ class FakeEditor {
         get textDocuments() {
           return editor.documents;
         },
+        get isTrusted() {
+          return editor.trusted;
+        },
+        onDidGrantWorkspaceTrust: this.trustGranted.event,
         fs: {
           readFile: async (uri) => {
             if (!editor.files.has(uri.fsPath)) throw new Error(`no file ${uri.fsPath}`);
@@ -201,6 +207,12 @@ class FakeEditor {
     const file = path.join(this.folder, name);
     this.files.delete(file);
     await Promise.all(this.watchers.map((w) => w.deleted.fire(uriOf(file))));
+    await settle();
+  }
+
+  async grantTrust() {
+    this.trusted = true;
+    await this.trustGranted.fire();
     await settle();
   }
 

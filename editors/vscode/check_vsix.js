@@ -42,11 +42,17 @@ try {
     check(has(language.configuration) && isJson(file), `the language configuration of ${language.id}`);
   }
   const grammars = manifest.contributes.grammars;
-  check(grammars.some((g) => g.language === 'rpgc' && g.scopeName === 'source.rpgc'), 'a grammar for rpgc');
+  check(
+    grammars.some((g) => g.language === 'rpgc' && g.scopeName === 'source.rpgc'),
+    'a grammar for rpgc',
+  );
   for (const grammar of grammars) {
     const file = path.join(root, grammar.path);
     const inside = has(grammar.path) && !path.relative(root, file).startsWith('..');
-    check(inside && isJson(file) && readJson(file).scopeName === grammar.scopeName, `the grammar ${grammar.path}`);
+    check(
+      inside && isJson(file) && readJson(file).scopeName === grammar.scopeName,
+      `the grammar ${grammar.path}`,
+    );
   }
   for (const dependency of Object.keys(manifest.dependencies)) {
     check(has(`node_modules/${dependency}/package.json`), `the runtime dependency ${dependency}`);
@@ -76,8 +82,13 @@ try {
     Module._load = load;
   }
   check(loaded && typeof loaded.activate === 'function', 'the client loads from the package');
-  const outside = Object.keys(require.cache).filter((file) => file !== __filename && path.relative(root, file).startsWith('..'));
-  check(outside.length === 0, `every module it loads is inside the package${outside.length ? `: not ${outside}` : ''}`);
+  const outside = Object.keys(require.cache).filter(
+    (file) => file !== __filename && path.relative(root, file).startsWith('..'),
+  );
+  check(
+    outside.length === 0,
+    `every module it loads is inside the package${outside.length ? `: not ${outside}` : ''}`,
+  );
 } finally {
   fs.rmSync(unpacked, { recursive: true, force: true });
 }

@@ -28,7 +28,10 @@ class ProjectFiles {
   async read(uri) {
     try {
       const bytes = await vscode.workspace.fs.readFile(uri);
-      this.sourcesOf.set(pathKey(uri.fsPath), new Set(sourceFiles(uri.fsPath, bytes).map((file) => pathKey(file))));
+      this.sourcesOf.set(
+        pathKey(uri.fsPath),
+        new Set(sourceFiles(uri.fsPath, bytes).map((file) => pathKey(file))),
+      );
     } catch {
       this.forget(uri);
     }
@@ -77,7 +80,8 @@ class LanguageAssigner {
   closed(document) {
     const key = document.uri.toString();
     setTimeout(() => {
-      if (!vscode.workspace.textDocuments.some((open) => open.uri.toString() === key)) this.assigned.delete(key);
+      if (!vscode.workspace.textDocuments.some((open) => open.uri.toString() === key))
+        this.assigned.delete(key);
     }, 0);
   }
 }
@@ -103,8 +107,11 @@ class ServerConnection {
       // Not awaited: activation goes on while the message waits for the user.
       vscode.window
         .showWarningMessage(
-          `rpgc: the language server '${command}' was not found, so files are coloured but not checked. ` +
-            'Install rpgc-lsp or set rpgc.server.path.',
+          `rpgc: the language server '${command}' was not found` +
+            (trusted || path.isAbsolute(command) || !command.includes('/')
+              ? ''
+              : ' (a relative path is taken from a trusted workspace only)') +
+            ', so files are coloured but not checked. Install rpgc-lsp or set rpgc.server.path.',
           'Open Settings',
         )
         .then((choice) => {
@@ -114,7 +121,12 @@ class ServerConnection {
         });
       return;
     }
-    const serverOptions = { command: executable, args: settings.get('server.arguments', []), options: { cwd: folder } };
+    const args = settings.get('server.arguments', []);
+    const serverOptions = {
+      command: executable,
+      args: Array.isArray(args) ? args.map(String) : [],
+      options: { cwd: folder },
+    };
     const clientOptions = {
       documentSelector: [
         { scheme: 'file', language: kSourceLanguage },
@@ -130,8 +142,12 @@ class ServerConnection {
     try {
       await client.start();
     } catch (error) {
-      this.outputChannel.appendLine(`rpgc-lsp did not start: ${error && error.message ? error.message : error}`);
-      vscode.window.showErrorMessage(`rpgc: the language server '${executable}' did not start; see the output 'rpgc'.`);
+      this.outputChannel.appendLine(
+        `rpgc-lsp did not start: ${error && error.message ? error.message : error}`,
+      );
+      vscode.window.showErrorMessage(
+        `rpgc: the language server '${executable}' did not start; see the output 'rpgc'.`,
+      );
     }
   }
 
@@ -166,7 +182,8 @@ function initializationOptions(settings, folder) {
   const description = settings.get('description', '').trim();
   let descriptionPath = null;
   if (description !== '') {
-    descriptionPath = path.isAbsolute(description) || folder === undefined ? description : path.resolve(folder, description);
+    descriptionPath =
+      path.isAbsolute(description) || folder === undefined ? description : path.resolve(folder, description);
   }
   return { rpgc: { description: descriptionPath } };
 }
@@ -187,8 +204,8 @@ async function activate(context) {
   };
   // The description the settings name may lie outside the workspace, unseen by the watcher.
   const readChosenDescription = async () => {
-    const chosen = initializationOptions(vscode.workspace.getConfiguration('rpgc'), firstWorkspaceFolder()).rpgc
-      .description;
+    const chosen = initializationOptions(vscode.workspace.getConfiguration('rpgc'), firstWorkspaceFolder())
+      .rpgc.description;
     if (chosen !== null) await reread(vscode.Uri.file(chosen));
   };
   context.subscriptions.push(

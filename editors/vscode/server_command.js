@@ -6,7 +6,8 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 
-const hasFolder = (command) => command.includes('/') || (process.platform === 'win32' && command.includes('\\'));
+const hasFolder = (command) =>
+  command.includes('/') || (process.platform === 'win32' && command.includes('\\'));
 
 /**
  * Where the server command lives: a bare name is looked up on PATH by the operating
@@ -39,7 +40,8 @@ function findExecutable(command, env = process.env) {
       return false;
     }
   };
-  const extensions = process.platform === 'win32' ? ['', ...(env.PATHEXT || '.EXE;.CMD;.BAT').split(';')] : [''];
+  const extensions =
+    process.platform === 'win32' ? ['', ...(env.PATHEXT || '.EXE;.CMD;.BAT').split(';')] : [''];
   if (hasFolder(command)) return path.isAbsolute(command) && isExecutable(command) ? command : undefined;
   const candidates = (env.PATH || '')
     .split(path.delimiter)

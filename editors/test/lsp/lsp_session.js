@@ -22,7 +22,10 @@ class LspSession {
    * @param {string} serverPath
    * @param {{ args?: string[], cwd?: string, timeoutMs?: number, env?: NodeJS.ProcessEnv }} [options]
    */
-  constructor(serverPath, { args = [], cwd = process.cwd(), timeoutMs = kDefaultTimeoutMs, env = process.env } = {}) {
+  constructor(
+    serverPath,
+    { args = [], cwd = process.cwd(), timeoutMs = kDefaultTimeoutMs, env = process.env } = {},
+  ) {
     this.timeoutMs = timeoutMs;
     this.stderr = '';
     this.exit = undefined; // { code, signal } once the process has ended
@@ -113,7 +116,8 @@ class LspSession {
   }
 
   failWaiters() {
-    for (const waiter of [...this.waiters]) waiter.fail(new Error(`${waiter.what}: ${this.describeServer()}`));
+    for (const waiter of [...this.waiters])
+      waiter.fail(new Error(`${waiter.what}: ${this.describeServer()}`));
   }
 
   /** Resolves with promise's value, or rejects after the time limit or when the server ends. */
@@ -122,7 +126,10 @@ class LspSession {
     return new Promise((resolve, reject) => {
       const waiter = { what, fail: (error) => done(() => reject(error)) };
       const timer = setTimeout(
-        () => done(() => reject(new Error(`${what}: no answer within ${timeoutMs} ms; ${this.describeServer()}`))),
+        () =>
+          done(() =>
+            reject(new Error(`${what}: no answer within ${timeoutMs} ms; ${this.describeServer()}`)),
+          ),
         timeoutMs,
       );
       const done = (settle) => {
@@ -168,7 +175,10 @@ class LspSession {
     await this.request(lsp.ShutdownRequest.type, undefined);
     await this.connection.sendNotification(lsp.ExitNotification.type);
     let timer;
-    const ended = await Promise.race([this.exited, new Promise((resolve) => (timer = setTimeout(resolve, this.timeoutMs)))]);
+    const ended = await Promise.race([
+      this.exited,
+      new Promise((resolve) => (timer = setTimeout(resolve, this.timeoutMs))),
+    ]);
     clearTimeout(timer);
     this.dispose();
     return ended ? ended.code : null;
@@ -202,7 +212,9 @@ class LspSession {
     const document = this.document(file);
     const start = offsetAt(document.text, range.start);
     const end = offsetAt(document.text, range.end);
-    return this.sendChange(file, document.text.slice(0, start) + text + document.text.slice(end), [{ range, text }]);
+    return this.sendChange(file, document.text.slice(0, start) + text + document.text.slice(end), [
+      { range, text },
+    ]);
   }
 
   async sendChange(file, newText, contentChanges) {
@@ -229,12 +241,18 @@ class LspSession {
   async close(file) {
     const uri = uriOf(file);
     this.documents.delete(uri);
-    await this.connection.sendNotification(lsp.DidCloseTextDocumentNotification.type, { textDocument: { uri } });
+    await this.connection.sendNotification(lsp.DidCloseTextDocumentNotification.type, {
+      textDocument: { uri },
+    });
   }
 
   /** Tells the server that files changed on disk: [[file, 'created' | 'changed' | 'deleted'], ...]. */
   filesChangedOnDisk(changes) {
-    const kinds = { created: lsp.FileChangeType.Created, changed: lsp.FileChangeType.Changed, deleted: lsp.FileChangeType.Deleted };
+    const kinds = {
+      created: lsp.FileChangeType.Created,
+      changed: lsp.FileChangeType.Changed,
+      deleted: lsp.FileChangeType.Deleted,
+    };
     return this.connection.sendNotification(lsp.DidChangeWatchedFilesNotification.type, {
       changes: changes.map(([file, kind]) => ({ uri: uriOf(file), type: kinds[kind] })),
     });
@@ -271,7 +289,9 @@ class LspSession {
     const mark = this.changeMarks.get(uri) || 0;
     const ready = () => {
       const published = this.published.get(uri);
-      return published && published.count > mark && accept(published.diagnostics) ? published.diagnostics : undefined;
+      return published && published.count > mark && accept(published.diagnostics)
+        ? published.diagnostics
+        : undefined;
     };
     const now = ready();
     if (now) return Promise.resolve(now);
@@ -295,7 +315,9 @@ class LspSession {
    * UTF-16 code units, moved by offset characters.
    */
   positionOf(file, text, { occurrence = 1, offset = 0 } = {}) {
-    const content = this.documents.has(uriOf(file)) ? this.document(file).text : fs.readFileSync(file, 'utf8');
+    const content = this.documents.has(uriOf(file))
+      ? this.document(file).text
+      : fs.readFileSync(file, 'utf8');
     let index = -1;
     for (let i = 0; i < occurrence; i += 1) {
       index = content.indexOf(text, index + 1);
@@ -364,8 +386,12 @@ class LspSession {
     const editsByUri = new Map();
     for (const [uri, edits] of Object.entries(edit.changes || {})) editsByUri.set(uri, edits);
     for (const change of edit.documentChanges || []) {
-      if (!change.textDocument) throw new Error(`resource operations are not applied here: ${JSON.stringify(change)}`);
-      editsByUri.set(change.textDocument.uri, [...(editsByUri.get(change.textDocument.uri) || []), ...change.edits]);
+      if (!change.textDocument)
+        throw new Error(`resource operations are not applied here: ${JSON.stringify(change)}`);
+      editsByUri.set(change.textDocument.uri, [
+        ...(editsByUri.get(change.textDocument.uri) || []),
+        ...change.edits,
+      ]);
     }
     const texts = new Map();
     for (const [uri, edits] of editsByUri) {
@@ -373,7 +399,11 @@ class LspSession {
       const open = this.documents.get(uri);
       let text = open ? open.text : fs.readFileSync(file, 'utf8');
       const ordered = edits
-        .map((e) => ({ start: offsetAt(text, e.range.start), end: offsetAt(text, e.range.end), newText: e.newText }))
+        .map((e) => ({
+          start: offsetAt(text, e.range.start),
+          end: offsetAt(text, e.range.end),
+          newText: e.newText,
+        }))
         .sort((a, b) => b.start - a.start);
       for (let i = 1; i < ordered.length; i += 1) {
         if (ordered[i].end > ordered[i - 1].start) throw new Error(`overlapping edits in ${file}`);
@@ -398,12 +428,19 @@ function clientCapabilities(positionEncodings) {
     },
     textDocument: {
       synchronization: { didSave: true, dynamicRegistration: false },
-      publishDiagnostics: { relatedInformation: true, versionSupport: true, codeDescriptionSupport: true, dataSupport: true },
+      publishDiagnostics: {
+        relatedInformation: true,
+        versionSupport: true,
+        codeDescriptionSupport: true,
+        dataSupport: true,
+      },
       definition: { linkSupport: false },
       references: {},
       documentHighlight: {},
       hover: { contentFormat: ['markdown', 'plaintext'] },
-      completion: { completionItem: { snippetSupport: false, documentationFormat: ['markdown', 'plaintext'] } },
+      completion: {
+        completionItem: { snippetSupport: false, documentationFormat: ['markdown', 'plaintext'] },
+      },
       documentSymbol: { hierarchicalDocumentSymbolSupport: true },
       rename: { prepareSupport: true },
       codeAction: {

@@ -31,11 +31,10 @@ describe('sourceFiles', () => {
   const list = (text) => sourceFiles('/game/data/game.gdm', Buffer.from(text));
 
   it('takes lines 4 and on from the description folder, in order, without repeats or empty names', () => {
-    assert.deepEqual(list('Game\n1.0\ngame\nitems.txt\n\n../lore/strings.txt\r\n./items.txt\n/abs/world.txt\n'), [
-      '/game/data/items.txt',
-      '/game/lore/strings.txt',
-      '/abs/world.txt',
-    ]);
+    assert.deepEqual(
+      list('Game\n1.0\ngame\nitems.txt\n\n../lore/strings.txt\r\n./items.txt\n/abs/world.txt\n'),
+      ['/game/data/items.txt', '/game/lore/strings.txt', '/abs/world.txt'],
+    );
   });
 
   it('finds none in a description of three lines', () => assert.deepEqual(list('Game\n1.0\ngame\n'), []));

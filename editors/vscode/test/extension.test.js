@@ -63,7 +63,7 @@ describe('the rpgc language', () => {
     assert.equal(editor.languageOf('strings.txt'), 'plaintext');
   });
 
-  it("leaves a file alone once the user chose another language, until it is closed", async () => {
+  it('leaves a file alone once the user chose another language, until it is closed', async () => {
     const { editor } = await activated({ 'game.gdm': kDescription });
     await editor.open('strings.txt');
     await editor.chooseLanguage('strings.txt', 'plaintext');
@@ -118,7 +118,11 @@ describe('the language client', () => {
 
   it('runs no server from the folder of a workspace until it is trusted', async () => {
     const folderServer = path.relative('/game', server);
-    const { editor } = await activated({ 'game.gdm': kDescription }, { 'rpgc.server.path': folderServer }, false);
+    const { editor } = await activated(
+      { 'game.gdm': kDescription },
+      { 'rpgc.server.path': folderServer },
+      false,
+    );
     assert.equal(editor.clients.length, 0);
     assert.equal(editor.warnings.length, 1);
     await editor.grantTrust();

@@ -32,7 +32,9 @@ class FakeEditor {
   constructor({ folder, files, settings = {}, trusted = true }) {
     this.folder = folder;
     this.trusted = trusted;
-    this.files = new Map(Object.entries(files).map(([name, text]) => [path.join(folder, name), Buffer.from(text)]));
+    this.files = new Map(
+      Object.entries(files).map(([name, text]) => [path.join(folder, name), Buffer.from(text)]),
+    );
     this.settings = { ...settings };
     this.documents = [];
     this.languageChanges = [];
@@ -72,7 +74,7 @@ class FakeEditor {
           if (glob !== '**/*.gdm') throw new Error(`unexpected glob ${glob}`);
           return [...editor.files.keys()]
             .filter((file) => file.startsWith(editor.folder + path.sep) && file.endsWith('.gdm'))
-           .map(uriOf);
+            .map(uriOf);
         },
         createFileSystemWatcher: () => {
           const watcher = { created: new Emitter(), changed: new Emitter(), deleted: new Emitter() };
@@ -218,7 +220,9 @@ class FakeEditor {
 
   async changeSetting(key, value) {
     this.settings[key] = value;
-    await this.configuration.fire({ affectsConfiguration: (section) => key === section || key.startsWith(`${section}.`) });
+    await this.configuration.fire({
+      affectsConfiguration: (section) => key === section || key.startsWith(`${section}.`),
+    });
     await settle();
   }
 }

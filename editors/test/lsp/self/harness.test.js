@@ -55,8 +55,18 @@ describe('LspSession', () => {
         end: { line, character: character + length },
       });
       const texts = session.textsAfter({
-        changes: { [`file://${a}`]: [{ range: at(0, 16, 5), newText: 'Martha' }, { range: at(1, 12, 5), newText: 'Martha' }] },
-        documentChanges: [{ textDocument: { uri: `file://${b}`, version: null }, edits: [{ range: at(0, 18, 5), newText: 'M' }] }],
+        changes: {
+          [`file://${a}`]: [
+            { range: at(0, 16, 5), newText: 'Martha' },
+            { range: at(1, 12, 5), newText: 'Martha' },
+          ],
+        },
+        documentChanges: [
+          {
+            textDocument: { uri: `file://${b}`, version: null },
+            edits: [{ range: at(0, 18, 5), newText: 'M' }],
+          },
+        ],
       });
       assert.deepEqual(Object.fromEntries(texts), {
         [a]: 'BEGIN character Martha\nATOM Name = Martha\n',

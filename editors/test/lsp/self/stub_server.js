@@ -24,7 +24,8 @@ function publish(uri, version, text) {
       severity: 2,
       code: 'misspelled-keyword',
       source: 'rpgc',
-      message: "'BEGN' is not a section keyword; did you mean 'BEGIN'? This line and the section under it are not compiled",
+      message:
+        "'BEGN' is not a section keyword; did you mean 'BEGIN'? This line and the section under it are not compiled",
     });
   });
   send({ method: 'textDocument/publishDiagnostics', params: { uri, version, diagnostics } });

@@ -10,7 +10,7 @@ const [modulesDir, repoDir] = process.argv.slice(2).map((dir) => path.resolve(di
 const load = createRequire(path.join(modulesDir, 'package.json'));
 const vsctm = load('vscode-textmate');
 const oniguruma = load('vscode-oniguruma');
-const grammarFile = path.join(repoDir, 'editors/textmate/rpgc.tmLanguage.json');
+const grammarFile = path.join(repoDir, 'editors/vscode/syntaxes/rpgc.tmLanguage.json');
 const exampleDir = path.join(repoDir, 'examples/duskvale');
 
 // [file, line (a number, or the first line containing this text), text on it, scope its

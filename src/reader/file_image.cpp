@@ -23,27 +23,26 @@ ReadStatus readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, s
     status.systemError = errno != 0 ? errno : ENOENT;
     return status;
   }
-  // A file that can seek tells its size: one larger than the limit is refused unread,
-  // and the buffer of any other is allocated once. Pipes cannot seek, and devices such
-  // as /dev/zero say 0.
+  // A file that can seek tells its size: one larger than the limit is refused after its
+  // first byte (reading which tells a folder, whose size means nothing, by its error),
+  // and the buffer of any other is allocated once. Pipes cannot seek, and devices such as
+  // /dev/zero say 0.
+  bool tooLarge = false;
   if (std::fseek(file, 0, SEEK_END) == 0) {
     long size = std::ftell(file);
-    if (size > 0 && static_cast<unsigned long>(size) > limit) {
-      status.failure = ReadFailure::kTooLarge;
-    } else if (size > 0) {
-      bytes.reserve(static_cast<size_t>(size));
-    }
+    tooLarge = size > 0 && static_cast<unsigned long>(size) > limit;
+    if (size > 0 && !tooLarge) bytes.reserve(static_cast<size_t>(size));
     std::rewind(file);
   }
   // Whatever the file says, no more than the limit is kept, and one byte more than the
   // limit is all that is read of a file that goes on.
   uint8_t block[1 << 16];
   errno = 0;
-  while (status.ok()) {
-    size_t wanted = std::min(sizeof block, limit - bytes.size() + 1);
+  while (true) {
+    size_t wanted = tooLarge ? 1 : std::min(sizeof block, limit - bytes.size() + 1);
     size_t got = std::fread(block, 1, wanted, file);
     if (got == 0) break;
-    if (got > limit - bytes.size()) {
+    if (tooLarge || got > limit - bytes.size()) {
       status.failure = ReadFailure::kTooLarge;
       break;
     }

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,25 +21,29 @@ namespace rpgc {
 
 namespace {
 
-// An item's name and how many items of that name come before it.
-using NameKey = std::pair<std::string, int32_t>;
+// An item's name and how many items of that name come before it. Names are views into
+// the files (objects, sections) or made of them (properties): matching copies no text.
+template <class Name>
+using NameKey = std::pair<Name, int32_t>;
 
 template <class NameOf>
-std::vector<NameKey> keysOf(int32_t count, NameOf nameOf) {
-  std::vector<NameKey> keys;
+auto keysOf(int32_t count, NameOf nameOf) {
+  using Name = decltype(nameOf(0));
+  std::vector<NameKey<Name>> keys;
   keys.reserve(static_cast<size_t>(count));
-  std::map<std::string, int32_t> seen;
+  std::map<Name, int32_t> seen;
   for (int32_t i = 0; i < count; ++i) {
-    std::string name = nameOf(i);
-    int32_t& before = seen[name];
-    keys.emplace_back(std::move(name), before++);
+    Name name = nameOf(i);
+    keys.emplace_back(name, seen[name]++);
   }
   return keys;
 }
 
 // For each item of newer, the index of the item of older with the same key, or -1.
-std::vector<int32_t> match(const std::vector<NameKey>& older, const std::vector<NameKey>& newer) {
-  std::map<NameKey, int32_t> index;
+template <class Name>
+std::vector<int32_t> match(const std::vector<NameKey<Name>>& older,
+                           const std::vector<NameKey<Name>>& newer) {
+  std::map<NameKey<Name>, int32_t> index;
   for (size_t i = 0; i < older.size(); ++i) index.emplace(older[i], static_cast<int32_t>(i));
   std::vector<int32_t> matched(newer.size(), -1);
   for (size_t i = 0; i < newer.size(); ++i) {
@@ -193,7 +198,8 @@ class Differ {
     out_->put(text).put('\n');
     differs_ = true;
   }
-  static std::string occurrence(const NameKey& key) {
+  template <class Name>
+  static std::string occurrence(const NameKey<Name>& key) {
     return key.second == 0 ? "" : " #" + std::to_string(key.second + 1);
   }
 
@@ -219,10 +225,10 @@ void Differ::header(const FileHeader& older, const FileHeader& newer) {
 
 void Differ::sections(const StringTableFile& older, const StringTableFile& newer) {
   auto nameOf = [](const StringTableFile& file) {
-    return [&file](int32_t i) { return std::string(file.section(i).name()); };
+    return [&file](int32_t i) { return file.section(i).name(); };
   };
-  std::vector<NameKey> oldKeys = keysOf(older.sectionCount(), nameOf(older));
-  std::vector<NameKey> newKeys = keysOf(newer.sectionCount(), nameOf(newer));
+  auto oldKeys = keysOf(older.sectionCount(), nameOf(older));
+  auto newKeys = keysOf(newer.sectionCount(), nameOf(newer));
   std::vector<int32_t> matched = match(oldKeys, newKeys);
   std::vector<int32_t> oldMatched = match(newKeys, oldKeys);
   for (size_t i = 0; i < oldKeys.size(); ++i) {
@@ -260,10 +266,10 @@ void Differ::sections(const StringTableFile& older, const StringTableFile& newer
 
 void Differ::objects(const DatabaseFile& older, const DatabaseFile& newer) {
   auto nameOf = [](const DatabaseFile& file) {
-    return [&file](int32_t i) { return std::string(file.object(i).name()); };
+    return [&file](int32_t i) { return file.object(i).name(); };
   };
-  std::vector<NameKey> oldKeys = keysOf(older.objectCount(), nameOf(older));
-  std::vector<NameKey> newKeys = keysOf(newer.objectCount(), nameOf(newer));
+  auto oldKeys = keysOf(older.objectCount(), nameOf(older));
+  auto newKeys = keysOf(newer.objectCount(), nameOf(newer));
   std::vector<int32_t> matched = match(oldKeys, newKeys);
   std::vector<int32_t> oldMatched = match(newKeys, oldKeys);
   auto classOf = [](ObjectView object) { return " (" + shownText(object.className()) + ")"; };
@@ -298,11 +304,15 @@ void Differ::objectChanges(const std::string& place, ObjectView older, ObjectVie
   std::vector<PropertyView> after = shownProperties(newer);
   // Most objects of two builds are alike: no need to match their properties by name.
   if (sameProperties(before, after)) return;
+  // Matched by label: one name, kind and place.
   auto labels = [](const std::vector<PropertyView>& shown) {
-    return [&shown](int32_t i) { return labelOf(shown[static_cast<size_t>(i)]); };
+    return [&shown](int32_t i) {
+      const PropertyView& property = shown[static_cast<size_t>(i)];
+      return std::tuple(property.isDeclared(), property.kind(), property.name());
+    };
   };
-  std::vector<NameKey> oldKeys = keysOf(static_cast<int32_t>(before.size()), labels(before));
-  std::vector<NameKey> newKeys = keysOf(static_cast<int32_t>(after.size()), labels(after));
+  auto oldKeys = keysOf(static_cast<int32_t>(before.size()), labels(before));
+  auto newKeys = keysOf(static_cast<int32_t>(after.size()), labels(after));
   std::vector<int32_t> matched = match(oldKeys, newKeys);
   std::vector<int32_t> oldMatched = match(newKeys, oldKeys);
   auto value = [](const PropertyView& property, int32_t first) {
@@ -312,18 +322,18 @@ void Differ::objectChanges(const std::string& place, ObjectView older, ObjectVie
   };
   for (size_t i = 0; i < before.size(); ++i) {
     if (oldMatched[i] < 0) {
-      line("- " + place + ": " + oldKeys[i].first + value(before[i], 0) + occurrence(oldKeys[i]));
+      line("- " + place + ": " + labelOf(before[i]) + value(before[i], 0) + occurrence(oldKeys[i]));
     }
   }
   for (size_t i = 0; i < after.size(); ++i) {
     if (matched[i] < 0) {
-      line("+ " + place + ": " + newKeys[i].first + value(after[i], 0) + occurrence(newKeys[i]));
+      line("+ " + place + ": " + labelOf(after[i]) + value(after[i], 0) + occurrence(newKeys[i]));
       continue;
     }
     const PropertyView& old = before[static_cast<size_t>(matched[i])];
     int32_t first = firstDifference(old, after[i]);
     if (first >= 0) {
-      line("~ " + place + ": " + newKeys[i].first + value(old, first) + " -> " +
+      line("~ " + place + ": " + labelOf(after[i]) + value(old, first) + " -> " +
            value(after[i], first) + occurrence(newKeys[i]));
     }
   }

@@ -30,7 +30,7 @@ void putShownValue(TextOutput& out, const PropertyView& property);
 
 /// The value as putShownValue writes it, when that is about kShortValueBytes or less;
 /// else the elements of a list from first on that fit, with its length:
-/// "[… 7 8 … (1,000,000 values)]" (a whole element is always shown).
+/// "[… 7 8 … (1,000,000 values)]" (the element at first is shown whole, however long).
 void appendShortValue(std::string& out, const PropertyView& property, int32_t first);
 
 /// What comes before the value: "Name: kind " for a property of the record, the start of

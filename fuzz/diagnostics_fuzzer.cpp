@@ -2,8 +2,9 @@
 // lines of any bytes, rendered as text and as JSON.
 //
 // Promises checked: every diagnostic ends its lines with '\n' and holds no other line
-// end or control byte (a tab only in the quoted source line), whatever the names; every
-// JSON diagnostic is one valid JSON object.
+// end or control byte (a tab only in the quoted source line), nor any byte 0x80 to 0xFF
+// outside well-formed UTF-8 or in a C1 control (U+0080 to U+009F), whatever the names;
+// every JSON diagnostic is one valid JSON object.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,9 +24,19 @@ void checkText(std::string_view text) {
   while (start < text.size()) {
     size_t end = text.find('\n', start);
     std::string_view line = text.substr(start, end - start);
-    for (char c : line) {
-      auto byte = static_cast<unsigned char>(c);
-      fuzz::require(byte >= 0x20 || c == '\t' || c == '\033');
+    for (size_t i = 0; i < line.size(); ++i) {
+      auto byte = static_cast<unsigned char>(line[i]);
+      fuzz::require(byte >= 0x20 || byte == '\t' || byte == '\033');
+      if (byte < 0x80) continue;
+      // A character of two to four bytes (overlong forms and surrogates are let pass
+      // here: they cannot drive a terminal), never U+0080 to U+009F.
+      size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC2 ? 2 : 0;
+      fuzz::require(length > 0 && byte <= 0xF4 && i + length <= line.size());
+      for (size_t k = 1; k < length; ++k) {
+        fuzz::require((static_cast<unsigned char>(line[i + k]) & 0xC0) == 0x80);
+      }
+      fuzz::require(byte != 0xC2 || static_cast<unsigned char>(line[i + 1]) >= 0xA0);
+      i += length - 1;
     }
     start = end + 1;
   }

@@ -3,6 +3,9 @@
 # made of the bundled example, the golden output files and fuzz/seeds. Fails when any
 # entry finds a crash; what it found is kept in build/fuzz/findings/.
 # Usage: fuzz/run.sh [SECONDS] [TARGET...]   (after cmake --preset fuzz && cmake --build --preset fuzz)
+# Inputs are capped at 4 KiB; the target reader-large runs the reader entry with inputs up
+# to 1 MiB, large enough for files whose listing is hundreds of times their size. It is
+# not among the default targets: CI runs it as a step of its own.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
@@ -22,19 +25,28 @@ seed() {  # seed TARGET: the corpus folder of a target, filled with its seeds
       for f in "$repo"/examples/duskvale/*.txt; do head -c 4000 "$f" >"$corpus/example-$(basename "$f")"; done ;;
     description)
       cp "$repo/examples/duskvale/duskvale.gdm" "$corpus/" ;;
-    archive|reader)
+    archive|reader|reader-large)
+      [ "$target" = reader-large ] && cp "$repo/fuzz/seeds/reader/"* "$corpus/"
       # The first byte chooses the walk: even for a string table, odd for a database.
       { printf '\x00'; cat "$repo/tests/driver/golden/duskvale.gds"; } >"$corpus/golden-gds"
-      { printf '\x01'; head -c 4000 "$repo/tests/driver/golden/duskvale.gdf"; } >"$corpus/golden-gdf" ;;
+      { printf '\x01'; head -c 4000 "$repo/tests/driver/golden/duskvale.gdf"; } >"$corpus/golden-gdf"
+      if [ "$target" = reader-large ]; then
+        { printf '\x01'; cat "$repo/tests/driver/golden/duskvale.gdf"; } >"$corpus/golden-gdf-whole"
+        # One list of 262,000 copies of a 1024-byte name: 1 MB, listed in 268 MB.
+        "$build/fuzz/amplifying_database" "$work/amplifying.gdf" 262000
+        { printf '\x01'; cat "$work/amplifying.gdf"; } >"$corpus/amplifying-gdf-1mb"
+      fi ;;
   esac
   echo "$corpus"
 }
 
 run() {  # run TARGET
-  local target=$1 corpus dict=()
+  local target=$1 corpus options=() entry=$1 longest=4096
   corpus=$(seed "$target")
-  [ "$target" = source ] && dict=(-dict="$repo/fuzz/source.dict")
-  "$build/fuzz/${target}_fuzzer" "${dict[@]}" -max_len=4096 -max_total_time="$seconds" \
+  [ "$target" = source ] && options=(-dict="$repo/fuzz/source.dict")
+  # Large inputs from the start, rather than lengths grown slowly from small ones.
+  [ "$target" = reader-large ] && entry=reader && longest=1048576 && options=(-len_control=0)
+  "$build/fuzz/${entry}_fuzzer" "${options[@]}" -max_len="$longest" -max_total_time="$seconds" \
     -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$build/findings/$target-" "$corpus" >"$work/$target.log" 2>&1
 }

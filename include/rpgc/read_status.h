@@ -16,7 +16,8 @@ namespace rpgc {
 enum class ReadFailure : int32_t {
   kNone = 0,
   kCannotOpen,   // the file cannot be opened or read; systemError holds the errno value
-  kTooLarge,     // the file passes 2147483647 bytes, the format's limit
+  kTooLarge,     // the file passes 2147483647 bytes, the format's limit (found before
+                 // reading a file that tells its size, after limit + 1 bytes of others)
   kTruncated,    // the part runs past the end of the file, the body or its enclosing chunk
   kNegative,     // a size, count or length below zero (value holds it)
   kNameTooLong,  // an atom name over 1024 bytes (value holds its length)

@@ -56,9 +56,10 @@ bool isTokenEnd(char c) {
   return byte <= 0x20 || c == ',' || c == ';' || c == '/';
 }
 
-// The source line as shown, one byte per byte (control bytes but tabs become '?'), and
-// the caret line under it: the same blanks and tabs up to the column (one blank per
-// UTF-8 character), then '^' and '~' under the rest of the token.
+// The source line as shown, each character as itself or, when it does not show as itself
+// (a control but a tab, a byte that is not UTF-8), as '?'; and the caret line under it:
+// the same blanks and tabs up to the column (one blank per character shown), then '^' and
+// '~' under the rest of the token.
 std::pair<std::string, std::string> excerptLines(std::string_view text, int32_t column) {
   size_t caretAt = column > 0 ? static_cast<size_t>(column - 1) : text.size();
   caretAt = std::min(caretAt, text.size());
@@ -72,11 +73,16 @@ std::pair<std::string, std::string> excerptLines(std::string_view text, int32_t 
   }
   std::string shown = from > 0 ? "\u2026" : "";
   std::string caret = from > 0 ? " " : "";
-  for (size_t i = from; i < to; ++i) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    bool control = (byte < 0x20 && byte != '\t') || byte == 0x7F;
-    shown += control ? '?' : text[i];
-    if (i < caretAt && (byte & 0xC0) != 0x80) caret += byte == '\t' ? '\t' : ' ';
+  for (size_t i = from; i < to;) {
+    size_t length = characterLength(text, i);
+    bool tab = text[i] == '\t';
+    if (tab || isPrintable(text, i)) {
+      shown.append(text.substr(i, length));
+    } else {
+      shown += '?';
+    }
+    if (i < caretAt) caret += tab ? '\t' : ' ';
+    i += length;
   }
   if (to < text.size()) shown += "\u2026";
   if (column > 0) {

@@ -36,22 +36,41 @@ void appendHex(std::string& out, const char* prefix, unsigned value, int digits)
 
 }  // namespace
 
+size_t characterLength(std::string_view text, size_t i) {
+  size_t length = static_cast<unsigned char>(text[i]) < 0x80 ? 1 : utf8Length(text, i);
+  return length > 0 ? length : 1;
+}
+
+bool isPrintable(std::string_view text, size_t i) {
+  auto byte = static_cast<unsigned char>(text[i]);
+  if (byte < 0x80) return byte >= 0x20 && byte != 0x7F;
+  // U+0080 to U+009F are controls: 0x9B, for one, starts a terminal's control sequence.
+  size_t length = utf8Length(text, i);
+  return length > 2 ||
+         (length == 2 && (byte != 0xC2 || static_cast<unsigned char>(text[i + 1]) >= 0xA0));
+}
+
 std::string escapeText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte == '\t') {
+  for (size_t i = 0; i < text.size();) {
+    size_t length = characterLength(text, i);
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (isPrintable(text, i)) {
+      out.append(text.substr(i, length));
+    } else if (byte == '\t') {
       out += "\\t";
     } else if (byte == '\n') {
       out += "\\n";
     } else if (byte == '\r') {
       out += "\\r";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      appendHex(out, "\\x", byte, 2);
     } else {
-      out += c;
+      // A control byte, the two bytes of a C1 control, or a byte that is not UTF-8.
+      for (size_t k = i; k < i + length; ++k) {
+        appendHex(out, "\\x", static_cast<unsigned char>(text[k]), 2);
+      }
     }
+    i += length;
   }
   return out;
 }

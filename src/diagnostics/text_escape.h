@@ -2,13 +2,24 @@
 #ifndef RPGC_DIAGNOSTICS_TEXT_ESCAPE_H_
 #define RPGC_DIAGNOSTICS_TEXT_ESCAPE_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace rpgc {
 
-/// text with its control bytes written out ("\t", "\n", "\r", "\x01", "\x7f"), so that a
-/// quoted name or file name can never break a message's line.
+/// The bytes of the character at text[i]: a well-formed UTF-8 sequence, or one byte that
+/// starts none.
+size_t characterLength(std::string_view text, size_t i);
+
+/// Whether the character at text[i] shows as itself on a terminal: it is well-formed
+/// UTF-8 and no control (bytes below 0x20 and 0x7F, U+0080 to U+009F).
+bool isPrintable(std::string_view text, size_t i);
+
+/// text with what does not show as itself written out ("\t", "\n", "\r", and "\x01",
+/// "\x7f", "\xc2\x9b", "\xe9" for the bytes of other controls and of bytes that are not
+/// UTF-8), so that a quoted name or file name can never break a message's line nor drive
+/// the terminal.
 std::string escapeText(std::string_view text);
 
 /// text, or its first and last parts around "…" when it is longer than limit bytes (cut

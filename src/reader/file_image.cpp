@@ -13,7 +13,7 @@
 
 namespace rpgc::detail {
 
-ReadStatus readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+ReadStatus readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, size_t limit) {
   ReadStatus status;
   bytes.clear();
   errno = 0;
@@ -23,18 +23,26 @@ ReadStatus readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     status.systemError = errno != 0 ? errno : ENOENT;
     return status;
   }
-  // Reserve the size the file reports, when it is plausible, so the buffer is allocated
-  // once; the loop below reads whatever the file really holds.
+  // A file that can seek tells its size: one larger than the limit is refused after its
+  // first byte (reading which tells a folder, whose size means nothing, by its error),
+  // and the buffer of any other is allocated once. Pipes cannot seek, and devices such as
+  // /dev/zero say 0.
+  bool tooLarge = false;
   if (std::fseek(file, 0, SEEK_END) == 0) {
     long size = std::ftell(file);
-    if (size > 0 && size <= INT32_MAX) bytes.reserve(static_cast<size_t>(size));
+    tooLarge = size > 0 && static_cast<unsigned long>(size) > limit;
+    if (size > 0 && !tooLarge) bytes.reserve(static_cast<size_t>(size));
     std::rewind(file);
   }
+  // Whatever the file says, no more than the limit is kept, and one byte more than the
+  // limit is all that is read of a file that goes on.
   uint8_t block[1 << 16];
-  size_t got = 0;
   errno = 0;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-    if (bytes.size() + got > static_cast<size_t>(INT32_MAX)) {
+  while (true) {
+    size_t wanted = tooLarge ? 1 : std::min(sizeof block, limit - bytes.size() + 1);
+    size_t got = std::fread(block, 1, wanted, file);
+    if (got == 0) break;
+    if (tooLarge || got > limit - bytes.size()) {
       status.failure = ReadFailure::kTooLarge;
       break;
     }
@@ -45,14 +53,14 @@ ReadStatus readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     status.systemError = errno != 0 ? errno : EIO;
   }
   std::fclose(file);
-  if (!status.ok()) bytes.clear();
+  if (!status.ok()) std::vector<uint8_t>().swap(bytes);
   return status;
 }
 
 ReadStatus loadImage(std::vector<uint8_t> bytes, FileImage& image) {
   image = FileImage();
   ReadStatus status;
-  if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
+  if (bytes.size() > kLargestFile) {
     status.failure = ReadFailure::kTooLarge;
     return status;
   }

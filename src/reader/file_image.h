@@ -6,6 +6,7 @@
 #ifndef RPGC_READER_FILE_IMAGE_H_
 #define RPGC_READER_FILE_IMAGE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,8 +34,14 @@ struct FileImage {
   int32_t bodyEnd() const { return bodyOffset + bodyLength; }
 };
 
-/// Reads the file at path whole into bytes.
-ReadStatus readWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+/// The largest file the format allows.
+inline constexpr size_t kLargestFile = INT32_MAX;
+
+/// Reads the file at path whole into bytes. A file larger than limit fails with
+/// kTooLarge: unread when its size is known, else after reading limit + 1 bytes (a pipe,
+/// a device).
+ReadStatus readWholeFile(const std::string& path, std::vector<uint8_t>& bytes,
+                         size_t limit = kLargestFile);
 
 /// Takes bytes as a container: unscrambles them with the call lengths the format fixes,
 /// checks and parses the header, and requires the body to end the file.

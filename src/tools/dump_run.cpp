@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -231,10 +232,16 @@ std::string baseNameOf(const std::string& path) {
   return plain ? stem : "project";
 }
 
-// Writes text into a new file that replaces target when committed.
-bool writePending(PendingOutput& file, const std::string& text) {
+// Writes into a new file that replaces its target when committed: write gets a text
+// output into it.
+template <class Write>
+bool writePending(PendingOutput& file, Write write) {
   ByteStream& stream = file.stream();
-  if (!stream.write(text.data(), static_cast<int32_t>(text.size())) || !file.finish()) {
+  TextOutput text([&stream](std::string_view block) {
+    return stream.write(block.data(), static_cast<int32_t>(block.size()));
+  });
+  write(text);
+  if (!text.flush() || !file.finish()) {
     reportReadError(file.target(), "cannot write: " + std::string(std::strerror(file.errorCode())));
     return false;
   }
@@ -276,11 +283,6 @@ int runSource(const DumpOptions& options, TextOutput& out) {
     reportProblem(problem);
     return kExitError;
   }
-  std::string source;
-  {
-    TextOutput text(source);
-    writeSource(files, text);
-  }
   std::error_code error;
   std::filesystem::create_directories(options.outputFolder, error);
   if (error) {
@@ -292,7 +294,8 @@ int runSource(const DumpOptions& options, TextOutput& out) {
   PendingOutput sourceFile((folder / (base + ".txt")).string(), fs, &TemporaryFiles::process());
   PendingOutput descriptionFile((folder / (base + ".gdm")).string(), fs,
                                 &TemporaryFiles::process());
-  if (!writePending(sourceFile, source) || !writePending(descriptionFile, description)) {
+  if (!writePending(sourceFile, [&](TextOutput& text) { writeSource(files, text); }) ||
+      !writePending(descriptionFile, [&](TextOutput& text) { text.put(description); })) {
     return kExitError;
   }
   std::vector<CommitProblem> problems;
@@ -304,11 +307,8 @@ int runSource(const DumpOptions& options, TextOutput& out) {
   return committed && problems.empty() ? kExitOk : kExitError;
 }
 
-}  // namespace
-
-int runDump(int argc, char** argv) {
+int runModes(int argc, char** argv, TextOutput& out) {
   std::span<char* const> args(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0));
-  TextOutput out(stdout);
   if (args.size() == 1 &&
       (std::string_view(args[0]) == "-h" || std::string_view(args[0]) == "--help")) {
     out.put(kUsage);
@@ -331,6 +331,20 @@ int runDump(int argc, char** argv) {
       return runDiff(options, out);
   }
   return kExitError;
+}
+
+}  // namespace
+
+int runDump(int argc, char** argv) {
+  TextOutput out(stdout);
+  try {
+    return runModes(argc, argv, out);
+  } catch (const std::bad_alloc&) {
+    // What was allocated is released on the way here, which leaves room to say so.
+    out.flush();
+    reportReadError("rpgdump", "out of memory");
+    return kExitError;
+  }
 }
 
 }  // namespace rpgc

@@ -13,7 +13,9 @@
 //
 // Exit status: 0 on success (--diff: the files are equal), 1 when --diff found a
 // difference, 2 on any error: a file that cannot be read or is damaged, files that cannot
-// be written as source, a usage error.
+// be written as source, a usage error, or too little memory ("rpgdump: error: out of
+// memory"). Every mode writes as it goes, a value's element at a time, so memory stays a
+// small multiple of the input files however large the output.
 #ifndef RPGC_TOOLS_DUMP_RUN_H_
 #define RPGC_TOOLS_DUMP_RUN_H_
 

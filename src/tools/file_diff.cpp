@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,25 +21,29 @@ namespace rpgc {
 
 namespace {
 
-// An item's name and how many items of that name come before it.
-using NameKey = std::pair<std::string, int32_t>;
+// An item's name and how many items of that name come before it. Names are views into
+// the files (objects, sections) or made of them (properties): matching copies no text.
+template <class Name>
+using NameKey = std::pair<Name, int32_t>;
 
 template <class NameOf>
-std::vector<NameKey> keysOf(int32_t count, NameOf nameOf) {
-  std::vector<NameKey> keys;
+auto keysOf(int32_t count, NameOf nameOf) {
+  using Name = decltype(nameOf(0));
+  std::vector<NameKey<Name>> keys;
   keys.reserve(static_cast<size_t>(count));
-  std::map<std::string, int32_t> seen;
+  std::map<Name, int32_t> seen;
   for (int32_t i = 0; i < count; ++i) {
-    std::string name = nameOf(i);
-    int32_t& before = seen[name];
-    keys.emplace_back(std::move(name), before++);
+    Name name = nameOf(i);
+    keys.emplace_back(name, seen[name]++);
   }
   return keys;
 }
 
 // For each item of newer, the index of the item of older with the same key, or -1.
-std::vector<int32_t> match(const std::vector<NameKey>& older, const std::vector<NameKey>& newer) {
-  std::map<NameKey, int32_t> index;
+template <class Name>
+std::vector<int32_t> match(const std::vector<NameKey<Name>>& older,
+                           const std::vector<NameKey<Name>>& newer) {
+  std::map<NameKey<Name>, int32_t> index;
   for (size_t i = 0; i < older.size(); ++i) index.emplace(older[i], static_cast<int32_t>(i));
   std::vector<int32_t> matched(newer.size(), -1);
   for (size_t i = 0; i < newer.size(); ++i) {
@@ -73,31 +78,109 @@ std::vector<bool> movedItems(const std::vector<int32_t>& matched) {
   return moved;
 }
 
-// A property as the diff compares it: its label (which holds its name and kind) and its
-// value, both as the listing shows them.
-struct ShownProperty {
-  std::string label;
-  std::string value;
-
-  bool operator==(const ShownProperty&) const = default;
-};
-
-std::vector<ShownProperty> shownProperties(ObjectView object) {
-  std::vector<ShownProperty> shown;
-  auto add = [&](const PropertyView& property) {
-    ShownProperty entry;
-    appendShownLabel(entry.label, property);
-    appendShownValue(entry.value, property);
-    shown.push_back(std::move(entry));
-  };
+// The properties of an object as the listing shows them: those of the record, then the
+// declared ones instead of the lists that store them (when those pair up).
+std::vector<PropertyView> shownProperties(ObjectView object) {
+  std::vector<PropertyView> shown;
   bool declared = object.declaredListsMatch();
   for (PropertyView property : object.properties()) {
-    if (!declared || !property.storesDeclared()) add(property);
+    if (!declared || !property.storesDeclared()) shown.push_back(property);
   }
   if (declared) {
-    for (PropertyView property : object.declaredProperties()) add(property);
+    for (PropertyView property : object.declaredProperties()) shown.push_back(property);
   }
   return shown;
+}
+
+// Whether two properties have one label: the same name, kind and place (record or
+// declared).
+bool sameLabel(const PropertyView& a, const PropertyView& b) {
+  return a.isDeclared() == b.isDeclared() && a.kind() == b.kind() && a.name() == b.name();
+}
+
+template <class List, class Same>
+int32_t firstDifferentElement(const List& a, const List& b, Same same) {
+  int32_t common = std::min(a.size(), b.size());
+  for (int32_t i = 0; i < common; ++i) {
+    if (!same(a[i], b[i])) return i;
+  }
+  return a.size() == b.size() ? -1 : common;
+}
+
+// Where the stored values of two properties first differ (the element of a list, 0 for
+// a single value), or -1 when they are the same: values that the listing shows alike,
+// compared without showing them.
+int32_t firstDifference(const PropertyView& a, const PropertyView& b) {
+  if (a.kind() != b.kind()) return 0;
+  auto sameReal = [](float x, float y) {
+    return std::bit_cast<uint32_t>(x) == std::bit_cast<uint32_t>(y);
+  };
+  auto sameReference = [](const ObjectReference& x, const ObjectReference& y) {
+    return x.present == y.present && (!x.present || (x.instance == y.instance && x.name == y.name));
+  };
+  auto same = [](auto x, auto y) { return x == y; };
+  auto single = [](bool equal) { return equal ? -1 : 0; };
+  switch (a.kind()) {
+    case PropertyKind::kInteger:
+      return single(a.integer() == b.integer());
+    case PropertyKind::kFloat:  // an item's range shows both ends
+      return single(sameReal(a.real(), b.real()) && sameReal(a.maximum(), b.maximum()));
+    case PropertyKind::kAtom:
+      return single(a.atom() == b.atom());
+    case PropertyKind::kReference:
+      return single(sameReference(a.reference(), b.reference()));
+    case PropertyKind::kIntegerList:
+      return firstDifferentElement(a.integers(), b.integers(), same);
+    case PropertyKind::kFloatList:
+      return firstDifferentElement(a.floats(), b.floats(), sameReal);
+    case PropertyKind::kAtomList:
+      return firstDifferentElement(a.atoms(), b.atoms(), same);
+    case PropertyKind::kReferenceList:
+      return firstDifferentElement(a.references(), b.references(), sameReference);
+    case PropertyKind::kNone:
+      break;
+  }
+  return -1;  // no value: both show "-"
+}
+
+bool sameProperties(const std::vector<PropertyView>& a, const std::vector<PropertyView>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (!sameLabel(a[i], b[i]) || firstDifference(a[i], b[i]) >= 0) return false;
+  }
+  return true;
+}
+
+std::string labelOf(const PropertyView& property) {
+  std::string label;
+  appendShownLabel(label, property);
+  return label;
+}
+
+// A text of a diff line: a JSON string, whole up to kShortValueBytes bytes; a longer one
+// from about first on, cut between characters, with "…" where it is cut and its length:
+// …"the rest of it"… (5,000 bytes).
+std::string shortText(std::string_view text, size_t first) {
+  std::string shown;
+  if (text.size() <= kShortValueBytes) {
+    appendJsonString(shown, text);
+    return shown;
+  }
+  size_t from = characterStart(text, std::min(first, text.size()));
+  size_t to = characterStart(text, std::min(text.size(), from + kShortValueBytes));
+  if (from > 0) shown.append("\u2026");
+  appendJsonString(shown, text.substr(from, to - from));
+  if (to < text.size()) shown.append("\u2026");
+  shown.append(" (").append(groupedNumber(static_cast<int64_t>(text.size()))).append(" bytes)");
+  return shown;
+}
+
+// Where two texts first differ.
+size_t firstDifferentByte(std::string_view a, std::string_view b) {
+  size_t common = std::min(a.size(), b.size());
+  return static_cast<size_t>(
+      std::mismatch(a.begin(), a.begin() + static_cast<ptrdiff_t>(common), b.begin()).first -
+      a.begin());
 }
 
 class Differ {
@@ -115,7 +198,8 @@ class Differ {
     out_->put(text).put('\n');
     differs_ = true;
   }
-  static std::string occurrence(const NameKey& key) {
+  template <class Name>
+  static std::string occurrence(const NameKey<Name>& key) {
     return key.second == 0 ? "" : " #" + std::to_string(key.second + 1);
   }
 
@@ -124,8 +208,11 @@ class Differ {
 };
 
 void Differ::header(const FileHeader& older, const FileHeader& newer) {
-  auto project = [](const FileHeader& header) {
-    return header.hasProjectName() ? shownText(header.projectName()) : std::string("(none)");
+  size_t first = firstDifferentByte(older.projectName(), newer.projectName());
+  auto project = [first](const FileHeader& header) {
+    if (!header.hasProjectName()) return std::string("(none)");
+    std::string_view name = header.projectName();
+    return name.size() <= kShortValueBytes ? shownText(name) : shortText(name, first);
   };
   if (older.hasProjectName() != newer.hasProjectName() ||
       older.projectName() != newer.projectName()) {
@@ -138,10 +225,10 @@ void Differ::header(const FileHeader& older, const FileHeader& newer) {
 
 void Differ::sections(const StringTableFile& older, const StringTableFile& newer) {
   auto nameOf = [](const StringTableFile& file) {
-    return [&file](int32_t i) { return std::string(file.section(i).name()); };
+    return [&file](int32_t i) { return file.section(i).name(); };
   };
-  std::vector<NameKey> oldKeys = keysOf(older.sectionCount(), nameOf(older));
-  std::vector<NameKey> newKeys = keysOf(newer.sectionCount(), nameOf(newer));
+  auto oldKeys = keysOf(older.sectionCount(), nameOf(older));
+  auto newKeys = keysOf(newer.sectionCount(), nameOf(newer));
   std::vector<int32_t> matched = match(oldKeys, newKeys);
   std::vector<int32_t> oldMatched = match(newKeys, oldKeys);
   for (size_t i = 0; i < oldKeys.size(); ++i) {
@@ -166,15 +253,12 @@ void Differ::sections(const StringTableFile& older, const StringTableFile& newer
       std::string text = ": text " + std::to_string(k + 1) + " ";
       if (k >= common) {
         bool added = k >= before.textCount();
-        std::string shown;
-        appendJsonString(shown, added ? after.text(k) : before.text(k));
-        line((added ? "+ " : "- ") + place + text + shown);
+        line((added ? "+ " : "- ") + place + text +
+             shortText(added ? after.text(k) : before.text(k), 0));
       } else if (before.text(k) != after.text(k)) {
-        std::string shown;
-        appendJsonString(shown, before.text(k));
-        shown.append(" -> ");
-        appendJsonString(shown, after.text(k));
-        line("~ " + place + text + shown);
+        size_t first = firstDifferentByte(before.text(k), after.text(k));
+        line("~ " + place + text + shortText(before.text(k), first) + " -> " +
+             shortText(after.text(k), first));
       }
     }
   }
@@ -182,10 +266,10 @@ void Differ::sections(const StringTableFile& older, const StringTableFile& newer
 
 void Differ::objects(const DatabaseFile& older, const DatabaseFile& newer) {
   auto nameOf = [](const DatabaseFile& file) {
-    return [&file](int32_t i) { return std::string(file.object(i).name()); };
+    return [&file](int32_t i) { return file.object(i).name(); };
   };
-  std::vector<NameKey> oldKeys = keysOf(older.objectCount(), nameOf(older));
-  std::vector<NameKey> newKeys = keysOf(newer.objectCount(), nameOf(newer));
+  auto oldKeys = keysOf(older.objectCount(), nameOf(older));
+  auto newKeys = keysOf(newer.objectCount(), nameOf(newer));
   std::vector<int32_t> matched = match(oldKeys, newKeys);
   std::vector<int32_t> oldMatched = match(newKeys, oldKeys);
   auto classOf = [](ObjectView object) { return " (" + shownText(object.className()) + ")"; };
@@ -216,29 +300,41 @@ void Differ::objectChanges(const std::string& place, ObjectView older, ObjectVie
     line("~ " + place + ": flags " + std::to_string(older.flags()) + " -> " +
          std::to_string(newer.flags()));
   }
-  std::vector<ShownProperty> before = shownProperties(older);
-  std::vector<ShownProperty> after = shownProperties(newer);
+  std::vector<PropertyView> before = shownProperties(older);
+  std::vector<PropertyView> after = shownProperties(newer);
   // Most objects of two builds are alike: no need to match their properties by name.
-  if (before == after) return;
-  auto labels = [](const std::vector<ShownProperty>& shown) {
-    return [&shown](int32_t i) { return shown[static_cast<size_t>(i)].label; };
+  if (sameProperties(before, after)) return;
+  // Matched by label: one name, kind and place.
+  auto labels = [](const std::vector<PropertyView>& shown) {
+    return [&shown](int32_t i) {
+      const PropertyView& property = shown[static_cast<size_t>(i)];
+      return std::tuple(property.isDeclared(), property.kind(), property.name());
+    };
   };
-  std::vector<NameKey> oldKeys = keysOf(static_cast<int32_t>(before.size()), labels(before));
-  std::vector<NameKey> newKeys = keysOf(static_cast<int32_t>(after.size()), labels(after));
+  auto oldKeys = keysOf(static_cast<int32_t>(before.size()), labels(before));
+  auto newKeys = keysOf(static_cast<int32_t>(after.size()), labels(after));
   std::vector<int32_t> matched = match(oldKeys, newKeys);
   std::vector<int32_t> oldMatched = match(newKeys, oldKeys);
+  auto value = [](const PropertyView& property, int32_t first) {
+    std::string shown;
+    appendShortValue(shown, property, first);
+    return shown;
+  };
   for (size_t i = 0; i < before.size(); ++i) {
     if (oldMatched[i] < 0) {
-      line("- " + place + ": " + before[i].label + before[i].value + occurrence(oldKeys[i]));
+      line("- " + place + ": " + labelOf(before[i]) + value(before[i], 0) + occurrence(oldKeys[i]));
     }
   }
   for (size_t i = 0; i < after.size(); ++i) {
     if (matched[i] < 0) {
-      line("+ " + place + ": " + after[i].label + after[i].value + occurrence(newKeys[i]));
-    } else if (const ShownProperty& old = before[static_cast<size_t>(matched[i])];
-               old.value != after[i].value) {
-      line("~ " + place + ": " + after[i].label + old.value + " -> " + after[i].value +
-           occurrence(newKeys[i]));
+      line("+ " + place + ": " + labelOf(after[i]) + value(after[i], 0) + occurrence(newKeys[i]));
+      continue;
+    }
+    const PropertyView& old = before[static_cast<size_t>(matched[i])];
+    int32_t first = firstDifference(old, after[i]);
+    if (first >= 0) {
+      line("~ " + place + ": " + labelOf(after[i]) + value(old, first) + " -> " +
+           value(after[i], first) + occurrence(newKeys[i]));
     }
   }
 }

@@ -23,53 +23,56 @@ void appendReference(std::string& out, const ObjectReference& reference) {
   out.push_back('}');
 }
 
+// The array an element at a time, so that the output holds one block, not the list.
 template <class List, class AppendElement>
-void appendArray(std::string& out, const List& list, AppendElement appendElement) {
-  out.push_back('[');
-  for (int32_t i = 0; i < list.size(); ++i) {
-    if (i > 0) out.append(", ");
-    appendElement(list[i]);
+void putArray(TextOutput& out, const List& list, AppendElement appendElement) {
+  out.buffer().push_back('[');
+  for (int32_t i = 0; i < list.size() && !out.failed(); ++i) {
+    if (i > 0) out.buffer().append(", ");
+    appendElement(out.buffer(), list[i]);
+    out.spill();
   }
-  out.push_back(']');
+  out.put(']');
 }
 
-void appendValue(std::string& out, const PropertyView& property) {
-  auto name = [&](std::string_view text) { appendJsonString(out, text); };
-  auto number = [&](int32_t value) { out.append(std::to_string(value)); };
-  auto real = [&](float value) { out.append(jsonFloatText(value)); };
-  auto reference = [&](const ObjectReference& value) { appendReference(out, value); };
+void putValue(TextOutput& out, const PropertyView& property) {
+  auto name = [](std::string& text, std::string_view value) { appendJsonString(text, value); };
+  auto number = [](std::string& text, int32_t value) { text.append(std::to_string(value)); };
+  auto real = [](std::string& text, float value) { text.append(jsonFloatText(value)); };
+  std::string& text = out.buffer();
   switch (property.kind()) {
     case PropertyKind::kInteger:
-      return number(property.integer());
+      return number(text, property.integer());
     case PropertyKind::kFloat:
-      return real(property.real());
+      return real(text, property.real());
     case PropertyKind::kAtom:
-      return name(property.atom());
+      return name(text, property.atom());
     case PropertyKind::kReference:
-      return reference(property.reference());
+      return appendReference(text, property.reference());
     case PropertyKind::kIntegerList:
-      return appendArray(out, property.integers(), number);
+      return putArray(out, property.integers(), number);
     case PropertyKind::kFloatList:
-      return appendArray(out, property.floats(), real);
+      return putArray(out, property.floats(), real);
     case PropertyKind::kAtomList:
-      return appendArray(out, property.atoms(), name);
+      return putArray(out, property.atoms(), name);
     case PropertyKind::kReferenceList:
-      return appendArray(out, property.references(), reference);
+      return putArray(out, property.references(), appendReference);
     case PropertyKind::kNone:
       break;
   }
-  out.append("null");
+  text.append("null");
 }
 
-void appendProperty(std::string& out, const PropertyView& property) {
-  out.append("{\"name\": ");
-  appendJsonString(out, property.name());
-  out.append(", \"kind\": ");
-  appendJsonString(out, shownKind(property.kind()));
-  out.append(", \"value\": ");
-  appendValue(out, property);
-  if (property.isRange()) out.append(", \"max\": ").append(jsonFloatText(property.maximum()));
-  out.push_back('}');
+void putProperty(TextOutput& out, const PropertyView& property) {
+  std::string& text = out.buffer();
+  text.append("{\"name\": ");
+  appendJsonString(text, property.name());
+  text.append(", \"kind\": ");
+  appendJsonString(text, shownKind(property.kind()));
+  text.append(", \"value\": ");
+  putValue(out, property);
+  if (property.isRange()) text.append(", \"max\": ").append(jsonFloatText(property.maximum()));
+  out.put('}');
 }
 
 void writeHeader(const DumpInput& input, TextOutput& out) {
@@ -81,13 +84,13 @@ void writeHeader(const DumpInput& input, TextOutput& out) {
   text.append(input.kind == FileKind::kStringTable ? "\"string table\"" : "\"object database\"");
   text.append(",\n     \"project\": ");
   if (header.hasProjectName()) {
-    appendJsonString(text, header.projectName());
+    putJsonString(out, header.projectName());
   } else {
     text.append("null");
   }
   text.append(",\n     \"version\": ").append(jsonFloatText(header.version()));
   text.append(",\n     \"atoms\": [");
-  for (int32_t i = 0; i < header.atomCount(); ++i) {
+  for (int32_t i = 0; i < header.atomCount() && !out.failed(); ++i) {
     text.append(i == 0 ? "\n       " : ",\n       ");
     appendJsonString(text, header.atomName(i));
     out.spill();
@@ -99,14 +102,15 @@ void writeSections(const StringTableFile& strings, TextOutput& out) {
   std::string& text = out.buffer();
   text.append(",\n     \"sections\": [");
   for (StringSectionView section : strings.sections()) {
+    if (out.failed()) break;
     text.append(section.index() == 0 ? "\n       " : ",\n       ");
     text.append("{\"name\": ");
     appendJsonString(text, section.name());
     text.append(", \"random\": ").append(section.random() ? "true" : "false");
     text.append(", \"texts\": [");
-    for (int32_t i = 0; i < section.textCount(); ++i) {
+    for (int32_t i = 0; i < section.textCount() && !out.failed(); ++i) {
       text.append(i == 0 ? "\n         " : ",\n         ");
-      appendJsonString(text, section.text(i));
+      putJsonString(out, section.text(i));
     }
     text.append("]}");
     out.spill();
@@ -118,6 +122,7 @@ void writeObjects(const DatabaseFile& database, TextOutput& out) {
   std::string& text = out.buffer();
   text.append(",\n     \"objects\": [");
   for (ObjectView object : database.objects()) {
+    if (out.failed()) break;
     text.append(object.index() == 0 ? "\n       " : ",\n       ");
     text.append("{\"name\": ");
     appendJsonString(text, object.name());
@@ -129,7 +134,7 @@ void writeObjects(const DatabaseFile& database, TextOutput& out) {
     for (int32_t i = 0; i < object.propertyCount(); ++i) {
       PropertyView property = object.property(i);
       text.append(i == 0 ? "\n          " : ",\n          ");
-      appendProperty(text, property);
+      putProperty(out, property);
       storesDeclared = storesDeclared || property.storesDeclared();
     }
     // Declared properties: for classes that store them, when their lists pair up.
@@ -140,7 +145,7 @@ void writeObjects(const DatabaseFile& database, TextOutput& out) {
       text.push_back('[');
       for (int32_t i = 0; i < object.declaredCount(); ++i) {
         text.append(i == 0 ? "\n          " : ",\n          ");
-        appendProperty(text, object.declaredProperty(i));
+        putProperty(out, object.declaredProperty(i));
       }
       text.append("]}");
     }

@@ -1,8 +1,9 @@
-// writeListing: header line, then sections or objects.
+// writeListing: header line, then sections or objects, a line or an element at a time.
 #include "tools/listing.h"
 
 #include <string>
 
+#include "diagnostics/text_escape.h"
 #include "tools/dump_input.h"
 #include "tools/float_text.h"
 #include "tools/text_escape.h"
@@ -21,13 +22,15 @@ std::string counted(int32_t count, std::string_view noun) {
 void writeHeader(const DumpInput& input, std::string_view what, int32_t count,
                  std::string_view item, TextOutput& out) {
   FileHeader header = input.header();
-  std::string& text = out.buffer();
-  text.append(input.path).append(": ").append(what).append(" of project ");
+  // The path as error lines show it: a control byte in a file name cannot reach the
+  // terminal.
+  out.put(escapeText(input.path)).put(": ").put(what).put(" of project ");
   if (header.hasProjectName()) {
-    appendShownText(text, header.projectName());
+    putShownText(out, header.projectName());
   } else {
-    text.append("(none)");
+    out.put("(none)");
   }
+  std::string& text = out.buffer();
   text.append(", version ").append(shownFloatText(header.version()));
   text.append(", ").append(counted(header.atomCount(), "atom")).append(", ");
   text.append(counted(count, item)).append("\n");
@@ -36,22 +39,29 @@ void writeHeader(const DumpInput& input, std::string_view what, int32_t count,
 
 void writeSections(const StringTableFile& strings, TextOutput& out) {
   for (StringSectionView section : strings.sections()) {
+    if (out.failed()) return;
     std::string& text = out.buffer();
     text.append("\nsection ");
     appendShownText(text, section.name());
     if (section.random()) text.append(" RANDOM");
     text.push_back('\n');
     for (std::string_view line : section.texts()) {
-      text.append("  ");
-      appendJsonString(text, line);
-      text.push_back('\n');
+      out.put("  ");
+      putJsonString(out, line);
+      out.put('\n');
     }
-    out.spill();
   }
+}
+
+void writeProperty(const PropertyView& property, TextOutput& out) {
+  out.put("  ");
+  putShownProperty(out, property);
+  out.put('\n');
 }
 
 void writeObjects(const DatabaseFile& database, TextOutput& out) {
   for (ObjectView object : database.objects()) {
+    if (out.failed()) return;
     std::string& text = out.buffer();
     text.append("\nobject ");
     appendShownText(text, object.name());
@@ -61,21 +71,13 @@ void writeObjects(const DatabaseFile& database, TextOutput& out) {
     text.push_back('\n');
     bool declaredShown = object.declaredListsMatch();
     for (PropertyView property : object.properties()) {
-      if (declaredShown && property.storesDeclared()) continue;
-      text.append("  ");
-      appendShownProperty(text, property);
-      text.push_back('\n');
+      if (!declaredShown || !property.storesDeclared()) writeProperty(property, out);
     }
     if (declaredShown) {
-      for (PropertyView property : object.declaredProperties()) {
-        text.append("  ");
-        appendShownProperty(text, property);
-        text.push_back('\n');
-      }
+      for (PropertyView property : object.declaredProperties()) writeProperty(property, out);
     } else {
-      text.append("  (the lists of declared properties do not pair up)\n");
+      out.put("  (the lists of declared properties do not pair up)\n");
     }
-    out.spill();
   }
 }
 

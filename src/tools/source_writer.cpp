@@ -108,6 +108,9 @@ class SourceEmitter {
   template <class List, class Append>
   bool values(const List& list, Append append);
   void endLine();
+  void spillLine();
+  // Whether the output refused a block: nothing more would reach it.
+  bool outputFailed() const { return out_ != nullptr && out_->failed(); }
 
   // The place at hand, for problems: a section or object, then one of its properties.
   void at(std::string_view what, std::string_view name, int64_t offset) {
@@ -150,6 +153,15 @@ void SourceEmitter::endLine() {
   line_.clear();
 }
 
+// A long line goes out in pieces, so that a list of any length is never held whole;
+// while checking, its text is not needed at all.
+void SourceEmitter::spillLine() {
+  constexpr size_t kLineBlock = 1 << 16;
+  if (line_.size() < kLineBlock) return;
+  if (out_ != nullptr) out_->put(line_);
+  line_.clear();
+}
+
 bool SourceEmitter::word(std::string_view text, std::string_view what) {
   if (text.empty())
     return refuse(std::string(what) + " is the empty name, which no word of source gives");
@@ -179,11 +191,14 @@ bool SourceEmitter::values(const List& list, Append append) {
   for (int32_t i = 0; i < list.size(); ++i) {
     line_.push_back(' ');
     if (!append(list[i])) return false;
+    spillLine();
+    if (outputFailed()) return false;
   }
   return true;
 }
 
 bool SourceEmitter::section(const DumpInput& input, StringSectionView section) {
+  if (outputFailed()) return false;
   input_ = &input;
   at("string section", section.name(), section.fileOffset());
   line_ = "STRING";
@@ -199,8 +214,7 @@ bool SourceEmitter::section(const DumpInput& input, StringSectionView section) {
     std::string_view problem = textProblem(section.text(i));
     if (!problem.empty())
       return refuse("text " + std::to_string(i + 1) + " " + std::string(problem));
-    line_ = section.text(i);
-    endLine();
+    if (out_ != nullptr) out_->put(section.text(i)).put('\n');
   }
   line_ = "END";
   endLine();
@@ -209,6 +223,7 @@ bool SourceEmitter::section(const DumpInput& input, StringSectionView section) {
 }
 
 bool SourceEmitter::object(const DumpInput& input, ObjectView object) {
+  if (outputFailed()) return false;
   input_ = &input;
   at("object", object.name(), object.fileOffset());
   std::unique_ptr<GameObject> prototype = createTemplate(object.className());
@@ -478,8 +493,12 @@ bool checkSourceForm(const SourceFiles& files, SourceProblem& problem) {
 
 void writeSource(const SourceFiles& files, TextOutput& out) {
   FileHeader header = anyOf(files)->header();
-  std::string name = header.hasProjectName() ? shownText(header.projectName()) : "(none)";
-  out.put("; Written by rpgdump --source. Compiled as project ").put(name);
+  out.put("; Written by rpgdump --source. Compiled as project ");
+  if (header.hasProjectName()) {
+    putShownText(out, header.projectName());
+  } else {
+    out.put("(none)");
+  }
   out.put(", version ").put(shownFloatText(header.version())).put(",\n");
   out.put("; it gives the same files again (rpgdump --source -o DIR also writes the\n");
   out.put("; description file that says so).\n\n");

@@ -1,7 +1,10 @@
 // Text escapes: one UTF-8 scanner for both forms.
 #include "tools/text_escape.h"
 
+#include <algorithm>
 #include <cstdint>
+
+#include "tools/text_output.h"
 
 namespace rpgc {
 
@@ -62,10 +65,8 @@ bool isPlain(std::string_view bytes) {
   return true;
 }
 
-}  // namespace
-
-void appendJsonString(std::string& out, std::string_view bytes) {
-  out.push_back('"');
+// The escaped characters of a JSON string, without its quotes.
+void appendJsonCharacters(std::string& out, std::string_view bytes) {
   for (size_t i = 0; i < bytes.size();) {
     size_t length = utf8Length(bytes.substr(i));
     auto byte = static_cast<uint8_t>(bytes[i]);
@@ -104,7 +105,49 @@ void appendJsonString(std::string& out, std::string_view bytes) {
     }
     ++i;
   }
+}
+
+bool isContinuation(char c) {
+  return (static_cast<uint8_t>(c) & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+void appendJsonString(std::string& out, std::string_view bytes) {
   out.push_back('"');
+  appendJsonCharacters(out, bytes);
+  out.push_back('"');
+}
+
+size_t characterStart(std::string_view bytes, size_t at) {
+  if (at >= bytes.size()) return bytes.size();
+  // A UTF-8 sequence is at most 4 bytes long: a byte that is no continuation byte within
+  // the last four settles it, and without one no sequence can reach at.
+  for (size_t back = 0; back <= std::min<size_t>(3, at); ++back) {
+    if (!isContinuation(bytes[at - back])) return at - back;
+  }
+  return at;
+}
+
+void putJsonString(TextOutput& out, std::string_view bytes) {
+  constexpr size_t kPieceBytes = 1 << 14;
+  out.buffer().push_back('"');
+  while (!bytes.empty() && !out.failed()) {
+    size_t cut = bytes.size() <= kPieceBytes ? bytes.size() : characterStart(bytes, kPieceBytes);
+    appendJsonCharacters(out.buffer(), bytes.substr(0, cut));
+    out.spill();
+    bytes.remove_prefix(cut);
+  }
+  out.buffer().push_back('"');
+  out.spill();
+}
+
+void putShownText(TextOutput& out, std::string_view bytes) {
+  if (isPlain(bytes)) {
+    out.put(bytes);
+  } else {
+    putJsonString(out, bytes);
+  }
 }
 
 void appendShownText(std::string& out, std::string_view bytes) {

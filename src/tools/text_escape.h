@@ -9,10 +9,13 @@
 #ifndef RPGC_TOOLS_TEXT_ESCAPE_H_
 #define RPGC_TOOLS_TEXT_ESCAPE_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace rpgc {
+
+class TextOutput;
 
 /// Appends bytes as a JSON string, quotes included.
 void appendJsonString(std::string& out, std::string_view bytes);
@@ -21,6 +24,15 @@ void appendJsonString(std::string& out, std::string_view bytes);
 /// without blanks, control bytes, quotes, backslashes, brackets or parentheses; otherwise
 /// as a JSON string.
 void appendShownText(std::string& out, std::string_view bytes);
+
+/// appendJsonString and appendShownText into out, a piece at a time: a text of any length
+/// never sits whole in memory as escaped text.
+void putJsonString(TextOutput& out, std::string_view bytes);
+void putShownText(TextOutput& out, std::string_view bytes);
+
+/// Where to cut bytes at or just before at so that no UTF-8 character is cut in two: the
+/// escapes of the two parts are then those of the whole. bytes.size() when at is past it.
+size_t characterStart(std::string_view bytes, size_t at);
 
 /// appendShownText into a new string.
 std::string shownText(std::string_view bytes);

@@ -1,15 +1,41 @@
 // TextOutput: block writes.
 #include "tools/text_output.h"
 
+#include <algorithm>
+
 namespace rpgc {
 
-bool TextOutput::flush() {
-  if (target_ != nullptr) {
-    target_->append(buffer_);
-  } else if (!failed_ && !buffer_.empty()) {
-    failed_ = std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() ||
-              std::fflush(file_) != 0;
+TextOutput::TextOutput(std::FILE* file)
+    : sink_([file](std::string_view block) {
+        return std::fwrite(block.data(), 1, block.size(), file) == block.size() &&
+               std::fflush(file) == 0;
+      }) {}
+
+TextOutput::TextOutput(std::string& text)
+    : sink_([&text](std::string_view block) {
+        text.append(block);
+        return true;
+      }) {}
+
+void TextOutput::send(std::string_view block) {
+  if (!failed_ && !block.empty()) failed_ = !sink_(block);
+}
+
+TextOutput& TextOutput::put(std::string_view text) {
+  if (text.size() < kBlockBytes) {
+    buffer_.append(text);
+    return spill();
   }
+  flush();
+  // In blocks, so that a sink of 32-bit lengths can take any text.
+  for (size_t at = 0; at < text.size() && !failed_; at += kBlockBytes) {
+    send(text.substr(at, std::min(kBlockBytes, text.size() - at)));
+  }
+  return *this;
+}
+
+bool TextOutput::flush() {
+  send(buffer_);
   buffer_.clear();
   return !failed_;
 }

@@ -1,9 +1,14 @@
 // TextOutput: where rpgdump's listings, JSON and source text go: a file (standard
-// output), written in large blocks, or a string (tests).
+// output), a string (tests), or any sink of blocks (a file being written, a fuzz check),
+// written in blocks of about 64 KiB.
+//
+// The writers append to buffer() and call spill() after each element of a value, never
+// holding a whole value, object or text: memory stays a block however large the output.
 #ifndef RPGC_TOOLS_TEXT_OUTPUT_H_
 #define RPGC_TOOLS_TEXT_OUTPUT_H_
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,18 +16,20 @@ namespace rpgc {
 
 class TextOutput {
  public:
+  /// Takes one block of text; false when it could not (the output has then failed).
+  using Sink = std::function<bool(std::string_view)>;
+
   /// Into file, which stays open; the text goes out in blocks and at flush().
-  explicit TextOutput(std::FILE* file) : file_(file) {}
+  explicit TextOutput(std::FILE* file);
   /// Into text, appended to.
-  explicit TextOutput(std::string& text) : target_(&text) {}
+  explicit TextOutput(std::string& text);
+  explicit TextOutput(Sink sink) : sink_(std::move(sink)) {}
   TextOutput(const TextOutput&) = delete;
   TextOutput& operator=(const TextOutput&) = delete;
   ~TextOutput() { flush(); }
 
-  TextOutput& put(std::string_view text) {
-    buffer_.append(text);
-    return spill();
-  }
+  /// Appends text; a long text goes out directly rather than through the buffer.
+  TextOutput& put(std::string_view text);
   TextOutput& put(char c) {
     buffer_.push_back(c);
     return spill();
@@ -34,14 +41,17 @@ class TextOutput {
     if (buffer_.size() >= kBlockBytes) flush();
     return *this;
   }
-  /// Writes everything out; false when the file refused some of it (then and later).
+  /// Writes everything out; false when the sink refused some of it (then and later).
   bool flush();
+  /// Whether the sink refused a block: writers may stop, as nothing more goes out.
+  bool failed() const { return failed_; }
 
  private:
   static constexpr size_t kBlockBytes = 1 << 16;
 
-  std::FILE* file_ = nullptr;
-  std::string* target_ = nullptr;
+  void send(std::string_view block);
+
+  Sink sink_;
   std::string buffer_;
   bool failed_ = false;
 };

@@ -1,6 +1,8 @@
-// Value texts of the listing and the diff.
+// Value texts of the listing and the diff: one walk over a value's elements, written
+// whole into an output a block at a time, or into a string up to a length.
 #include "tools/value_text.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -8,6 +10,7 @@
 #include "source/typed_declarations.h"
 #include "tools/float_text.h"
 #include "tools/text_escape.h"
+#include "tools/text_output.h"
 
 namespace rpgc {
 
@@ -23,25 +26,39 @@ void appendReference(std::string& out, const ObjectReference& reference) {
     out.append(" (instance ").append(std::to_string(reference.instance)).append(")");
 }
 
-template <class List, class AppendElement>
-void appendList(std::string& out, const List& list, bool brackets, AppendElement appendElement) {
+// The elements from first on, while room() allows another one; a gap left out is shown
+// as "…", and a list shown in part ends with its length: "[… 7 8 … (1,000 values)]".
+template <class List, class Room, class AppendElement>
+bool appendList(std::string& out, const List& list, bool brackets, int32_t first, Room room,
+                AppendElement appendElement) {
   if (brackets) out.push_back('[');
-  for (int32_t i = 0; i < list.size(); ++i) {
+  int32_t i = std::clamp(first, 0, list.size());
+  if (i > 0) out.append("\u2026");
+  for (; i < list.size(); ++i) {
+    if (i > first && !room()) break;
     if (i > 0) out.push_back(' ');
     appendElement(list[i]);
   }
+  bool whole = first <= 0 && i == list.size();
+  if (i < list.size()) out.append(" \u2026");
+  if (!whole) out.append(" (").append(groupedNumber(list.size())).append(" values)");
   if (brackets) out.push_back(']');
+  return whole;
 }
 
-// The value; lists in brackets, or for a declared line without them.
-void appendValue(std::string& out, const PropertyView& property, bool brackets) {
+// The value, lists in brackets or for a declared line without them; false when room()
+// cut a list short.
+template <class Room>
+bool appendValue(std::string& out, const PropertyView& property, int32_t first, Room room) {
+  bool brackets = !property.isDeclared();
   auto name = [&](std::string_view text) { appendShownText(out, text); };
   auto number = [&](int32_t value) { out.append(std::to_string(value)); };
   auto real = [&](float value) { out.append(shownFloatText(value)); };
   auto reference = [&](const ObjectReference& value) { appendReference(out, value); };
   switch (property.kind()) {
     case PropertyKind::kInteger:
-      return number(property.integer());
+      number(property.integer());
+      return true;
     case PropertyKind::kFloat:
       real(property.real());
       if (property.isRange() &&
@@ -49,26 +66,40 @@ void appendValue(std::string& out, const PropertyView& property, bool brackets) 
         out.append(" to ");
         real(property.maximum());
       }
-      return;
+      return true;
     case PropertyKind::kAtom:
-      return name(property.atom());
+      name(property.atom());
+      return true;
     case PropertyKind::kReference:
-      return reference(property.reference());
+      reference(property.reference());
+      return true;
     case PropertyKind::kIntegerList:
-      return appendList(out, property.integers(), brackets, number);
+      return appendList(out, property.integers(), brackets, first, room, number);
     case PropertyKind::kFloatList:
-      return appendList(out, property.floats(), brackets, real);
+      return appendList(out, property.floats(), brackets, first, room, real);
     case PropertyKind::kAtomList:
-      return appendList(out, property.atoms(), brackets, name);
+      return appendList(out, property.atoms(), brackets, first, room, name);
     case PropertyKind::kReferenceList:
-      return appendList(out, property.references(), brackets, reference);
+      return appendList(out, property.references(), brackets, first, room, reference);
     case PropertyKind::kNone:
       break;
   }
   out.push_back('-');
+  return true;
 }
 
 }  // namespace
+
+std::string groupedNumber(int64_t value) {
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  std::string digits = std::to_string(magnitude);
+  std::string grouped = value < 0 ? "-" : "";
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped.push_back(',');
+    grouped.push_back(digits[i]);
+  }
+  return grouped;
+}
 
 std::string shownKind(PropertyKind kind) {
   auto code = static_cast<int32_t>(kind);
@@ -78,8 +109,17 @@ std::string shownKind(PropertyKind kind) {
   return std::string(propertyKindName(kind));
 }
 
-void appendShownValue(std::string& out, const PropertyView& property) {
-  appendValue(out, property, !property.isDeclared());
+void putShownValue(TextOutput& out, const PropertyView& property) {
+  appendValue(out.buffer(), property, 0, [&out] { return !out.spill().failed(); });
+  out.spill();
+}
+
+void appendShortValue(std::string& out, const PropertyView& property, int32_t first) {
+  size_t start = out.size();
+  auto room = [&] { return out.size() - start < kShortValueBytes; };
+  if (appendValue(out, property, 0, room) || first <= 0) return;
+  out.resize(start);
+  appendValue(out, property, first, room);
 }
 
 void appendShownLabel(std::string& out, const PropertyView& property) {
@@ -93,9 +133,9 @@ void appendShownLabel(std::string& out, const PropertyView& property) {
   out.append(": ").append(shownKind(property.kind())).push_back(' ');
 }
 
-void appendShownProperty(std::string& out, const PropertyView& property) {
-  appendShownLabel(out, property);
-  appendShownValue(out, property);
+void putShownProperty(TextOutput& out, const PropertyView& property) {
+  appendShownLabel(out.buffer(), property);
+  putShownValue(out, property);
 }
 
 }  // namespace rpgc

@@ -120,6 +120,39 @@ TEST_F(DiagnosticEngineTest, NamesAndNotesStayOnTheirLines) {
   EXPECT_EQ(e.errorCount(), 1);
 }
 
+// Regression: bytes 0x80 to 0xFF went to the terminal as they were, 0x9B (a control
+// sequence's start) among them.
+TEST_F(DiagnosticEngineTest, BytesThatAreNotUtf8AndC1ControlsAreNotPrintedRaw) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"caf\xC3\xA9 \xE2\x82\xAC \xC2\xA0", "caf\xC3\xA9 \xE2\x82\xAC \xC2\xA0"},  // kept
+      {"a\x9B"
+       "2J",
+       "a\\x9b2J"},
+      {"\xC2\x9B\xC2\x85", "\\xc2\\x9b\\xc2\\x85"},  // U+009B and U+0085
+      {"\xE9t\xE9\xC3", "\\xe9t\\xe9\\xc3"},
+      {"\xED\xA0\x80", "\\xed\\xa0\\x80"},  // a surrogate
+      {"\x1B[1m\t", "\\x1b[1m\\t"},
+  };
+  for (const auto& [text, escaped] : rows) EXPECT_EQ(escapeText(text), escaped);
+
+  DiagnosticEngine& e = engine();
+  SourceLines lines = splitLines(
+      "ATOM \xE9\xC2\x9B"
+      "b = \x80x y\n");
+  int32_t file = e.addFile(
+      "\x9B"
+      "a.txt");
+  e.setLines(file, &lines);
+  e.report(Finding(FindingCode::kStrayLine, SourcePlace::atToken(file, 0, 3)));
+  e.setLines(file, nullptr);
+  EXPECT_EQ(out_,
+            "\\x9ba.txt:1:13: warning: this line is outside any section and is ignored "
+            "[-Wstray-line]\n"
+            "    1 | ATOM ??b = ?x y\n"
+            "      |            ^~\n")
+      << "one '?' and one column for each character not shown";
+}
+
 TEST_F(DiagnosticEngineTest, JsonStringsAreValidForAnyBytes) {
   EXPECT_EQ(jsonString("a\"b\\c\n\x01\x7F"), "\"a\\\"b\\\\c\\n\\u0001\\u007f\"");
   EXPECT_EQ(jsonString("caf\xC3\xA9 \xE9t\xC3"), "\"caf\xC3\xA9 \\u00e9t\\u00c3\"")

@@ -5,6 +5,7 @@
 #define RPGC_TESTS_SUPPORT_COMPILE_IN_MEMORY_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,10 +27,11 @@ struct CompiledFiles {
 };
 
 /// Compiles sources (file contents, in compile order) as project name, version; the files
-/// come scrambled as on disk, or plain when scrambled is false.
+/// come scrambled as on disk, or plain when scrambled is false. adjust, when given, may
+/// change the compiled objects before they are written.
 inline CompiledFiles compileInMemory(std::string_view name, float version,
-                                     const std::vector<std::string>& sources,
-                                     bool scrambled = true) {
+                                     const std::vector<std::string>& sources, bool scrambled = true,
+                                     const std::function<void(Compilation&)>& adjust = {}) {
   CompiledFiles files;
   Compilation compilation;
   for (size_t i = 0; i < sources.size(); ++i) {
@@ -37,6 +39,7 @@ inline CompiledFiles compileInMemory(std::string_view name, float version,
     SourceLines lines = splitLines(sources[i]);
     if (!compileSource(lines, compilation)) return files;
   }
+  if (adjust) adjust(compilation);
   auto write = [&](Bytes& bytes, auto writeBody) {
     MemoryStream out;
     ScrambleStream filter(out);

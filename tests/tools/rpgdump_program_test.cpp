@@ -1,12 +1,19 @@
 // End-to-end tests of the rpgdump program: the listing, --diff, --source with rpgc
 // compiling the result again, the error lines and the exit status.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "support/amplifying_database.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 
@@ -29,6 +36,30 @@ ProgramRun dump(const fs::path& folder, const std::vector<std::string>& args) {
 
 void writeFile(const fs::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
+}
+
+void writeFile(const fs::path& path, const test::Bytes& content) {
+  writeFile(path, std::string(content.begin(), content.end()));
+}
+
+// Under AddressSanitizer a process reserves terabytes of address space: no limit on it
+// can be set.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSpaceLimits = false;
+#elif defined(__has_feature)
+constexpr bool kAddressSpaceLimits = !__has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSpaceLimits = true;
+#endif
+
+// rpgdump with its address space limited to 24 MB (ulimit -v), a few times what it needs
+// to start, its output through the shell command then.
+ProgramRun dumpInLittleMemory(const fs::path& folder, const std::vector<std::string>& args,
+                              const std::string& then = "") {
+  std::vector<std::string> shell = {"-c", "ulimit -v 24000 && \"$0\" \"$@\"" + then,
+                                    RPGDUMP_BINARY};
+  shell.insert(shell.end(), args.begin(), args.end());
+  return test::runBinary("/bin/sh", folder, shell);
 }
 
 // The example compiled in a folder of its own; returns the folder's path.
@@ -176,6 +207,116 @@ TEST(RpgdumpProgramTest, ErrorLinesAndExitStatus) {
   EXPECT_EQ(help.exitStatus, 0);
   EXPECT_EQ(help.out.rfind("usage: rpgdump", 0), 0u);
   EXPECT_EQ(dump(dir.path(), {"--version"}).out, "rpgdump " RPGC_VERSION "\n");
+}
+
+// Regression: each object, and in --diff each value, was built as one string, so a
+// 4 MB database holding a million copies of a 1024-byte atom needed gigabytes (and ended
+// in an uncaught std::bad_alloc). Here 16,384 copies (a 70 kB file, 16 MB of listing)
+// must go through every mode within 24 MB.
+TEST(RpgdumpProgramTest, AmplifyingFileIsShownInBoundedMemory) {
+  if (!kAddressSpaceLimits) GTEST_SKIP() << "no address-space limit under AddressSanitizer";
+  test::TempDir dir;
+  constexpr int32_t kCopies = 16384;
+  writeFile(dir.path() / "hoard.gdf", test::amplifyingDatabase(kCopies));
+  writeFile(dir.path() / "changed.gdf", test::amplifyingDatabase(kCopies, true));
+  const std::string atom = test::amplifyingAtom();
+  const std::vector<std::string> modes[] = {
+      {"hoard.gdf"}, {"--json", "hoard.gdf"}, {"--source", "hoard.gdf"}};
+  for (const std::vector<std::string>& args : modes) {
+    SCOPED_TRACE(args.front());
+    // Only the output's size is kept, not 16 MB of it.
+    ProgramRun run = dumpInLittleMemory(dir.path(), args, " | wc -c");
+    EXPECT_EQ(run.err, "");
+    EXPECT_GE(std::stoull(run.out), kCopies * atom.size());
+  }
+  ProgramRun folder = dumpInLittleMemory(dir.path(), {"--source", "-o", "again", "hoard.gdf"});
+  EXPECT_EQ(folder.exitStatus, 0);
+  EXPECT_GE(fs::file_size(dir.path() / "again" / "hoard.txt"), kCopies * atom.size());
+
+  // A long value of a diff line is shown from its first difference, with its length.
+  ProgramRun diff = dumpInLittleMemory(dir.path(), {"--diff", "hoard.gdf", "changed.gdf"});
+  EXPECT_EQ(diff.exitStatus, 1);
+  EXPECT_EQ(diff.err, "");
+  EXPECT_EQ(diff.out, "~ object Hoard: ATOMS Coins = \u2026 " + atom +
+                          " (16,384 values) -> \u2026 Copper (16,384 values)\n");
+  ProgramRun same = dumpInLittleMemory(dir.path(), {"--diff", "hoard.gdf", "hoard.gdf"});
+  EXPECT_EQ(same.exitStatus, 0);
+  EXPECT_EQ(same.out, "");
+}
+
+// Regression: running out of memory ended in an uncaught std::bad_alloc (exit 134 and a
+// two-line crash text).
+TEST(RpgdumpProgramTest, OutOfMemoryIsReportedNotACrash) {
+  if (!kAddressSpaceLimits) GTEST_SKIP() << "no address-space limit under AddressSanitizer";
+  test::TempDir dir;
+  ProgramRun run = dumpInLittleMemory(dir.path(), {"--kind", "gdf", "/dev/zero"});
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_EQ(run.err, "rpgdump: error: out of memory\n");
+}
+
+// Regression: a file was read (2 GiB of it) before its size was checked.
+TEST(RpgdumpProgramTest, FileLargerThanTheLimitIsRefusedBeforeReading) {
+  if (!kAddressSpaceLimits) GTEST_SKIP() << "no address-space limit under AddressSanitizer";
+  test::TempDir dir;
+  { std::ofstream(dir.path() / "huge.gdf") << ""; }
+  std::error_code error;
+  fs::resize_file(dir.path() / "huge.gdf", 3'000'000'000, error);  // sparse where it can be
+  if (error) GTEST_SKIP() << "cannot make a 3 GB file here: " << error.message();
+  ProgramRun run = dumpInLittleMemory(dir.path(), {"huge.gdf"});
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_EQ(run.err,
+            "huge.gdf: error: the file is larger than the format's limit of 2147483647 bytes\n");
+}
+
+// Regression: the listing's header printed the input path raw, control bytes and all.
+TEST(RpgdumpProgramTest, ListingHeaderEscapesThePath) {
+  test::TempDir dir;
+  const std::string name = "x\x1b[2J\n\xe9.gdf";
+  writeFile(dir.path() / name, test::readFileBytes(kGolden / "duskvale.gdf"));
+  ProgramRun run = dump(dir.path(), {name});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1),
+            "x\\x1b[2J\\n\\xe9.gdf: object database of project Duskvale, version 1, 249 atoms, "
+            "27 objects\n");
+}
+
+// Regression: rpgdump installed no signal handlers, so a SIGINT while --source -o wrote
+// its files left their temporary files behind.
+TEST(RpgdumpProgramTest, InterruptedSourceOutputLeavesNoTemporaryFiles) {
+  test::TempDir dir;
+  // 128 MB of source to write: time enough to be interrupted in the middle.
+  writeFile(dir.path() / "hoard.gdf", test::amplifyingDatabase(131072));
+  fs::path out = dir.path() / "out";
+  std::string args[] = {"rpgdump", "--source", "-o", out.string(), dir.file("hoard.gdf")};
+  char* argv[] = {args[0].data(), args[1].data(), args[2].data(),
+                  args[3].data(), args[4].data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, RPGDUMP_BINARY, &actions, nullptr, argv, environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  // Interrupted once a file has grown: the source is being written, both files made.
+  auto writing = [&out] {
+    std::error_code error;
+    for (fs::directory_iterator it(out, error), end; !error && it != end; it.increment(error)) {
+      if (it->file_size(error) > 0 && !error) return true;
+    }
+    return false;
+  };
+  int status = 0;
+  bool interrupted = false;
+  while (!interrupted && waitpid(pid, &status, WNOHANG) == 0) {
+    if (writing()) {
+      interrupted = kill(pid, SIGINT) == 0;
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  if (interrupted) waitpid(pid, &status, 0);
+  ASSERT_TRUE(interrupted) << "rpgdump ended before its first file appeared";
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  EXPECT_TRUE(fs::is_empty(out)) << fs::directory_iterator(out)->path();
 }
 
 // The reading guide shows the example program that the tests build and run, verbatim.

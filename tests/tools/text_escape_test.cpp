@@ -2,9 +2,11 @@
 // bare-or-quoted names.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "tools/text_escape.h"
+#include "tools/text_output.h"
 
 namespace rpgc {
 namespace {
@@ -41,6 +43,26 @@ TEST(TextEscapeTest, Rows) {
     appendJsonString(json, row.bytes);
     EXPECT_EQ(json, row.json);
     EXPECT_EQ(shownText(row.bytes), row.shown);
+  }
+}
+
+// Long texts are escaped a piece at a time: wherever the pieces are cut, the result must
+// be that of the whole, characters of two to four bytes and stray bytes included.
+TEST(TextEscapeTest, PiecewiseJsonStringsMatchTheWhole) {
+  const std::string pieces[] = {"a",        "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x97\xA1", "\x80",
+                                "\xE2\x82", "\n"};
+  std::mt19937 random(13);
+  for (int round = 0; round < 4; ++round) {
+    std::string text;
+    while (text.size() < 70000) text += pieces[random() % std::size(pieces)];
+    std::string whole;
+    appendJsonString(whole, text);
+    std::string piecewise;
+    {
+      TextOutput out(piecewise);
+      putJsonString(out, text);
+    }
+    EXPECT_EQ(piecewise, whole);
   }
 }
 

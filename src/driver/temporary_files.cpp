@@ -73,6 +73,18 @@ void installSignalHandlers() {
   }
 }
 
+bool stopSignalPending() {
+  sigset_t pending;
+  if (sigpending(&pending) != 0) return false;
+  for (int signal : kStopSignals) {
+    if (sigismember(&pending, signal) != 1) continue;
+    struct sigaction current = {};
+    sigaction(signal, nullptr, &current);
+    if (current.sa_handler != SIG_IGN) return true;
+  }
+  return false;
+}
+
 SignalsHeld::SignalsHeld() {
   sigset_t stops;
   sigemptyset(&stops);

@@ -43,6 +43,10 @@ class TemporaryFiles {
 /// Installs the handlers described above (once per process).
 void installSignalHandlers();
 
+/// Whether a signal that stops the run came while held back (and is not ignored): it will
+/// end the run when released.
+bool stopSignalPending();
+
 /// Blocks the signals that stop a run while an object of this class lives, so that a
 /// replacement of the outputs is never cut in half; a signal that came meanwhile is
 /// handled when it ends.

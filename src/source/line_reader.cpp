@@ -83,8 +83,10 @@ bool readThrough(FileSystem& fs, int fd, const LineLimits& limits, bool keep, st
   auto block = std::make_unique_for_overwrite<char[]>(kBlock);
   uint64_t total = 0;
   while (true) {
+    // No more than one byte past the limit is ever read: a pipe may never end.
+    size_t want = static_cast<size_t>(std::min<uint64_t>(kBlock, limits.largestFile + 1 - total));
     size_t got = 0;
-    if (int error = fs.read(fd, block.get(), kBlock, got)) {
+    if (int error = fs.read(fd, block.get(), want, got)) {
       failure.errorCode = error;
       return false;
     }

@@ -94,6 +94,7 @@ enum class FindingCode : uint8_t {
   kNoteCopyLeft,
   kNoteCopyNotRestored,
   kNoteUnknownCopy,
+  kNoteInterruptedAfterReplacement,
   kCount
 };
 

@@ -162,6 +162,8 @@ constexpr MessageRow kRows[] = {
     {C::kNoteUnknownCopy, "stopped-run", kNote, false,
      "'{0}' was left by a stopped run of an earlier version; it may hold the earlier content of "
      "an output, so it is left in place"},
+    {C::kNoteInterruptedAfterReplacement, "interrupted", kNote, false,
+     "interrupted after the outputs were replaced"},
 };
 static_assert(std::size(kRows) == kFindingCodeCount, "one message row per finding code");
 

@@ -2,6 +2,7 @@
 // the output phases.
 #include "driver/compile_run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -182,6 +183,9 @@ void reportProblems(const std::vector<CommitProblem>& problems, const std::strin
       case CommitProblem::What::kUnknownCopy:
         engine.report(finding(FindingCode::kNoteUnknownCopy));
         break;
+      case CommitProblem::What::kInterruptedAfter:
+        engine.report(Finding(FindingCode::kNoteInterruptedAfterReplacement, SourcePlace()));
+        break;
     }
   }
 }
@@ -241,7 +245,10 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
     return fail();
   }
   bool ok = commitOutputs(outputs, fs, problems, notice);
-  bool clean = problems.empty();
+  // An interrupt that came once the outputs were in place does not fail the run.
+  bool clean = std::all_of(problems.begin(), problems.end(), [](const CommitProblem& problem) {
+    return problem.what == CommitProblem::What::kInterruptedAfter;
+  });
   report();
   return ok && clean;
 }

@@ -163,6 +163,7 @@ class OutputCommit {
   bool replace();
   bool interrupted(size_t step);
   void rollBackAll();
+  bool syncFolders(const std::vector<std::string>& folders);
   void finishUp(const std::vector<std::string>& folders);
   void removeKept(const ReplacementStep& step);
   void abandonAll();
@@ -206,12 +207,15 @@ bool OutputCommit::run(std::span<PendingOutput* const> outputs, const LockWaitNo
   }
   SignalsHeld held;
   std::vector<std::string> lockedFolders = locks.folders();
-  if (!prepare(lockedFolders) || !replace()) {
+  if (!prepare(lockedFolders) || !replace() || !syncFolders(lockedFolders)) {
     rollBackAll();
     abandonAll();
     return false;
   }
   finishUp(lockedFolders);
+  // A stop signal after the journal was marked complete can no longer undo anything: it
+  // is taken, and said, rather than ending a run whose outputs are in place as failed.
+  if (takeStopSignal()) note(CommitProblem::What::kInterruptedAfter, {}, EINTR);
   return true;
 }
 
@@ -253,7 +257,7 @@ bool OutputCommit::replace() {
       return false;
     }
   }
-  return !interrupted(steps_.size() - 1);
+  return true;
 }
 
 // A stop signal that came meanwhile undoes the replacement: a run ended by a signal leaves
@@ -287,10 +291,15 @@ void OutputCommit::rollBackAll() {
   if (journal_.written() && settled) journal_.remove(problems_);
 }
 
-void OutputCommit::finishUp(const std::vector<std::string>& folders) {
+// The renames made durable; then the last moment a stop signal undoes the replacement.
+bool OutputCommit::syncFolders(const std::vector<std::string>& folders) {
   for (const std::string& folder : folders) {
     if (int error = fs_.syncFolder(folder)) note(CommitProblem::What::kSync, folder, error);
   }
+  return !interrupted(steps_.size() - 1);
+}
+
+void OutputCommit::finishUp(const std::vector<std::string>& folders) {
   // Once marked complete the journal can no longer undo the replacement, and removing it
   // is tidying. Neither marked nor removed, it will: the kept copies must then stay.
   int marked = journal_.markComplete();

@@ -41,14 +41,15 @@ struct CommitProblem {
   std::string path;
   int errorCode = 0;
   enum class What {
-    kReplace,      // path could not be replaced (or its folder locked)
-    kRestore,      // the earlier path could not be put back; its content is kept in copy
-    kRemove,       // a temporary file could not be removed
-    kSync,         // the folder path could not be synced
-    kRecovered,    // a later run put the earlier path back from copy, left by a stopped run
-    kCopyLeft,     // copy, the earlier path kept by a stopped run, was left: path changed
-                   // since, or (errorCode) it could not be put back
-    kUnknownCopy,  // path, a copy left by an earlier version, may hold a target's content
+    kReplace,           // path could not be replaced (or its folder locked)
+    kRestore,           // the earlier path could not be put back; its content is kept in copy
+    kRemove,            // a temporary file could not be removed
+    kSync,              // the folder path could not be synced
+    kRecovered,         // a later run put the earlier path back from copy, left by a stopped run
+    kCopyLeft,          // copy, the earlier path kept by a stopped run, was left: path changed
+                        // since, or (errorCode) it could not be put back
+    kUnknownCopy,       // path, a copy left by an earlier version, may hold a target's content
+    kInterruptedAfter,  // a stop signal came once the outputs were in place: it was taken
   } what = What::kReplace;
   std::string copy;
 };

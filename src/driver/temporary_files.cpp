@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <ctime>
 
 namespace rpgc {
 
@@ -83,6 +84,17 @@ bool stopSignalPending() {
     if (current.sa_handler != SIG_IGN) return true;
   }
   return false;
+}
+
+bool takeStopSignal() {
+  if (!stopSignalPending()) return false;
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int signal : kStopSignals) sigaddset(&stops, signal);
+  const struct timespec now = {0, 0};
+  while (sigtimedwait(&stops, nullptr, &now) > 0) {
+  }
+  return true;
 }
 
 SignalsHeld::SignalsHeld() {

@@ -307,26 +307,39 @@ TEST_F(PendingOutputTest, ARunKilledAtAnyCallIsRolledBackByTheNextRun) {
 }
 
 // Regression: a stop signal during the replacement ended the run as failed with the new
-// outputs in place; now the replacement is undone and the signal then ends the run.
-TEST_F(PendingOutputTest, AStopSignalDuringTheReplacementUndoesIt) {
+// outputs in place. Until the journal is marked complete the replacement is undone (and
+// the signal then ends the run); after that, the signal is taken and said.
+TEST_F(PendingOutputTest, AStopSignalDuringTheReplacementUndoesItOrIsSaidAfterIt) {
   static volatile sig_atomic_t caught = 0;
   struct sigaction catching = {};
   catching.sa_handler = [](int) { caught = 1; };
   struct sigaction previous = {};
   ASSERT_EQ(sigaction(SIGINT, &catching, &previous), 0);
-  freshFolder(Targets::kLinked);
-  WatchedFileSystem files;
-  files.beforeCall = [](const std::string& call) {
-    if (call == "truncate") raise(SIGINT);  // during the first rewrite in place
+  struct Row {
+    const char* call;  // the signal comes before its n-th occurrence
+    int occurrence;
+    bool undone;
   };
-  std::vector<CommitProblem> problems;
-  bool ok = writePair(files, problems);
+  for (Row row : {Row{"truncate", 1, true}, Row{"syncFolder", 2, true}, Row{"mark", 1, false}}) {
+    SCOPED_TRACE(row.call);
+    caught = 0;
+    freshFolder(Targets::kLinked);
+    WatchedFileSystem files;
+    int seen = 0;
+    files.beforeCall = [&](const std::string& call) {
+      if (call == row.call && ++seen == row.occurrence) raise(SIGINT);
+    };
+    std::vector<CommitProblem> problems;
+    bool ok = writePair(files, problems);
+    EXPECT_EQ(ok, !row.undone);
+    EXPECT_EQ(caught, row.undone ? 1 : 0) << "delivered only once the replacement is undone";
+    ASSERT_FALSE(problems.empty());
+    EXPECT_EQ(problems[0].errorCode, EINTR);
+    EXPECT_EQ(problems[0].what,
+              row.undone ? CommitProblem::What::kReplace : CommitProblem::What::kInterruptedAfter);
+    expectOnePair(ok, row.undone ? problems : std::vector<CommitProblem>());
+  }
   sigaction(SIGINT, &previous, nullptr);
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(caught, 1) << "the signal is delivered once the replacement is undone";
-  ASSERT_FALSE(problems.empty());
-  EXPECT_EQ(problems[0].errorCode, EINTR);
-  expectOnePair(false, problems);
 }
 
 // Regression: temporary files that could not be removed (a folder made read-only) were

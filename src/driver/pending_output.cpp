@@ -189,9 +189,6 @@ bool OutputCommit::run(std::span<PendingOutput* const> outputs, const LockWaitNo
                                                                  : ReplacementStep::Kind::kInPlace;
     step.destination = output->destination_;
     step.temporary = output->temporary_;
-    if (step.kind != ReplacementStep::Kind::kNew) {
-      step.earlier = FileIdentity::of(output->existing_);
-    }
     steps_.push_back(std::move(step));
     outputs_.push_back(output);
     folders.push_back(output->folder_);
@@ -226,8 +223,18 @@ bool OutputCommit::prepare(const std::vector<std::string>& folders) {
     struct stat fresh = {};
     int error = fs_.fileStatus(output.fd_, fresh);
     if (error == 0) step.fresh = FileIdentity::of(fresh);
-    if (error == 0 && step.kind != ReplacementStep::Kind::kNew) {
-      error = keepEarlier(fs_, step, output.existing_);
+    // The target as it is now, under the lock: another run may have replaced it, made it
+    // or removed it since this one looked.
+    struct stat now = {};
+    int looked = error == 0 ? fs_.linkStatus(step.destination, now) : 0;
+    if (looked == ENOENT) {
+      step.kind = ReplacementStep::Kind::kNew;
+    } else if (looked != 0) {
+      error = looked;
+    } else if (error == 0) {
+      if (step.kind == ReplacementStep::Kind::kNew) step.kind = ReplacementStep::Kind::kReplace;
+      step.earlier = FileIdentity::of(now);
+      error = keepEarlier(fs_, step, now);
     }
     if (error != 0) {
       note(CommitProblem::What::kReplace, output.target(), error);
@@ -312,7 +319,7 @@ void OutputCommit::finishUp(const std::vector<std::string>& folders) {
     PendingOutput& output = *outputs_[i];
     output.committed_ = true;
     // A rewrite in place leaves its temporary file; a rename has used it.
-    if (output.kind_ == PendingOutput::Kind::kInPlace) {
+    if (steps_[i].kind == ReplacementStep::Kind::kInPlace) {
       int error = fs_.remove(output.temporary_);
       if (error != 0) note(CommitProblem::What::kRemove, output.temporary_, error);
     }

@@ -342,6 +342,26 @@ TEST_F(PendingOutputTest, AStopSignalDuringTheReplacementUndoesItOrIsSaidAfterIt
   sigaction(SIGINT, &previous, nullptr);
 }
 
+// A target that another run replaced (or made) while this one compiled is what a failed
+// replacement puts back, without a word: it is looked at again under the lock.
+TEST_F(PendingOutputTest, ATargetReplacedMeanwhileIsWhatAFailurePutsBack) {
+  freshFolder(Targets::kPlain);
+  WatchedFileSystem files;
+  files.refuses = [](const std::string& call) { return call == "rename tmp b.gdf"; };
+  PendingOutput a(file("a.gds"), files, nullptr);
+  PendingOutput b(file("b.gdf"), files, nullptr);
+  ASSERT_TRUE(a.stream().write("the new a", 9) && b.stream().write("new b", 5));
+  ASSERT_TRUE(a.finish() && b.finish());
+  write("other.gds", "another run's a");
+  fs::rename(file("other.gds"), file("a.gds"));
+  std::vector<CommitProblem> problems;
+  PendingOutput* outputs[] = {&a, &b};
+  EXPECT_FALSE(commitOutputs(outputs, files, problems));
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].what, CommitProblem::What::kReplace);
+  EXPECT_EQ(content("a.gds") + content("b.gdf"), "another run's athe old b");
+}
+
 // Regression: temporary files that could not be removed (a folder made read-only) were
 // left without a word; each is now named.
 TEST_F(PendingOutputTest, TemporaryFilesThatCannotBeRemovedAreNamed) {

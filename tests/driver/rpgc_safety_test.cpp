@@ -234,7 +234,7 @@ TEST_F(RpgcSafetyTest, ARunWaitingForTheFolderSaysSoAndCanBeStopped) {
   ASSERT_GE(folder, 0);
   ASSERT_EQ(flock(folder, LOCK_EX), 0);
   ProgramRun run = runScript(dir_.path(),
-                             "\"$RPGC\" proj a.txt >/dev/null & run=$!; sleep 2; kill -TERM $run;"
+                             "\"$RPGC\" proj a.txt >/dev/null & run=$!; sleep 3; kill -TERM $run;"
                              " (sleep 30; kill -KILL $run 2>/dev/null) & watch=$!;"
                              " wait $run; echo $? >status; kill $watch");
   close(folder);

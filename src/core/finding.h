@@ -71,6 +71,7 @@ enum class FindingCode : uint8_t {
   kCannotOpenDescription,
   kEmptyProjectName,
   kCannotWrite,
+  kDepfileLineEnd,
   kOutputTooLarge,
   kOutputInternal,
   kCannotRestore,
@@ -78,6 +79,7 @@ enum class FindingCode : uint8_t {
   kCannotWriteConsole,
   kOutOfMemory,
   kInputTooLarge,
+  kLineTooLong,
   kCannotChangeFolder,
   kUsage,
   kReadError,
@@ -86,6 +88,13 @@ enum class FindingCode : uint8_t {
   kNoteSectionStart,
   kNotePreviousEnd,
   kNoteLooksLikeSource,
+  // Lone notes about the output folders: a wait, and what stopped runs left there.
+  kNoteWaitingForRun,
+  kNoteRestoredFromCopy,
+  kNoteCopyLeft,
+  kNoteCopyNotRestored,
+  kNoteUnknownCopy,
+  kNoteInterruptedAfterReplacement,
   kCount
 };
 

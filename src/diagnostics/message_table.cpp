@@ -119,13 +119,16 @@ constexpr MessageRow kRows[] = {
     {C::kEmptyProjectName, "empty-project-name", kError, false,
      "the project name (line 1) is empty"},
     {C::kCannotWrite, "cannot-write", kError, false, "cannot write '{0}': {#1}"},
+    {C::kDepfileLineEnd, "cannot-write", kError, false,
+     "cannot write the dependency file '{0}': the path '{1}' holds a line end, which make and "
+     "ninja cannot read"},
     {C::kOutputTooLarge, "cannot-write", kError, false,
      "cannot write '{0}': its content passes the format's limit of 2147483647 bytes"},
     {C::kOutputInternal, "cannot-write", kError, false,
      "cannot write '{0}': the compiler went wrong ({#1}); please report this"},
     {C::kCannotRestore, "cannot-write", kError, false,
-     "cannot put the earlier '{0}' back after the failed replacement: {#1}; it holds the new "
-     "content"},
+     "cannot put the earlier '{0}' back after the failed replacement: {#1}; its earlier content "
+     "is kept in '{2}'"},
     {C::kCannotRemoveTemporary, "cannot-write", kError, false,
      "cannot remove the temporary file '{0}': {#1}"},
     {C::kCannotWriteConsole, "cannot-write", kError, false,
@@ -134,6 +137,8 @@ constexpr MessageRow kRows[] = {
      "out of memory; the outputs are left as they were"},
     {C::kInputTooLarge, "too-large", kError, false,
      "the input is too large for the compiler ({#0}); the outputs are left as they were"},
+    {C::kLineTooLong, "line-too-long", kError, false,
+     "this line is longer than 2147483646 bytes, the longest line the compiler reads"},
     {C::kCannotChangeFolder, "cannot-open", kError, false, "cannot change to folder '{0}': {#1}"},
     {C::kUsage, "usage", kError, false, "{#0}"},
     {C::kReadError, "read-error", kError, false, "{#0}{#1}"},
@@ -143,6 +148,22 @@ constexpr MessageRow kRows[] = {
     {C::kNoteLooksLikeSource, "looks-like-source", kNote, false,
      "'{0}' holds section headers: it looks like a source file, not a project description; "
      "to compile one source file, give a project name first: rpgc PROJECT {0}"},
+    {C::kNoteWaitingForRun, "waiting", kNote, false,
+     "waiting for another run that is replacing files in '{0}'"},
+    {C::kNoteRestoredFromCopy, "stopped-run", kNote, false,
+     "'{0}' is back as it was before a run that was stopped while replacing it (put back from "
+     "'{1}')"},
+    {C::kNoteCopyLeft, "stopped-run", kNote, false,
+     "'{1}' holds the earlier content of '{0}', kept by a run that was stopped while replacing "
+     "it; '{0}' has changed since, so the copy is left for you to look at and remove"},
+    {C::kNoteCopyNotRestored, "stopped-run", kNote, false,
+     "cannot put the earlier '{0}' back from '{1}', kept by a run that was stopped while "
+     "replacing it: {#2}; the copy is left in place"},
+    {C::kNoteUnknownCopy, "stopped-run", kNote, false,
+     "'{0}' was left by a stopped run of an earlier version; it may hold the earlier content of "
+     "an output, so it is left in place"},
+    {C::kNoteInterruptedAfterReplacement, "interrupted", kNote, false,
+     "interrupted after the outputs were replaced"},
 };
 static_assert(std::size(kRows) == kFindingCodeCount, "one message row per finding code");
 

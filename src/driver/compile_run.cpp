@@ -2,11 +2,14 @@
 // the output phases.
 #include "driver/compile_run.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -53,6 +56,15 @@ Finding fileFinding(FindingCode code, std::string_view path, int errorCode) {
   return finding;
 }
 
+// Says on standard error that line of file passes the line-length limit. The file is
+// not read again to show the line.
+void reportLongLine(DiagnosticEngine& engine, int32_t file, int32_t line) {
+  SourceLines none;
+  engine.setLines(file, &none);
+  engine.report(Finding(FindingCode::kLineTooLong, SourcePlace{file, line, -1, 0}));
+  engine.setLines(file, nullptr);
+}
+
 // Compiles every source file. A run that writes stops at the first file that fails (an
 // error, or a warning under -Werror); a check goes on to the end.
 bool compileAll(Compilation& compilation, const RunSettings& settings, bool check, Console& console,
@@ -70,7 +82,9 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
     SourcePrefetch::Read source = prefetch.take(name);
     if (k + 1 < names.length()) prefetch.start(std::string(names[k + 1].view()));
     int32_t errorsBefore = engine.errorCount();
-    if (!source.ok) {
+    if (!source.ok && source.longLine >= 0) {
+      reportLongLine(engine, file, source.longLine);
+    } else if (!source.ok) {
       engine.report(fileFinding(FindingCode::kCannotOpenSource, name, source.errorCode));
     } else {
       engine.setLines(file, &source.lines);
@@ -95,8 +109,17 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
   return ok;
 }
 
-void writeDependencies(const std::string& path, const SettledSettings& settled,
-                       DiagnosticEngine& engine, bool& ok) {
+// The depfile asked for, prepared before anything is written.
+struct Dependencies {
+  std::string path;  // empty: none
+  std::string text;
+};
+
+// False (reported) when a path cannot be written into a depfile.
+bool prepareDependencies(const std::string& path, const SettledSettings& settled,
+                         DiagnosticEngine& engine, Dependencies& dependencies) {
+  dependencies.path = path;
+  if (path.empty()) return true;
   const RunSettings& settings = settled.settings;
   // Absolute paths: make and ninja read them the same whichever folder they run in, and
   // -C has no effect on them.
@@ -112,52 +135,122 @@ void writeDependencies(const std::string& path, const SettledSettings& settled,
   for (const RefString& source : settings.sourceFiles) {
     if (!source.isEmpty()) inputs.push_back(absolute(source.view()));
   }
-  int errorCode = 0;
-  if (!writeDepfile(path, depfileText(targets, inputs), &errorCode)) {
-    engine.report(fileFinding(FindingCode::kCannotWrite, path, errorCode));
-    ok = false;
+  if (const std::string* unwritable = pathWithLineEnd(targets, inputs)) {
+    engine.report(
+        Finding(FindingCode::kDepfileLineEnd, SourcePlace()).with(path).with(*unwritable));
+    return false;
+  }
+  dependencies.text = depfileText(targets, inputs);
+  return true;
+}
+
+// Shows what went wrong (or was found) while putting the outputs in place; a target that
+// could not be replaced also gets its phase's text on standard output.
+void reportProblems(const std::vector<CommitProblem>& problems, const std::string& stringTable,
+                    const std::string& depfile, Console& console, DiagnosticEngine& engine) {
+  for (const CommitProblem& problem : problems) {
+    auto finding = [&](FindingCode code) {
+      return Finding(code, SourcePlace()).with(problem.path);
+    };
+    std::string reason = std::strerror(problem.errorCode);
+    switch (problem.what) {
+      case CommitProblem::What::kReplace:
+        if (problem.path == stringTable) {
+          console.text(kCannotWriteStrings);
+        } else if (problem.path != depfile) {
+          console.text(kCannotWriteDatabase);
+        }
+        engine.report(finding(FindingCode::kCannotWrite).with(reason));
+        break;
+      case CommitProblem::What::kSync:
+        engine.report(finding(FindingCode::kCannotWrite).with(reason));
+        break;
+      case CommitProblem::What::kRestore:
+        engine.report(finding(FindingCode::kCannotRestore).with(reason).with(problem.copy));
+        break;
+      case CommitProblem::What::kRemove:
+        engine.report(finding(FindingCode::kCannotRemoveTemporary).with(reason));
+        break;
+      case CommitProblem::What::kRecovered:
+        engine.report(finding(FindingCode::kNoteRestoredFromCopy).with(problem.copy));
+        break;
+      case CommitProblem::What::kCopyLeft:
+        engine.report(
+            problem.errorCode == 0
+                ? finding(FindingCode::kNoteCopyLeft).with(problem.copy)
+                : finding(FindingCode::kNoteCopyNotRestored).with(problem.copy).with(reason));
+        break;
+      case CommitProblem::What::kUnknownCopy:
+        engine.report(finding(FindingCode::kNoteUnknownCopy));
+        break;
+      case CommitProblem::What::kInterruptedAfter:
+        engine.report(Finding(FindingCode::kNoteInterruptedAfterReplacement, SourcePlace()));
+        break;
+    }
   }
 }
 
-// Writes both outputs to temporary files and puts them in place together.
-bool writeOutputs(Compilation& compilation, const RunSettings& settings, Console& console,
-                  DiagnosticEngine& engine) {
+// Writes both outputs (and the depfile) to temporary files and puts them in place
+// together.
+bool writeOutputs(Compilation& compilation, const RunSettings& settings,
+                  const Dependencies& dependencies, Console& console, DiagnosticEngine& engine) {
   FileSystem& fs = FileSystem::real();
   TemporaryFiles* temporaries = &TemporaryFiles::process();
-  PendingOutput stringTable(std::string(settings.stringTableFile.view()), fs, temporaries);
-  if (!writeStringsPhase(compilation, settings, console, engine, stringTable)) return false;
-  PendingOutput database(std::string(settings.databaseFile.view()), fs, temporaries);
-  if (!writeDatabasePhase(compilation, settings, console, engine, database)) return false;
+  LockWaitNotice notice = [&engine](const std::string& folder) {
+    engine.report(Finding(FindingCode::kNoteWaitingForRun, SourcePlace()).with(folder));
+  };
+  std::string stringTableName(settings.stringTableFile.view());
+  std::vector<CommitProblem> problems;
+  auto report = [&] {
+    reportProblems(problems, stringTableName, dependencies.path, console, engine);
+    problems.clear();
+  };
+  std::vector<PendingOutput*> outputs;
+  // A failed run removes its temporary files, and says which ones it could not.
+  auto fail = [&] {
+    for (PendingOutput* output : outputs) output->abandon(problems);
+    report();
+    return false;
+  };
+  auto prepare = [&](std::optional<PendingOutput>& output, const std::string& target) {
+    output.emplace(target, fs, temporaries, notice);
+    outputs.push_back(&*output);
+    problems = output->recovered();
+    report();
+  };
+
+  std::optional<PendingOutput> stringTable;
+  prepare(stringTable, stringTableName);
+  if (!writeStringsPhase(compilation, settings, console, engine, *stringTable)) return fail();
+  std::optional<PendingOutput> database;
+  prepare(database, std::string(settings.databaseFile.view()));
+  if (!writeDatabasePhase(compilation, settings, console, engine, *database)) return fail();
+  std::optional<PendingOutput> depfile;
+  if (!dependencies.path.empty()) {
+    prepare(depfile, dependencies.path);
+    const std::string& text = dependencies.text;
+    bool written = text.size() <= INT32_MAX &&
+                   depfile->stream().write(text.data(), static_cast<int32_t>(text.size())) &&
+                   depfile->finish();
+    if (!written) {
+      int error = depfile->errorCode() != 0 ? depfile->errorCode() : EFBIG;
+      engine.report(fileFinding(FindingCode::kCannotWrite, dependencies.path, error));
+      return fail();
+    }
+  }
   if (console.errorCode() != 0) {
     // Standard output is gone (a closed pipe): the run fails before anything changes.
     engine.report(Finding(FindingCode::kCannotWriteConsole, SourcePlace())
                       .with(std::strerror(console.errorCode())));
-    return false;
+    return fail();
   }
-  std::vector<CommitProblem> problems;
-  PendingOutput* outputs[] = {&stringTable, &database};
-  bool ok = commitOutputs(outputs, fs, problems);
-  for (const CommitProblem& problem : problems) {
-    std::string reason = std::strerror(problem.errorCode);
-    switch (problem.what) {
-      case CommitProblem::What::kReplace:
-        console.text(problem.path == stringTable.target() ? kCannotWriteStrings
-                                                          : kCannotWriteDatabase);
-        engine.report(fileFinding(FindingCode::kCannotWrite, problem.path, problem.errorCode));
-        break;
-      case CommitProblem::What::kSync:
-        engine.report(fileFinding(FindingCode::kCannotWrite, problem.path, problem.errorCode));
-        break;
-      case CommitProblem::What::kRestore:
-        engine.report(fileFinding(FindingCode::kCannotRestore, problem.path, problem.errorCode));
-        break;
-      case CommitProblem::What::kRemove:
-        engine.report(
-            fileFinding(FindingCode::kCannotRemoveTemporary, problem.path, problem.errorCode));
-        break;
-    }
-  }
-  return ok && problems.empty();
+  bool ok = commitOutputs(outputs, fs, problems, notice);
+  // An interrupt that came once the outputs were in place does not fail the run.
+  bool clean = std::all_of(problems.begin(), problems.end(), [](const CommitProblem& problem) {
+    return problem.what == CommitProblem::What::kInterruptedAfter;
+  });
+  report();
+  return ok && clean;
 }
 
 }  // namespace
@@ -205,8 +298,12 @@ int runGuarded(int argc, char** argv, Compilation& compilation, DiagnosticFormat
       console.rule();
       console.line(std::string(kCannotOpenDescription) + settled.descriptionFile);
       console.rule();
-      engine.report(fileFinding(FindingCode::kCannotOpenDescription, settled.descriptionFile,
-                                settled.errorCode));
+      if (settled.longLine >= 0) {
+        reportLongLine(engine, engine.addFile(settled.descriptionFile), settled.longLine);
+      } else {
+        engine.report(fileFinding(FindingCode::kCannotOpenDescription, settled.descriptionFile,
+                                  settled.errorCode));
+      }
       return 1;
     case SettingsStatus::kEmptyProjectName: {
       console.rule();
@@ -244,10 +341,9 @@ int runGuarded(int argc, char** argv, Compilation& compilation, DiagnosticFormat
   }
   if (!compileAll(compilation, settings, false, console, engine)) return 1;
 
-  if (!writeOutputs(compilation, settings, console, engine)) return 1;
-  bool ok = true;
-  if (!line.depfile.empty()) writeDependencies(line.depfile, settled, engine, ok);
-  return ok ? 0 : 1;
+  Dependencies dependencies;
+  if (!prepareDependencies(line.depfile, settled, engine, dependencies)) return 1;
+  return writeOutputs(compilation, settings, dependencies, console, engine) ? 0 : 1;
 }
 
 int runCompiler(int argc, char** argv, Compilation& compilation) {

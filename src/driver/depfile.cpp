@@ -1,22 +1,30 @@
-// writeDepfile: escaping of paths and a write through a temporary file.
+// depfileText: escaping of paths for make and ninja.
 #include "driver/depfile.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <string_view>
 
 namespace rpgc {
 
 namespace {
 
 void appendPath(std::string& out, std::string_view path) {
+  size_t backslashes = 0;  // right before the current byte
   for (char c : path) {
-    if (c == ' ' || c == '\t' || c == '#') {
+    if (c == ' ' || c == '\t') {
+      // make reads 2N + 1 backslashes before a blank as N of them and a blank in the name.
+      out.append(backslashes + 1, '\\');
+    } else if (c == '#' || c == ':') {
       out += '\\';
     } else if (c == '$') {
       out += '$';
     }
     out += c;
+    backslashes = c == '\\' ? backslashes + 1 : 0;
   }
+}
+
+bool hasLineEnd(const std::string& path) {
+  return path.find_first_of("\r\n") != std::string::npos;
 }
 
 }  // namespace
@@ -38,16 +46,14 @@ std::string depfileText(const std::vector<std::string>& targets,
   return text;
 }
 
-bool writeDepfile(const std::string& path, std::string_view text, int* errorCode) {
-  std::string temporary = path + ".tmp";
-  errno = 0;
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  bool ok = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (file != nullptr && std::fclose(file) != 0) ok = false;
-  if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  if (errorCode != nullptr) *errorCode = errno != 0 ? errno : EIO;
-  std::remove(temporary.c_str());
-  return false;
+const std::string* pathWithLineEnd(const std::vector<std::string>& targets,
+                                   const std::vector<std::string>& inputs) {
+  for (const auto* paths : {&targets, &inputs}) {
+    for (const std::string& path : *paths) {
+      if (hasLineEnd(path)) return &path;
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace rpgc

@@ -1,116 +1,61 @@
 // PendingOutput: resolving the target, the temporary file, and the all-or-none commit.
 #include "driver/pending_output.h"
 
-#include <signal.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 
 #include "archive/file_system.h"
+#include "driver/commit_journal.h"
+#include "driver/leftover_files.h"
 #include "driver/temporary_files.h"
+#include "driver/temporary_names.h"
 
 namespace rpgc {
 
 namespace {
 
 constexpr int kMostLinks = 40;
-constexpr const char* kPrefix = ".rpgc-";
-
-std::string folderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// The temporary files of this process get numbers 0, 1, 2, ... in turn.
-int nextNumber() {
-  static int next = 0;
-  return next++;
-}
-
-// Copies a whole file's bytes into an open descriptor and syncs it.
-int copyInto(FileSystem& fs, const std::string& from, int toFd) {
-  int fromFd = -1;
-  if (int error = fs.openForReading(from, fromFd)) return error;
-  std::vector<char> block(1 << 16);
-  int error = 0;
-  while (error == 0) {
-    size_t got = 0;
-    error = fs.read(fromFd, block.data(), block.size(), got);
-    if (error != 0 || got == 0) break;
-    error = fs.write(toFd, block.data(), got);
-  }
-  fs.close(fromFd);
-  if (error == 0) error = fs.sync(toFd);
-  return error;
-}
-
-// Writes the content of file `from` over the existing file `to`, in place.
-int rewriteInPlace(FileSystem& fs, const std::string& from, const std::string& to) {
-  int fd = -1;
-  if (int error = fs.openForWriting(to, true, fd)) return error;
-  int error = copyInto(fs, from, fd);
-  int closed = fs.close(fd);
-  return error != 0 ? error : closed;
-}
-
-// A copy of `from` in a new temporary file of its folder; its name in `copy`.
-int keepCopy(FileSystem& fs, const std::string& from, const std::string& folder, std::string& copy,
-             TemporaryFiles* temporaries) {
-  int fd = -1;
-  int error = 0;
-  do {
-    copy = temporaryName(folder, nextNumber(), ".old");
-    error = fs.createExclusive(copy, fd);
-  } while (error == EEXIST);
-  if (error != 0) return error;
-  if (temporaries != nullptr) temporaries->add(copy);
-  error = copyInto(fs, from, fd);
-  int closed = fs.close(fd);
-  return error != 0 ? error : closed;
-}
+// Names tried when each new file is taken at once by another run's clean-up.
+constexpr int kMostNames = 100;
 
 }  // namespace
 
-std::string temporaryName(const std::string& folder, int n, const char* suffix) {
-  return (folder == "." ? std::string() : folder + "/") + kPrefix +
-         std::to_string(static_cast<long>(::getpid())) + "-" + std::to_string(n) + suffix;
-}
-
-void removeStaleTemporaries(const std::string& folder, FileSystem& fs) {
-  std::vector<std::string> names;
-  if (fs.listFolder(folder, names) != 0) return;
-  for (const std::string& name : names) {
-    if (!name.starts_with(kPrefix)) continue;
-    if (!name.ends_with(".tmp") && !name.ends_with(".old")) continue;
-    const char* digits = name.c_str() + std::char_traits<char>::length(kPrefix);
-    char* end = nullptr;
-    long pid = std::strtol(digits, &end, 10);
-    if (end == digits || *end != '-' || pid <= 0) continue;
-    // Only files of runs that are gone: a live run's files are its own business.
-    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-    fs.remove(folder == "." ? name : folder + "/" + name);
-  }
-}
-
-PendingOutput::PendingOutput(std::string target, FileSystem& fs, TemporaryFiles* temporaries)
+PendingOutput::PendingOutput(std::string target, FileSystem& fs, TemporaryFiles* temporaries,
+                             const LockWaitNotice& notice)
     : fs_(&fs), temporaries_(temporaries), target_(std::move(target)) {
   if (!resolve()) return;
+  // Putting back what a stopped run left may change the target: it is looked at again.
+  if (kind_ != Kind::kDirect && recoverLeftovers(folder_, *fs_, notice, recovered_) && !resolve()) {
+    return;
+  }
   if (kind_ == Kind::kDirect) {
     error_ = fs_->openForWriting(destination_, true, fd_);
   } else {
-    removeStaleTemporaries(folder_, *fs_);
-    do {
-      temporary_ = temporaryName(folder_, nextNumber(), ".tmp");
-      error_ = fs_->createExclusive(temporary_, fd_);
-    } while (error_ == EEXIST);
-    if (error_ == 0 && temporaries_ != nullptr) temporaries_->add(temporary_);
-    if (error_ == 0 && kind_ != Kind::kNew) error_ = fs_->copyOwnerAndMode(fd_, existing_);
+    error_ = makeTemporary();
   }
-  if (fd_ >= 0) stream_ = std::make_unique<DescriptorStream>(*fs_, fd_);
+  if (fd_ >= 0 && error_ == 0) stream_ = std::make_unique<DescriptorStream>(*fs_, fd_);
+}
+
+// Creates the temporary file and locks it, so that no other run takes it for a leftover.
+int PendingOutput::makeTemporary() {
+  std::string name = fileNameOf(destination_);
+  for (int tries = 0; tries < kMostNames; ++tries) {
+    if (int error = createTemporary(*fs_, folder_, name, ".tmp", temporary_, fd_)) return error;
+    int locked = fs_->lock(fd_, false);
+    struct stat opened = {};
+    struct stat named = {};
+    bool ours = locked == 0 && fs_->fileStatus(fd_, opened) == 0 &&
+                fs_->linkStatus(temporary_, named) == 0 &&
+                FileIdentity::of(opened) == FileIdentity::of(named);
+    // Without locks (or when locking fails) the file is used as it is.
+    if (ours || (locked != 0 && locked != EWOULDBLOCK)) {
+      if (temporaries_ != nullptr) temporaries_->add(temporary_);
+      return 0;
+    }
+    // Another run's clean-up took the new file for a leftover and removes it.
+    closeFile();
+    temporary_.clear();
+  }
+  return EWOULDBLOCK;
 }
 
 // Follows symbolic links to the file they name, missing or not, and says what it is.
@@ -154,15 +99,27 @@ bool PendingOutput::resolve() {
 }
 
 PendingOutput::~PendingOutput() {
-  if (fd_ >= 0) fs_->close(fd_);
-  if (!committed_) removeTemporary();
+  std::vector<CommitProblem> ignored;
+  abandon(ignored);
+  closeFile();
 }
 
-void PendingOutput::removeTemporary() {
-  if (temporary_.empty()) return;
-  fs_->remove(temporary_);
+void PendingOutput::closeFile() {
+  if (fd_ >= 0) fs_->close(fd_);
+  fd_ = -1;
+}
+
+bool PendingOutput::abandon(std::vector<CommitProblem>& problems) {
+  if (committed_ || temporary_.empty()) return true;
+  // Removed while still locked: no other run can mistake it for a leftover meanwhile.
+  int error = fs_->remove(temporary_);
+  closeFile();
   if (temporaries_ != nullptr) temporaries_->drop(temporary_);
+  std::string path = std::move(temporary_);
   temporary_.clear();
+  if (error == 0 || error == ENOENT) return true;
+  problems.push_back({path, error, CommitProblem::What::kRemove, {}});
+  return false;
 }
 
 ByteStream& PendingOutput::stream() {
@@ -173,173 +130,218 @@ ByteStream& PendingOutput::stream() {
 int PendingOutput::errorCode() const {
   if (error_ != 0) return error_;
   if (stream_ != nullptr && stream_->errorCode() != 0) return stream_->errorCode();
-  return fd_ < 0 && stream_ == nullptr ? EIO : 0;
+  return stream_ == nullptr ? EIO : 0;
 }
 
 bool PendingOutput::finish() {
   if (error_ != 0 || stream_ == nullptr) return false;
-  bool ok = stream_->flush();
-  if (ok && kind_ != Kind::kDirect) {
-    // The data must be on disk before the rename makes it the target.
-    error_ = fs_->sync(fd_);
-    ok = error_ == 0;
+  if (!stream_->flush()) return false;
+  if (kind_ == Kind::kDirect) {
+    error_ = fs_->close(fd_);
+    fd_ = -1;
+    return error_ == 0;
   }
-  int closed = fs_->close(fd_);
-  fd_ = -1;
-  if (ok && closed != 0) {
-    error_ = closed;
-    ok = false;
-  }
-  return ok;
+  // Complete, the file takes the permission bits it will have as the target (a rewrite in
+  // place copies only its bytes); the data must be on disk before a rename makes it the
+  // target. The descriptor stays open: it holds the file's lock.
+  if (kind_ == Kind::kNew) error_ = fs_->setMode(fd_, FileSystem::creationMode());
+  if (kind_ == Kind::kReplace) error_ = fs_->copyOwnerAndMode(fd_, existing_);
+  if (error_ == 0) error_ = fs_->sync(fd_);
+  return error_ == 0;
 }
 
-// One commit: what each replacement did, so that it can be undone.
+// One commit: the steps of the outputs that replace a file, so that they can be undone.
 class OutputCommit {
  public:
   OutputCommit(FileSystem& fs, std::vector<CommitProblem>& problems)
-      : fs_(fs), problems_(problems) {}
+      : fs_(fs), problems_(problems), journal_(fs) {}
 
-  bool run(std::span<PendingOutput* const> outputs);
+  bool run(std::span<PendingOutput* const> outputs, const LockWaitNotice& notice);
 
  private:
-  struct Step {
-    PendingOutput* output;
-    std::string kept;  // the old content's second name, when there was one
-  };
-
-  int replace(PendingOutput& output, Step& step);
-  void undo(const Step& step);
-  void removeKept(Step& step);
-  void note(CommitProblem::What what, const std::string& path, int error) {
-    problems_.push_back({path, error, what});
+  bool prepare(const std::vector<std::string>& folders);
+  bool replace();
+  bool interrupted(size_t step);
+  void rollBackAll();
+  bool syncFolders(const std::vector<std::string>& folders);
+  void finishUp(const std::vector<std::string>& folders);
+  void removeKept(const ReplacementStep& step);
+  void abandonAll();
+  void note(CommitProblem::What what, const std::string& path, int error,
+            const std::string& copy = {}) {
+    problems_.push_back({path, error, what, copy});
   }
 
   FileSystem& fs_;
   std::vector<CommitProblem>& problems_;
-  std::vector<Step> done_;
+  std::vector<PendingOutput*> outputs_;  // those with a step, in order
+  std::vector<ReplacementStep> steps_;
+  JournalFiles journal_;
 };
 
-int OutputCommit::replace(PendingOutput& output, Step& step) {
-  TemporaryFiles* temporaries = output.temporaries_;
-  switch (output.kind_) {
-    case PendingOutput::Kind::kDirect:
-      return 0;
-    case PendingOutput::Kind::kNew:
-      return fs_.rename(output.temporary_, output.destination_);
-    case PendingOutput::Kind::kReplace: {
-      // The old file stays reachable under a second name until the commit is over.
-      int n = nextNumber();
-      step.kept = temporaryName(output.folder_, n, ".old");
-      if (temporaries != nullptr) temporaries->add(step.kept);
-      int error = fs_.link(output.destination_, step.kept);
-      if (error != 0) {
-        if (temporaries != nullptr) temporaries->drop(step.kept);
-        step.kept.clear();
-        if ((error = keepCopy(fs_, output.destination_, output.folder_, step.kept, temporaries)) !=
-            0) {
-          return error;
-        }
-      }
-      return fs_.rename(output.temporary_, output.destination_);
-    }
-    case PendingOutput::Kind::kInPlace: {
-      if (int error = keepCopy(fs_, output.destination_, output.folder_, step.kept, temporaries)) {
-        return error;
-      }
-      return rewriteInPlace(fs_, output.temporary_, output.destination_);
-    }
+bool OutputCommit::run(std::span<PendingOutput* const> outputs, const LockWaitNotice& notice) {
+  std::vector<std::string> folders;
+  for (PendingOutput* output : outputs) {
+    if (output->kind_ == PendingOutput::Kind::kDirect) continue;
+    ReplacementStep step;
+    step.kind = output->kind_ == PendingOutput::Kind::kNew       ? ReplacementStep::Kind::kNew
+                : output->kind_ == PendingOutput::Kind::kReplace ? ReplacementStep::Kind::kReplace
+                                                                 : ReplacementStep::Kind::kInPlace;
+    step.destination = output->destination_;
+    step.temporary = output->temporary_;
+    steps_.push_back(std::move(step));
+    outputs_.push_back(output);
+    folders.push_back(output->folder_);
   }
-  return 0;
+  if (steps_.empty()) return true;
+
+  // Signals stay deliverable while the locks are awaited: Ctrl-C ends a run that waits.
+  FolderLocks locks(fs_, notice);
+  if (int error = locks.lock(folders)) {
+    note(CommitProblem::What::kReplace, locks.failedFolder(), error);
+    abandonAll();
+    return false;
+  }
+  SignalsHeld held;
+  std::vector<std::string> lockedFolders = locks.folders();
+  if (!prepare(lockedFolders) || !replace() || !syncFolders(lockedFolders)) {
+    rollBackAll();
+    abandonAll();
+    return false;
+  }
+  finishUp(lockedFolders);
+  // A stop signal after the journal was marked complete can no longer undo anything: it
+  // is taken, and said, rather than ending a run whose outputs are in place as failed.
+  if (takeStopSignal()) note(CommitProblem::What::kInterruptedAfter, {}, EINTR);
+  return true;
 }
 
-void OutputCommit::undo(const Step& step) {
-  PendingOutput& output = *step.output;
-  int error = 0;
-  switch (output.kind_) {
-    case PendingOutput::Kind::kDirect:
-      return;
-    case PendingOutput::Kind::kNew:
-      error = fs_.remove(output.destination_);
-      break;
-    case PendingOutput::Kind::kReplace:
-      error = fs_.rename(step.kept, output.destination_);
-      break;
-    case PendingOutput::Kind::kInPlace:
-      error = rewriteInPlace(fs_, step.kept, output.destination_);
-      break;
+bool OutputCommit::prepare(const std::vector<std::string>& folders) {
+  for (size_t i = 0; i < steps_.size(); ++i) {
+    ReplacementStep& step = steps_[i];
+    PendingOutput& output = *outputs_[i];
+    struct stat fresh = {};
+    int error = fs_.fileStatus(output.fd_, fresh);
+    if (error == 0) step.fresh = FileIdentity::of(fresh);
+    // The target as it is now, under the lock: another run may have replaced it, made it
+    // or removed it since this one looked.
+    struct stat now = {};
+    int looked = error == 0 ? fs_.linkStatus(step.destination, now) : 0;
+    if (looked == ENOENT) {
+      step.kind = ReplacementStep::Kind::kNew;
+    } else if (looked != 0) {
+      error = looked;
+    } else if (error == 0) {
+      if (step.kind == ReplacementStep::Kind::kNew) step.kind = ReplacementStep::Kind::kReplace;
+      step.earlier = FileIdentity::of(now);
+      error = keepEarlier(fs_, step, now);
+    }
+    if (error != 0) {
+      note(CommitProblem::What::kReplace, output.target(), error);
+      return false;
+    }
   }
-  if (error != 0) note(CommitProblem::What::kRestore, output.target(), error);
+  if (int error = journal_.write(folders, steps_)) {
+    note(CommitProblem::What::kReplace, outputs_.front()->target(), error);
+    return false;
+  }
+  // A full disk shows here, before any target has changed.
+  for (size_t i = 0; i < steps_.size(); ++i) {
+    if (steps_[i].kind != ReplacementStep::Kind::kInPlace) continue;
+    if (int error = reserveInPlace(fs_, steps_[i])) {
+      note(CommitProblem::What::kReplace, outputs_[i]->target(), error);
+      return false;
+    }
+  }
+  return true;
 }
 
-void OutputCommit::removeKept(Step& step) {
+bool OutputCommit::replace() {
+  for (size_t i = 0; i < steps_.size(); ++i) {
+    if (interrupted(i)) return false;
+    if (int error = applyStep(fs_, steps_[i])) {
+      note(CommitProblem::What::kReplace, outputs_[i]->target(), error);
+      return false;
+    }
+  }
+  return true;
+}
+
+// A stop signal that came meanwhile undoes the replacement: a run ended by a signal leaves
+// the earlier outputs.
+bool OutputCommit::interrupted(size_t step) {
+  if (!stopSignalPending()) return false;
+  note(CommitProblem::What::kReplace, outputs_[step]->target(), EINTR);
+  return true;
+}
+
+void OutputCommit::rollBackAll() {
+  bool settled = true;
+  for (size_t i = steps_.size(); i-- > 0;) {
+    const ReplacementStep& step = steps_[i];
+    int error = 0;
+    switch (rollBack(fs_, step, error)) {
+      case RollBack::kUndone:
+      case RollBack::kUnchanged:
+        removeKept(step);
+        break;
+      case RollBack::kTargetChanged:
+        error = EEXIST;  // another file took the target's name meanwhile
+        [[fallthrough]];
+      case RollBack::kFailed:
+        note(CommitProblem::What::kRestore, outputs_[i]->target(), error, step.kept);
+        settled = false;
+        break;
+    }
+  }
+  // While a target lacks its earlier content the journal stays, for the next run to try.
+  if (journal_.written() && settled) journal_.remove(problems_);
+}
+
+// The renames made durable; then the last moment a stop signal undoes the replacement.
+bool OutputCommit::syncFolders(const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    if (int error = fs_.syncFolder(folder)) note(CommitProblem::What::kSync, folder, error);
+  }
+  return !interrupted(steps_.size() - 1);
+}
+
+void OutputCommit::finishUp(const std::vector<std::string>& folders) {
+  // Once marked complete the journal can no longer undo the replacement, and removing it
+  // is tidying. Neither marked nor removed, it will: the kept copies must then stay.
+  int marked = journal_.markComplete();
+  bool removed = journal_.remove(problems_);
+  if (marked != 0 && removed) {
+    for (const std::string& folder : folders) fs_.syncFolder(folder);
+  }
+  for (size_t i = 0; i < steps_.size(); ++i) {
+    if (marked == 0 || removed) removeKept(steps_[i]);
+    PendingOutput& output = *outputs_[i];
+    output.committed_ = true;
+    // A rewrite in place leaves its temporary file; a rename has used it.
+    if (steps_[i].kind == ReplacementStep::Kind::kInPlace) {
+      int error = fs_.remove(output.temporary_);
+      if (error != 0) note(CommitProblem::What::kRemove, output.temporary_, error);
+    }
+    if (output.temporaries_ != nullptr) output.temporaries_->drop(output.temporary_);
+    output.closeFile();
+  }
+}
+
+void OutputCommit::removeKept(const ReplacementStep& step) {
   if (step.kept.empty()) return;
   int error = fs_.remove(step.kept);
   if (error != 0 && error != ENOENT) note(CommitProblem::What::kRemove, step.kept, error);
-  if (step.output->temporaries_ != nullptr) step.output->temporaries_->drop(step.kept);
-  step.kept.clear();
 }
 
-bool OutputCommit::run(std::span<PendingOutput* const> outputs) {
-  std::vector<std::string> folders;
-  for (PendingOutput* output : outputs) {
-    if (output->kind_ != PendingOutput::Kind::kDirect) folders.push_back(output->folder_);
-  }
-  std::sort(folders.begin(), folders.end());
-  folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
-  std::vector<int> locks;
-  for (const std::string& folder : folders) {
-    int fd = -1;
-    if (int error = fs_.lockFolder(folder, fd)) {
-      note(CommitProblem::What::kReplace, folder, error);
-      for (int lock : locks) fs_.unlockFolder(lock);
-      return false;
-    }
-    locks.push_back(fd);
-  }
-
-  bool ok = true;
-  for (PendingOutput* output : outputs) {
-    Step step{output, {}};
-    int error = replace(*output, step);
-    if (error != 0) {
-      note(CommitProblem::What::kReplace, output->target(), error);
-      // A half-made step only kept a copy: nothing of the target changed.
-      removeKept(step);
-      ok = false;
-      break;
-    }
-    done_.push_back(std::move(step));
-  }
-  if (!ok) {
-    for (auto step = done_.rbegin(); step != done_.rend(); ++step) undo(*step);
-  } else {
-    for (const std::string& folder : folders) {
-      if (int error = fs_.syncFolder(folder)) note(CommitProblem::What::kSync, folder, error);
-    }
-  }
-  for (Step& step : done_) {
-    removeKept(step);
-    if (ok) {
-      step.output->committed_ = true;
-      // In-place rewrites leave their temporary file, renames have used theirs.
-      if (step.output->kind_ == PendingOutput::Kind::kInPlace) {
-        int error = fs_.remove(step.output->temporary_);
-        if (error != 0) note(CommitProblem::What::kRemove, step.output->temporary_, error);
-      }
-      if (step.output->temporaries_ != nullptr) {
-        step.output->temporaries_->drop(step.output->temporary_);
-      }
-    }
-  }
-  for (int lock : locks) fs_.unlockFolder(lock);
-  return ok;
+void OutputCommit::abandonAll() {
+  for (PendingOutput* output : outputs_) output->abandon(problems_);
 }
 
 bool commitOutputs(std::span<PendingOutput* const> outputs, FileSystem& fs,
-                   std::vector<CommitProblem>& problems) {
-  SignalsHeld held;
+                   std::vector<CommitProblem>& problems, const LockWaitNotice& notice) {
   OutputCommit commit(fs, problems);
-  return commit.run(outputs);
+  return commit.run(outputs, notice);
 }
 
 }  // namespace rpgc

@@ -1,19 +1,27 @@
 // PendingOutput and commitOutputs: output files written beside their targets and put in
 // place together, only when the whole run succeeded.
 //
-// Each output is written to a new temporary file with a short name in its target's
-// folder (".rpgc-PID-N.tmp"), synced to disk and closed. commitOutputs then replaces
-// every target at once, under a lock on the targets' folders so that two runs never mix
-// their files: an existing target is first kept under a second name, the temporary file
-// is renamed over it, and if any replacement fails the earlier ones are undone from what
-// was kept. The folders are synced last, so a completed run survives a power loss.
+// Each output is written to a new temporary file in its target's folder
+// (".rpgc-PID-N.TARGET.tmp", temporary_names.h), readable by its owner only while it is
+// written and locked by this run for as long as it exists (which is how a later run tells
+// that it is in use); once complete it is synced and given the permission bits it will
+// have as the target. Before making it, the run deals with what stopped runs left in the
+// folder (leftover_files.h).
+//
+// commitOutputs then replaces every target at once, under the lock of every folder
+// involved (folder_locks.h), with the signals that stop a run held back: the earlier
+// content of each target is kept (replacement_step.h), a journal of the replacement is
+// written and synced (commit_journal.h), room for rewrites in place is reserved, and the
+// targets are replaced. A failure at any step, or a stop signal that came meanwhile, rolls
+// every step back so that the targets hold the earlier pair again (a signal then ends the
+// run); a run killed outright is rolled back by the next one, from the journal. When all
+// are replaced, the folders are synced, the journal is marked complete and removed, and so
+// are the kept copies.
 //
 // What a target is: a symbolic link is followed to the file it names (which is created
 // when missing); a target that is a device or a pipe is written to directly; a file with
-// several hard links is rewritten in place, keeping its links, as editors do; a new
-// file keeps the permission bits and owner of the file it replaces. Temporary files
-// whose run has ended without removing them (killed) are removed by the next run that
-// writes to the same folder.
+// several hard links is rewritten in place, keeping its links, as editors do; a new file
+// replacing another takes its permission bits and owner.
 #ifndef RPGC_DRIVER_PENDING_OUTPUT_H_
 #define RPGC_DRIVER_PENDING_OUTPUT_H_
 
@@ -25,6 +33,8 @@
 #include <vector>
 
 #include "archive/descriptor_stream.h"
+#include "driver/folder_locks.h"
+#include "driver/replacement_step.h"
 
 namespace rpgc {
 
@@ -33,8 +43,10 @@ class TemporaryFiles;
 
 class PendingOutput {
  public:
-  /// Prepares the output for target. Check ready(), else errorCode().
-  explicit PendingOutput(std::string target, FileSystem& fs, TemporaryFiles* temporaries);
+  /// Prepares the output for target. Check ready(), else errorCode(); recovered() says
+  /// what was found of stopped runs. notice is told a folder whose lock is long awaited.
+  explicit PendingOutput(std::string target, FileSystem& fs, TemporaryFiles* temporaries,
+                         const LockWaitNotice& notice = {});
   PendingOutput(const PendingOutput&) = delete;
   PendingOutput& operator=(const PendingOutput&) = delete;
   ~PendingOutput();
@@ -44,16 +56,23 @@ class PendingOutput {
   const std::string& target() const { return target_; }
   /// errno of the first failure.
   int errorCode() const;
+  /// Targets put back, or copies left, from runs that were stopped (kRecovered, kCopyLeft,
+  /// kUnknownCopy).
+  const std::vector<CommitProblem>& recovered() const { return recovered_; }
 
   /// Writes out, syncs and closes the file; false (errorCode set) when that fails.
   bool finish();
+  /// Removes the temporary file of an output that will not be committed; false, with the
+  /// file named in problems, when it cannot be removed.
+  bool abandon(std::vector<CommitProblem>& problems);
 
  private:
   friend class OutputCommit;
   enum class Kind { kNew, kReplace, kInPlace, kDirect };
 
   bool resolve();
-  void removeTemporary();
+  int makeTemporary();
+  void closeFile();
 
   FileSystem* fs_;
   TemporaryFiles* temporaries_;
@@ -63,31 +82,19 @@ class PendingOutput {
   std::string temporary_;
   struct stat existing_ = {};
   Kind kind_ = Kind::kNew;
-  int fd_ = -1;
+  int fd_ = -1;  // kept open until the commit: it holds the temporary file's lock
   std::unique_ptr<DescriptorStream> stream_;
   ByteStream failedStream_;  // every write fails when the file could not be made
+  std::vector<CommitProblem> recovered_;
   bool committed_ = false;
   int error_ = 0;
 };
 
-/// What went wrong while putting the outputs in place.
-struct CommitProblem {
-  std::string path;
-  int errorCode = 0;
-  enum class What { kReplace, kRestore, kRemove, kSync } what = What::kReplace;
-};
-
 /// Puts every finished output in place, all or none; problems lists the failure that
 /// stopped it (first) and any clean-up that failed. True when every target now holds its
-/// new content, even if clean-up failed.
+/// new content, even if clean-up failed. Temporary files of a failed commit are removed.
 bool commitOutputs(std::span<PendingOutput* const> outputs, FileSystem& fs,
-                   std::vector<CommitProblem>& problems);
-
-/// The name of the n-th temporary file of this process in folder.
-std::string temporaryName(const std::string& folder, int n, const char* suffix);
-
-/// Removes temporary files in folder left by runs that have ended (killed).
-void removeStaleTemporaries(const std::string& folder, FileSystem& fs);
+                   std::vector<CommitProblem>& problems, const LockWaitNotice& notice = {});
 
 }  // namespace rpgc
 

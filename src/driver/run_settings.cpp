@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/file_system.h"
 #include "source/line_reader.h"
 #include "source/number_text.h"
 
@@ -33,12 +34,13 @@ SettledSettings settleSettings(std::span<const char* const> args) {
   bool named = args.size() == 1;
   result.descriptionFile = named ? args[0] : kDefaultDescriptionFile;
   SourceLines& lines = result.descriptionLines;
-  int errorCode = 0;
-  if (!readLines(result.descriptionFile.c_str(), lines, &errorCode)) {
+  LineReadFailure failure;
+  if (!readLines(result.descriptionFile.c_str(), lines, failure, FileSystem::real())) {
     // Without arguments a missing default description just means "no project file".
-    if (!named && errorCode == ENOENT) return result;
+    if (!named && failure.errorCode == ENOENT) return result;
     result.status = SettingsStatus::kUnreadableDescription;
-    result.errorCode = errorCode;
+    result.errorCode = failure.errorCode;
+    result.longLine = failure.longLine;
     return result;
   }
   result.descriptionRead = true;

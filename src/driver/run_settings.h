@@ -39,6 +39,7 @@ struct SettledSettings {
   SourceLines descriptionLines;  // and its lines
   bool descriptionRead = false;  // whether a description file was read
   int errorCode = 0;             // errno for kUnreadableDescription
+  int32_t longLine = -1;         // or the line past the length limit
 };
 
 /// Settles the settings from the positional arguments of the command line.

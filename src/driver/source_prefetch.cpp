@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include "archive/file_system.h"
 #include "source/line_reader.h"
 
 namespace rpgc {
@@ -13,7 +14,10 @@ SourcePrefetch::~SourcePrefetch() {
 
 SourcePrefetch::Read SourcePrefetch::read(const std::string& path) {
   Read result;
-  result.ok = path.empty() || readLines(path.c_str(), result.lines, &result.errorCode);
+  LineReadFailure failure;
+  result.ok = path.empty() || readLines(path.c_str(), result.lines, failure, FileSystem::real());
+  result.errorCode = failure.errorCode;
+  result.longLine = failure.longLine;
   return result;
 }
 

@@ -8,6 +8,7 @@
 #ifndef RPGC_DRIVER_SOURCE_PREFETCH_H_
 #define RPGC_DRIVER_SOURCE_PREFETCH_H_
 
+#include <cstdint>
 #include <future>
 #include <string>
 
@@ -21,6 +22,7 @@ class SourcePrefetch {
     SourceLines lines;
     bool ok = true;
     int errorCode = 0;
+    int32_t longLine = -1;  // the line past the length limit, when that is what failed
   };
 
   SourcePrefetch() = default;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <ctime>
 
 namespace rpgc {
 
@@ -71,6 +72,29 @@ void installSignalHandlers() {
     if (current.sa_handler == SIG_IGN) continue;
     sigaction(signal, &action, nullptr);
   }
+}
+
+bool stopSignalPending() {
+  sigset_t pending;
+  if (sigpending(&pending) != 0) return false;
+  for (int signal : kStopSignals) {
+    if (sigismember(&pending, signal) != 1) continue;
+    struct sigaction current = {};
+    sigaction(signal, nullptr, &current);
+    if (current.sa_handler != SIG_IGN) return true;
+  }
+  return false;
+}
+
+bool takeStopSignal() {
+  if (!stopSignalPending()) return false;
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int signal : kStopSignals) sigaddset(&stops, signal);
+  const struct timespec now = {0, 0};
+  while (sigtimedwait(&stops, nullptr, &now) > 0) {
+  }
+  return true;
 }
 
 SignalsHeld::SignalsHeld() {

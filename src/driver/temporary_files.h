@@ -43,6 +43,14 @@ class TemporaryFiles {
 /// Installs the handlers described above (once per process).
 void installSignalHandlers();
 
+/// Whether a signal that stops the run came while held back (and is not ignored): it will
+/// end the run when released.
+bool stopSignalPending();
+
+/// Takes a stop signal that came while held back (and is not ignored), so that it does
+/// not end the run; whether there was one.
+bool takeStopSignal();
+
 /// Blocks the signals that stop a run while an object of this class lives, so that a
 /// replacement of the outputs is never cut in half; a signal that came meanwhile is
 /// handled when it ends.

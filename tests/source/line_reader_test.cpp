@@ -6,13 +6,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "archive/file_system.h"
 #include "support/source_fixture.h"
 #include "support/temp_dir.h"
 
@@ -102,6 +105,122 @@ TEST(LineReaderTest, LongLineStaysOneLine) {
   EXPECT_EQ(lines[1], "next");
   EXPECT_EQ(lines[2].size(), 120000u);
   EXPECT_EQ(test::textsOf(splitLines(content)), test::textsOf(lines));
+}
+
+// A file of size bytes that is never on a disk: start, then fill up to the size. Regular
+// (with its size known) or a pipe; counts what was read of it.
+class MadeUpFile : public FileSystem {
+ public:
+  std::string start;
+  char fill = 'x';
+  uint64_t size = 0;
+  bool regular = true;
+  uint64_t bytesRead = 0;
+  int opens = 0;
+
+  int openForReading(const std::string&, int& fd) override {
+    fd = 1000;
+    position_ = 0;
+    ++opens;
+    return 0;
+  }
+  int close(int) override { return 0; }
+  int fileStatus(int, struct stat& status) override {
+    status = {};
+    status.st_mode = regular ? S_IFREG : S_IFIFO;
+    status.st_size = regular ? static_cast<off_t>(size) : 0;
+    return 0;
+  }
+  int read(int, void* data, size_t n, size_t& got) override {
+    got = static_cast<size_t>(std::min<uint64_t>(n, size - position_));
+    char* out = static_cast<char*>(data);
+    size_t fromStart = 0;
+    if (position_ < start.size()) {
+      fromStart = std::min(got, start.size() - static_cast<size_t>(position_));
+      std::memcpy(out, start.data() + position_, fromStart);
+    }
+    std::memset(out + fromStart, fill, got - fromStart);
+    position_ += got;
+    bytesRead += got;
+    return 0;
+  }
+
+ private:
+  uint64_t position_ = 0;
+};
+
+struct LimitRow {
+  const char* label;
+  std::string content;
+  bool regular;
+  int32_t longLine;  // -1: none
+  int errorCode;
+};
+
+void PrintTo(const LimitRow& row, std::ostream* out) {
+  *out << row.label;
+}
+
+// Lines of at most 8 bytes, files of at most 32: the same rules as at the real limits.
+constexpr LineLimits kSmallLimits{8, 32};
+
+const LimitRow kLimitRows[] = {
+    {"a line at the limit", "12345678\n12345678", true, -1, 0},
+    {"one byte past it", "12345678\n123456789\n", true, 1, 0},
+    {"trailing blanks do not count", "12345678 \t \r\nx", true, -1, 0},
+    {"a blank inside counts", "1234567 8\n", true, 0, 0},
+    {"a zero byte ends the text",
+     "1234\0"
+     "56789abcdef\n",
+     true, -1, 0},
+    {"a byte order mark does not count",
+     "\xEF\xBB\xBF"
+     "12345678\n",
+     true, -1, 0},
+    {"bytes 0x80 to 0xFF count", "1234567\xC3\xA9\n", true, 0, 0},
+    {"a pipe's long line", "ab\n\n123456789", false, 2, 0},
+    {"a pipe at the size limit", std::string(32, '\n'), false, -1, 0},
+    {"a pipe past it", std::string(33, '\n'), false, -1, EFBIG},
+    {"a file past it", std::string(33, '\n'), true, -1, EFBIG},
+};
+
+class LineLimitTest : public ::testing::TestWithParam<LimitRow> {};
+
+INSTANTIATE_TEST_SUITE_P(Rows, LineLimitTest, ::testing::ValuesIn(kLimitRows));
+
+// Regression: a line past the limit was reported as "File too large" after the whole file
+// was read; it is now found at its line, as its bytes come.
+TEST_P(LineLimitTest, LimitsAreFoundWhileReading) {
+  const LimitRow& row = GetParam();
+  MadeUpFile file;
+  file.start = row.content;
+  file.size = row.content.size();
+  file.regular = row.regular;
+  SourceLines lines;
+  LineReadFailure failure;
+  bool ok = readLines("made-up", lines, failure, file, kSmallLimits);
+  EXPECT_EQ(ok, row.longLine < 0 && row.errorCode == 0);
+  EXPECT_EQ(failure.longLine, row.longLine);
+  EXPECT_EQ(failure.errorCode, row.errorCode);
+  if (row.errorCode == EFBIG) {
+    // A regular file is refused by its size; a pipe is read one byte past the limit.
+    EXPECT_EQ(file.bytesRead, row.regular ? 0u : 33u);
+  }
+}
+
+// Regression: a 2.15 GB one-line source took 6.3 GB of memory before it was refused. A
+// file that large is looked through first, keeping nothing, and never read again.
+TEST(LineReaderTest, ALineOfTwoGigabytesIsRefusedWithoutBeingKept) {
+  MadeUpFile file;
+  file.start = "BEGIN quest Q\nINTEGER Reward = ";
+  file.fill = '9';
+  file.size = (uint64_t{1} << 31) + (uint64_t{1} << 20);
+  SourceLines lines;
+  LineReadFailure failure;
+  EXPECT_FALSE(readLines("made-up", lines, failure, file));
+  EXPECT_EQ(failure.longLine, 1);
+  EXPECT_EQ(file.opens, 1) << "the file is not read to be kept";
+  EXPECT_LT(file.bytesRead, file.size);
 }
 
 TEST(LineReaderTest, EmptyFileReadsAsNoLines) {

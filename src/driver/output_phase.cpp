@@ -9,8 +9,8 @@
 #include "driver/compilation.h"
 #include "driver/console.h"
 #include "driver/named_use_check.h"
-#include "driver/pending_output.h"
 #include "driver/run_settings.h"
+#include "io/pending_output.h"
 #include "model/object_record.h"
 
 namespace rpgc {

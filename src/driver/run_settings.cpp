@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "archive/file_system.h"
+#include "io/file_system.h"
 #include "source/line_reader.h"
 #include "source/number_text.h"
 

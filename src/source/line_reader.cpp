@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "archive/file_system.h"
+#include "io/file_system.h"
 
 namespace rpgc {
 

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "archive/file_stream.h"
-#include "archive/file_system.h"
-#include "driver/pending_output.h"
-#include "driver/temporary_files.h"
+#include "io/file_system.h"
+#include "io/pending_output.h"
+#include "io/temporary_files.h"
 #include "tools/dump_input.h"
 #include "tools/file_diff.h"
 #include "tools/json_dump.h"

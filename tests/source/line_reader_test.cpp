@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/file_system.h"
+#include "io/file_system.h"
 #include "support/source_fixture.h"
 #include "support/temp_dir.h"
 

@@ -13,14 +13,14 @@
 // state, "rpgc-journal-1", the number of steps, per step its kind (N, R or I),
 // destination, temporary, kept copy, and the device and inode of the new and of the
 // earlier file; then the number of copies and their paths.
-#ifndef RPGC_DRIVER_COMMIT_JOURNAL_H_
-#define RPGC_DRIVER_COMMIT_JOURNAL_H_
+#ifndef RPGC_IO_COMMIT_JOURNAL_H_
+#define RPGC_IO_COMMIT_JOURNAL_H_
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "driver/replacement_step.h"
+#include "io/replacement_step.h"
 
 namespace rpgc {
 
@@ -73,4 +73,4 @@ std::string absolutePath(const std::string& path);
 
 }  // namespace rpgc
 
-#endif  // RPGC_DRIVER_COMMIT_JOURNAL_H_
+#endif  // RPGC_IO_COMMIT_JOURNAL_H_

@@ -4,8 +4,8 @@
 //
 // Every call returns 0 or the errno value of its failure. The process-wide instance,
 // real(), makes the POSIX calls; a test derives from it to record or refuse calls.
-#ifndef RPGC_ARCHIVE_FILE_SYSTEM_H_
-#define RPGC_ARCHIVE_FILE_SYSTEM_H_
+#ifndef RPGC_IO_FILE_SYSTEM_H_
+#define RPGC_IO_FILE_SYSTEM_H_
 
 #include <sys/stat.h>
 
@@ -82,4 +82,4 @@ bool notSupported(int errorCode);
 
 }  // namespace rpgc
 
-#endif  // RPGC_ARCHIVE_FILE_SYSTEM_H_
+#endif  // RPGC_IO_FILE_SYSTEM_H_

@@ -1,5 +1,5 @@
 // CommitJournal: encoding, the files of a replacement in progress, and reading one back.
-#include "driver/commit_journal.h"
+#include "io/commit_journal.h"
 
 #include <cerrno>
 #include <charconv>
@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "archive/file_system.h"
-#include "driver/temporary_names.h"
+#include "io/file_system.h"
+#include "io/temporary_names.h"
 
 namespace rpgc {
 

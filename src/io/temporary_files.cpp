@@ -1,5 +1,5 @@
 // TemporaryFiles: fixed slots, and the handlers that use them.
-#include "driver/temporary_files.h"
+#include "io/temporary_files.h"
 
 #include <unistd.h>
 

@@ -1,13 +1,13 @@
 // PendingOutput: resolving the target, the temporary file, and the all-or-none commit.
-#include "driver/pending_output.h"
+#include "io/pending_output.h"
 
 #include <cerrno>
 
-#include "archive/file_system.h"
-#include "driver/commit_journal.h"
-#include "driver/leftover_files.h"
-#include "driver/temporary_files.h"
-#include "driver/temporary_names.h"
+#include "io/commit_journal.h"
+#include "io/file_system.h"
+#include "io/leftover_files.h"
+#include "io/temporary_files.h"
+#include "io/temporary_names.h"
 
 namespace rpgc {
 

@@ -1,5 +1,5 @@
 // FileSystem: the POSIX calls, each retried on EINTR and reduced to an errno value.
-#include "archive/file_system.h"
+#include "io/file_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -9,8 +9,8 @@
 // name cut to 40 bytes, so that whoever looks at the folder sees whose file it is; what a
 // file belongs to is never read back from its name. Earlier versions named their files
 // ".rpgc-PID-N.tmp" and ".rpgc-PID-N.old".
-#ifndef RPGC_DRIVER_TEMPORARY_NAMES_H_
-#define RPGC_DRIVER_TEMPORARY_NAMES_H_
+#ifndef RPGC_IO_TEMPORARY_NAMES_H_
+#define RPGC_IO_TEMPORARY_NAMES_H_
 
 #include <cstdint>
 #include <string>
@@ -44,4 +44,4 @@ TemporaryKind temporaryKindOf(std::string_view name);
 
 }  // namespace rpgc
 
-#endif  // RPGC_DRIVER_TEMPORARY_NAMES_H_
+#endif  // RPGC_IO_TEMPORARY_NAMES_H_

@@ -1,5 +1,5 @@
 // HeapPages: malloc's growth step and madvise(MADV_HUGEPAGE) on the stretches it adds.
-#include "driver/heap_pages.h"
+#include "io/heap_pages.h"
 
 #if defined(__linux__) && defined(__GLIBC__)
 #include <malloc.h>

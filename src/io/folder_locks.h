@@ -11,14 +11,14 @@
 //
 // On a file system without locks the run goes on unserialised, as it always has; reliable()
 // then says so, and nothing may be concluded from "holding" such a lock.
-#ifndef RPGC_DRIVER_FOLDER_LOCKS_H_
-#define RPGC_DRIVER_FOLDER_LOCKS_H_
+#ifndef RPGC_IO_FOLDER_LOCKS_H_
+#define RPGC_IO_FOLDER_LOCKS_H_
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "driver/file_identity.h"
+#include "io/file_identity.h"
 
 namespace rpgc {
 
@@ -69,4 +69,4 @@ int folderIdentity(FileSystem& fs, const std::string& path, FileIdentity& identi
 
 }  // namespace rpgc
 
-#endif  // RPGC_DRIVER_FOLDER_LOCKS_H_
+#endif  // RPGC_IO_FOLDER_LOCKS_H_

@@ -11,15 +11,15 @@
 // happened, and undo it: in the run that made it, or in a later run that finds it in the
 // journal of a run that was stopped (commit_journal.h). Rolling back twice does nothing
 // more.
-#ifndef RPGC_DRIVER_REPLACEMENT_STEP_H_
-#define RPGC_DRIVER_REPLACEMENT_STEP_H_
+#ifndef RPGC_IO_REPLACEMENT_STEP_H_
+#define RPGC_IO_REPLACEMENT_STEP_H_
 
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <string>
 
-#include "driver/file_identity.h"
+#include "io/file_identity.h"
 
 namespace rpgc {
 
@@ -78,4 +78,4 @@ RollBack rollBack(FileSystem& fs, const ReplacementStep& step, int& errorCode);
 
 }  // namespace rpgc
 
-#endif  // RPGC_DRIVER_REPLACEMENT_STEP_H_
+#endif  // RPGC_IO_REPLACEMENT_STEP_H_

@@ -1,7 +1,7 @@
 // FileIdentity: a file or folder as the system knows it, by device and inode, whatever
 // name it was reached by.
-#ifndef RPGC_DRIVER_FILE_IDENTITY_H_
-#define RPGC_DRIVER_FILE_IDENTITY_H_
+#ifndef RPGC_IO_FILE_IDENTITY_H_
+#define RPGC_IO_FILE_IDENTITY_H_
 
 #include <sys/stat.h>
 
@@ -22,4 +22,4 @@ struct FileIdentity {
 
 }  // namespace rpgc
 
-#endif  // RPGC_DRIVER_FILE_IDENTITY_H_
+#endif  // RPGC_IO_FILE_IDENTITY_H_

@@ -1,12 +1,12 @@
 // ReplacementStep: keeping, reserving, replacing and rolling back one target.
-#include "driver/replacement_step.h"
+#include "io/replacement_step.h"
 
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
-#include "archive/file_system.h"
-#include "driver/temporary_names.h"
+#include "io/file_system.h"
+#include "io/temporary_names.h"
 
 namespace rpgc {
 

@@ -3,8 +3,8 @@
 //
 // The first failure is kept (errorCode) and every later write fails, so a caller may
 // check once at the end. Reading and seeking are not offered.
-#ifndef RPGC_ARCHIVE_DESCRIPTOR_STREAM_H_
-#define RPGC_ARCHIVE_DESCRIPTOR_STREAM_H_
+#ifndef RPGC_IO_DESCRIPTOR_STREAM_H_
+#define RPGC_IO_DESCRIPTOR_STREAM_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -43,4 +43,4 @@ class DescriptorStream : public ByteStream {
 
 }  // namespace rpgc
 
-#endif  // RPGC_ARCHIVE_DESCRIPTOR_STREAM_H_
+#endif  // RPGC_IO_DESCRIPTOR_STREAM_H_

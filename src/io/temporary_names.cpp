@@ -1,12 +1,12 @@
 // Temporary names: making them, and reading their pattern back.
-#include "driver/temporary_names.h"
+#include "io/temporary_names.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 
-#include "archive/file_system.h"
+#include "io/file_system.h"
 
 namespace rpgc {
 

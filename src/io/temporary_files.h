@@ -6,8 +6,8 @@
 // run's temporary files and then end the process by the same signal, as if it had not
 // been caught. SIGPIPE and SIGXFSZ are ignored: the write that raised them fails
 // instead, and the run reports it like any other failed write.
-#ifndef RPGC_DRIVER_TEMPORARY_FILES_H_
-#define RPGC_DRIVER_TEMPORARY_FILES_H_
+#ifndef RPGC_IO_TEMPORARY_FILES_H_
+#define RPGC_IO_TEMPORARY_FILES_H_
 
 #include <csignal>
 #include <cstddef>
@@ -67,4 +67,4 @@ class SignalsHeld {
 
 }  // namespace rpgc
 
-#endif  // RPGC_DRIVER_TEMPORARY_FILES_H_
+#endif  // RPGC_IO_TEMPORARY_FILES_H_

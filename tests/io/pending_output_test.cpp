@@ -2,7 +2,7 @@
 // records them and can refuse the k-th, or stop at the k-th as a killed run would, so that
 // each step's failure is seen to leave either both new files or both old ones (and only
 // files it names), and each kill to be rolled back by the next run.
-#include "driver/pending_output.h"
+#include "io/pending_output.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/file_system.h"
+#include "io/file_system.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 

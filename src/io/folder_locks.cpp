@@ -1,12 +1,12 @@
 // FolderLocks: one open descriptor and one flock per folder, in identity order.
-#include "driver/folder_locks.h"
+#include "io/folder_locks.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
 
-#include "archive/file_system.h"
+#include "io/file_system.h"
 
 namespace rpgc {
 

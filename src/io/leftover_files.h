@@ -13,14 +13,14 @@
 //   its process id says (a run in another PID namespace may share the folder).
 // Where the file system has no locks, nothing shows that a run has ended: only files of
 // the last kind whose lock can be tested are removed.
-#ifndef RPGC_DRIVER_LEFTOVER_FILES_H_
-#define RPGC_DRIVER_LEFTOVER_FILES_H_
+#ifndef RPGC_IO_LEFTOVER_FILES_H_
+#define RPGC_IO_LEFTOVER_FILES_H_
 
 #include <string>
 #include <vector>
 
-#include "driver/folder_locks.h"
-#include "driver/replacement_step.h"
+#include "io/folder_locks.h"
+#include "io/replacement_step.h"
 
 namespace rpgc {
 
@@ -33,4 +33,4 @@ bool recoverLeftovers(const std::string& folder, FileSystem& fs, const LockWaitN
 
 }  // namespace rpgc
 
-#endif  // RPGC_DRIVER_LEFTOVER_FILES_H_
+#endif  // RPGC_IO_LEFTOVER_FILES_H_

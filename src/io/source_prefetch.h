@@ -5,8 +5,8 @@
 // and the compiler must not read a file whose turn never comes (an earlier file failed).
 // What a file holds is taken when its turn comes, with any failure, exactly as reading
 // it then would have given.
-#ifndef RPGC_DRIVER_SOURCE_PREFETCH_H_
-#define RPGC_DRIVER_SOURCE_PREFETCH_H_
+#ifndef RPGC_IO_SOURCE_PREFETCH_H_
+#define RPGC_IO_SOURCE_PREFETCH_H_
 
 #include <cstdint>
 #include <future>
@@ -45,4 +45,4 @@ class SourcePrefetch {
 
 }  // namespace rpgc
 
-#endif  // RPGC_DRIVER_SOURCE_PREFETCH_H_
+#endif  // RPGC_IO_SOURCE_PREFETCH_H_

@@ -1,14 +1,14 @@
 // recoverLeftovers: journals rolled back, then kept copies and temporary files cleared.
-#include "driver/leftover_files.h"
+#include "io/leftover_files.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <set>
 
-#include "archive/file_system.h"
-#include "driver/commit_journal.h"
-#include "driver/temporary_files.h"
-#include "driver/temporary_names.h"
+#include "io/commit_journal.h"
+#include "io/file_system.h"
+#include "io/temporary_files.h"
+#include "io/temporary_names.h"
 
 namespace rpgc {
 

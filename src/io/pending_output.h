@@ -22,8 +22,8 @@
 // when missing); a target that is a device or a pipe is written to directly; a file with
 // several hard links is rewritten in place, keeping its links, as editors do; a new file
 // replacing another takes its permission bits and owner.
-#ifndef RPGC_DRIVER_PENDING_OUTPUT_H_
-#define RPGC_DRIVER_PENDING_OUTPUT_H_
+#ifndef RPGC_IO_PENDING_OUTPUT_H_
+#define RPGC_IO_PENDING_OUTPUT_H_
 
 #include <sys/stat.h>
 
@@ -32,9 +32,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/descriptor_stream.h"
-#include "driver/folder_locks.h"
-#include "driver/replacement_step.h"
+#include "io/descriptor_stream.h"
+#include "io/folder_locks.h"
+#include "io/replacement_step.h"
 
 namespace rpgc {
 
@@ -98,4 +98,4 @@ bool commitOutputs(std::span<PendingOutput* const> outputs, FileSystem& fs,
 
 }  // namespace rpgc
 
-#endif  // RPGC_DRIVER_PENDING_OUTPUT_H_
+#endif  // RPGC_IO_PENDING_OUTPUT_H_

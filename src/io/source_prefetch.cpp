@@ -1,9 +1,9 @@
 // SourcePrefetch: one std::async read at a time.
-#include "driver/source_prefetch.h"
+#include "io/source_prefetch.h"
 
 #include <sys/stat.h>
 
-#include "archive/file_system.h"
+#include "io/file_system.h"
 #include "source/line_reader.h"
 
 namespace rpgc {

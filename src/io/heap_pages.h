@@ -9,8 +9,8 @@
 //
 // Nothing observable depends on it: where the platform lacks any of this (another C
 // library, a sanitizer's allocator, no transparent huge pages) it does nothing.
-#ifndef RPGC_DRIVER_HEAP_PAGES_H_
-#define RPGC_DRIVER_HEAP_PAGES_H_
+#ifndef RPGC_IO_HEAP_PAGES_H_
+#define RPGC_IO_HEAP_PAGES_H_
 
 #include <cstdint>
 
@@ -33,4 +33,4 @@ class HeapPages {
 
 }  // namespace rpgc
 
-#endif  // RPGC_DRIVER_HEAP_PAGES_H_
+#endif  // RPGC_IO_HEAP_PAGES_H_

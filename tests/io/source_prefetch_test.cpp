@@ -1,6 +1,6 @@
 // Tests of reading the next source file ahead: what take() gives is what reading the file
 // at its turn gives, whether it was read ahead, read now, or could not be read.
-#include "driver/source_prefetch.h"
+#include "io/source_prefetch.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

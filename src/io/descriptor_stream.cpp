@@ -1,9 +1,9 @@
 // DescriptorStream: small writes gather in the buffer; large ones go straight through.
-#include "archive/descriptor_stream.h"
+#include "io/descriptor_stream.h"
 
 #include <cerrno>
 
-#include "archive/file_system.h"
+#include "io/file_system.h"
 
 namespace rpgc {
 

@@ -7,7 +7,7 @@
 
 #include "io/commit_journal.h"
 #include "io/file_system.h"
-#include "io/temporary_files.h"
+#include "io/stop_signals.h"
 #include "io/temporary_names.h"
 
 namespace rpgc {

@@ -6,6 +6,7 @@
 #include "io/commit_journal.h"
 #include "io/file_system.h"
 #include "io/leftover_files.h"
+#include "io/stop_signals.h"
 #include "io/temporary_files.h"
 #include "io/temporary_names.h"
 
@@ -39,7 +40,11 @@ PendingOutput::PendingOutput(std::string target, FileSystem& fs, TemporaryFiles*
 int PendingOutput::makeTemporary() {
   std::string name = fileNameOf(destination_);
   for (int tries = 0; tries < kMostNames; ++tries) {
+    // Made and remembered with the stop signals held back: a signal between the two would
+    // leave the file behind.
+    SignalsHeld held;
     if (int error = createTemporary(*fs_, folder_, name, ".tmp", temporary_, fd_)) return error;
+    if (temporaries_ != nullptr) temporaries_->add(temporary_);
     int locked = fs_->lock(fd_, false);
     struct stat opened = {};
     struct stat named = {};
@@ -47,11 +52,9 @@ int PendingOutput::makeTemporary() {
                 fs_->linkStatus(temporary_, named) == 0 &&
                 FileIdentity::of(opened) == FileIdentity::of(named);
     // Without locks (or when locking fails) the file is used as it is.
-    if (ours || (locked != 0 && locked != EWOULDBLOCK)) {
-      if (temporaries_ != nullptr) temporaries_->add(temporary_);
-      return 0;
-    }
+    if (ours || (locked != 0 && locked != EWOULDBLOCK)) return 0;
     // Another run's clean-up took the new file for a leftover and removes it.
+    if (temporaries_ != nullptr) temporaries_->drop(temporary_);
     closeFile();
     temporary_.clear();
   }

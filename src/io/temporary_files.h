@@ -1,11 +1,9 @@
-// TemporaryFiles: the files a run has made and not yet put in place, and the signal
-// handling that removes them when the run is stopped.
+// TemporaryFiles: the files a run has made and not yet put in place, for the stop-signal
+// handler (stop_signals.h) to remove.
 //
 // A signal handler may only make async-signal-safe calls, so the paths live in fixed
-// slots that the handler walks with unlink(). SIGINT, SIGTERM and SIGHUP remove this
-// run's temporary files and then end the process by the same signal, as if it had not
-// been caught. SIGPIPE and SIGXFSZ are ignored: the write that raised them fails
-// instead, and the run reports it like any other failed write.
+// slots that the handler walks with unlink(). A file is created and added with the stop
+// signals held back (PendingOutput does), so that no signal falls between the two.
 #ifndef RPGC_IO_TEMPORARY_FILES_H_
 #define RPGC_IO_TEMPORARY_FILES_H_
 
@@ -38,31 +36,6 @@ class TemporaryFiles {
  private:
   char paths_[kSlots][kLongestPath] = {};
   volatile sig_atomic_t used_[kSlots] = {};
-};
-
-/// Installs the handlers described above (once per process).
-void installSignalHandlers();
-
-/// Whether a signal that stops the run came while held back (and is not ignored): it will
-/// end the run when released.
-bool stopSignalPending();
-
-/// Takes a stop signal that came while held back (and is not ignored), so that it does
-/// not end the run; whether there was one.
-bool takeStopSignal();
-
-/// Blocks the signals that stop a run while an object of this class lives, so that a
-/// replacement of the outputs is never cut in half; a signal that came meanwhile is
-/// handled when it ends.
-class SignalsHeld {
- public:
-  SignalsHeld();
-  SignalsHeld(const SignalsHeld&) = delete;
-  SignalsHeld& operator=(const SignalsHeld&) = delete;
-  ~SignalsHeld();
-
- private:
-  sigset_t previous_;
 };
 
 }  // namespace rpgc

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "io/file_system.h"
+#include "io/temporary_files.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 
@@ -340,6 +341,34 @@ TEST_F(PendingOutputTest, AStopSignalDuringTheReplacementUndoesItOrIsSaidAfterIt
     expectOnePair(ok, row.undone ? problems : std::vector<CommitProblem>());
   }
   sigaction(SIGINT, &previous, nullptr);
+}
+
+// Regression: a stop signal between making a temporary file and remembering it left the
+// file behind. Both now happen with the stop signals held back.
+TEST_F(PendingOutputTest, AStopSignalAsATemporaryFileIsMadeFindsItRemembered) {
+  class SignalOnCreate : public FileSystem {
+    int createExclusive(const std::string& path, int& fd) override {
+      int error = FileSystem::createExclusive(path, fd);
+      raise(SIGINT);
+      return error;
+    }
+  };
+  static TemporaryFiles* temporaries = nullptr;
+  static volatile sig_atomic_t rememberedAtSignal = -1;
+  struct sigaction catching = {};
+  catching.sa_handler = [](int) { rememberedAtSignal = temporaries->count(); };
+  struct sigaction previous = {};
+  ASSERT_EQ(sigaction(SIGINT, &catching, &previous), 0);
+  TemporaryFiles remembered;
+  temporaries = &remembered;
+  SignalOnCreate files;
+  {
+    PendingOutput out(file("a.gds"), files, &remembered);
+    EXPECT_TRUE(out.ready());
+  }
+  sigaction(SIGINT, &previous, nullptr);
+  EXPECT_EQ(rememberedAtSignal, 1);
+  EXPECT_EQ(remembered.count(), 0) << "dropped when abandoned";
 }
 
 // A target that another run replaced (or made) while this one compiled is what a failed

@@ -10,7 +10,7 @@
 #include "driver/description_check.h"
 #include "driver/run_settings.h"
 #include "fuzz_support.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace rpgc;

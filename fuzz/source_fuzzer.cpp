@@ -17,8 +17,8 @@
 #include "driver/named_use_check.h"
 #include "driver/section_dispatcher.h"
 #include "fuzz_support.h"
+#include "io/line_reader.h"
 #include "model/object_record.h"
-#include "source/line_reader.h"
 #include "strings/string_section.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "diagnostics/text_escape.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 #include "source/tokenizer.h"
 
 namespace rpgc {

@@ -27,10 +27,10 @@
 #include "driver/section_dispatcher.h"
 #include "io/file_system.h"
 #include "io/heap_pages.h"
+#include "io/line_reader.h"
 #include "io/pending_output.h"
 #include "io/source_prefetch.h"
 #include "io/temporary_files.h"
-#include "source/line_reader.h"
 #include "source/number_text.h"
 #include "source/tokenizer.h"
 

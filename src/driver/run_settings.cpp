@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "io/file_system.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 #include "source/number_text.h"
 
 namespace rpgc {

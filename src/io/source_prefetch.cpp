@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "io/file_system.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 
 namespace rpgc {
 

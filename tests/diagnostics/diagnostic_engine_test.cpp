@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "diagnostics/text_escape.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 
 namespace rpgc {
 namespace {

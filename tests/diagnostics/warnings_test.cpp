@@ -10,7 +10,7 @@
 #include "driver/compilation.h"
 #include "driver/named_use_check.h"
 #include "driver/section_dispatcher.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 #include "support/source_fixture.h"
 
 namespace rpgc {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 #include "support/temp_dir.h"
 
 namespace rpgc {

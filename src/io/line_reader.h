@@ -11,8 +11,8 @@
 // more; and a line that passes the length limit ends the read where it passes it. A
 // regular file large enough to hold such a line is first read through without keeping
 // anything, so a line past the limit never takes the memory it would need.
-#ifndef RPGC_SOURCE_LINE_READER_H_
-#define RPGC_SOURCE_LINE_READER_H_
+#ifndef RPGC_IO_LINE_READER_H_
+#define RPGC_IO_LINE_READER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -52,4 +52,4 @@ SourceLines splitLines(std::string_view content);
 
 }  // namespace rpgc
 
-#endif  // RPGC_SOURCE_LINE_READER_H_
+#endif  // RPGC_IO_LINE_READER_H_

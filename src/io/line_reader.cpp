@@ -1,5 +1,5 @@
 // readLines: a read in blocks that watches line lengths, then a split on line feeds.
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 
 #include <sys/stat.h>
 

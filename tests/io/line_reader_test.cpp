@@ -1,6 +1,6 @@
 // Tests of the line reader on real files: line ends, trailing blanks, long lines, zero bytes
 // and the files that cannot be read.
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-// readLines: a read in blocks that watches line lengths, then a split on line feeds.
+// readLines: the whole-file read, watching line lengths, then a split on line feeds.
 #include "io/line_reader.h"
 
 #include <sys/stat.h>
@@ -6,16 +6,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "io/file_system.h"
+#include "reader/whole_file.h"
 
 namespace rpgc {
 
 namespace {
 
-constexpr size_t kBlock = 1 << 16;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Follows the lengths of lines as their bytes come, by the rules of SourceLines: a line's
@@ -75,37 +75,70 @@ class LineLengthWatch {
   bool cut_ = false;  // a zero byte has ended the current line's text
 };
 
-// Reads what is left of fd through the watch, appending it to content unless keep is
-// false; false with the reason in failure.
-bool readThrough(FileSystem& fs, int fd, const LineLimits& limits, bool keep, std::string& content,
+// An open descriptor read through a FileSystem.
+class DescriptorFile : public ReadableFile {
+ public:
+  DescriptorFile(FileSystem& fs, int fd) : fs_(fs), fd_(fd) {}
+
+  int measure(std::optional<uint64_t>& size) override {
+    struct stat status = {};
+    if (int error = fs_.fileStatus(fd_, status)) return error;
+    if (S_ISDIR(status.st_mode)) return EISDIR;
+    if (S_ISREG(status.st_mode) && status.st_size > 0) size = static_cast<uint64_t>(status.st_size);
+    return 0;
+  }
+  int read(void* data, size_t n, size_t& got) override { return fs_.read(fd_, data, n, got); }
+
+ private:
+  FileSystem& fs_;
+  int fd_;
+};
+
+// Follows line lengths through the watch, keeping the bytes unless only looking.
+class WatchedContent : public BlockReceiver {
+ public:
+  WatchedContent(const LineLimits& limits, std::string* content)
+      : watch_(limits.longestLine), content_(content) {}
+
+  void expect(uint64_t size) override {
+    if (content_ != nullptr) content_->reserve(static_cast<size_t>(size));
+  }
+  bool take(std::string_view block) override {
+    if (!watch_.take(block.data(), block.size())) return false;
+    if (content_ != nullptr) content_->append(block);
+    return true;
+  }
+  const LineLengthWatch& watch() const { return watch_; }
+
+ private:
+  LineLengthWatch watch_;
+  std::string* content_;
+};
+
+// Reads the open file through the watch, into content unless it is null; false with the
+// reason in failure.
+bool readThrough(ReadableFile& file, const LineLimits& limits, std::string* content,
                  LineReadFailure& failure) {
-  LineLengthWatch watch(limits.longestLine);
-  auto block = std::make_unique_for_overwrite<char[]>(kBlock);
-  uint64_t total = 0;
-  while (true) {
-    // No more than one byte past the limit is ever read: a pipe may never end.
-    size_t want = static_cast<size_t>(std::min<uint64_t>(kBlock, limits.largestFile + 1 - total));
-    size_t got = 0;
-    if (int error = fs.read(fd, block.get(), want, got)) {
-      failure.errorCode = error;
+  WatchedContent receiver(limits, content);
+  WholeFileStatus status = readBlocks(file, limits.largestFile, receiver);
+  switch (status.outcome) {
+    case WholeFileStatus::Outcome::kRead:
+      return true;
+    case WholeFileStatus::Outcome::kCannotRead:
+      failure.errorCode = status.systemError;
       return false;
-    }
-    if (got == 0) return true;
-    total += got;
-    if (total > limits.largestFile) {
+    case WholeFileStatus::Outcome::kTooLarge:
       failure.errorCode = EFBIG;
       return false;
-    }
-    if (!watch.take(block.get(), got)) {
-      if (watch.line() >= SourceLines::kMostLines) {
+    case WholeFileStatus::Outcome::kStopped:
+      if (receiver.watch().line() >= SourceLines::kMostLines) {
         failure.errorCode = EFBIG;
       } else {
-        failure.longLine = static_cast<int32_t>(watch.line());
+        failure.longLine = static_cast<int32_t>(receiver.watch().line());
       }
       return false;
-    }
-    if (keep) content.append(block.get(), got);
   }
+  return false;
 }
 
 bool readContent(const char* path, FileSystem& fs, const LineLimits& limits, std::string& content,
@@ -115,28 +148,21 @@ bool readContent(const char* path, FileSystem& fs, const LineLimits& limits, std
     failure.errorCode = error;
     return false;
   }
-  struct stat status = {};
-  int error = fs.fileStatus(fd, status);
-  uint64_t size = error == 0 && S_ISREG(status.st_mode) && status.st_size > 0
-                      ? static_cast<uint64_t>(status.st_size)
-                      : 0;
-  if (error == 0 && S_ISDIR(status.st_mode)) error = EISDIR;
-  if (error == 0 && size > limits.largestFile) error = EFBIG;
-  bool ok = error == 0;
-  if (!ok) failure.errorCode = error;
-  // Large enough to hold a line past the limit: looked through first, keeping nothing.
-  if (ok && size > limits.longestLine) {
-    ok = readThrough(fs, fd, limits, false, content, failure);
+  DescriptorFile file(fs, fd);
+  std::optional<uint64_t> size;
+  bool ok = true;
+  // Large enough to hold a line past the limit (and within the size limit, which the read
+  // checks first): looked through first, keeping nothing.
+  if (file.measure(size) == 0 && size && *size > limits.longestLine &&
+      *size <= limits.largestFile) {
+    ok = readThrough(file, limits, nullptr, failure);
     fs.close(fd);
     fd = -1;
-    if (ok && (error = fs.openForReading(path, fd)) != 0) {
-      failure.errorCode = error;
-      ok = false;
-    }
+    if (ok && (failure.errorCode = fs.openForReading(path, fd)) != 0) ok = false;
   }
   if (ok) {
-    content.reserve(static_cast<size_t>(size));
-    ok = readThrough(fs, fd, limits, true, content, failure);
+    DescriptorFile again(fs, fd);
+    ok = readThrough(again, limits, &content, failure);
   }
   if (fd >= 0) fs.close(fd);
   return ok;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/utf8.h"
 #include "diagnostics/text_escape.h"
 #include "io/line_reader.h"
 #include "source/tokenizer.h"
@@ -68,8 +69,8 @@ std::pair<std::string, std::string> excerptLines(std::string_view text, int32_t 
   if (text.size() > kExcerptWidth) {
     from = caretAt > kExcerptWidth / 3 ? caretAt - kExcerptWidth / 3 : 0;
     to = std::min(text.size(), from + kExcerptWidth);
-    while (from > 0 && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80) --from;
-    while (to < text.size() && (static_cast<unsigned char>(text[to]) & 0xC0) == 0x80) ++to;
+    while (from > 0 && isContinuationByte(text[from])) --from;
+    while (to < text.size() && isContinuationByte(text[to])) ++to;
   }
   std::string shown = from > 0 ? "\u2026" : "";
   std::string caret = from > 0 ? " " : "";

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "core/utf8.h"
 #include "io/file_system.h"
 
 namespace rpgc {
@@ -25,7 +26,7 @@ long nextNumber() {
 std::string_view targetPart(std::string_view name) {
   if (name.size() <= kLongestTargetPart) return name;
   size_t end = kLongestTargetPart;
-  while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+  while (end > 0 && isContinuationByte(name[end])) --end;
   return name.substr(0, end);
 }
 

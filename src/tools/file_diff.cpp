@@ -1,5 +1,7 @@
 // writeDiff: matching by name and occurrence, property by property, and the moves.
 #include "tools/file_diff.h"
+#include "core/utf8.h"
+#include "diagnostics/text_escape.h"
 
 #include <algorithm>
 #include <bit>
@@ -12,8 +14,8 @@
 #include <vector>
 
 #include "tools/dump_input.h"
+#include "tools/escaped_output.h"
 #include "tools/float_text.h"
-#include "tools/text_escape.h"
 #include "tools/text_output.h"
 #include "tools/value_text.h"
 

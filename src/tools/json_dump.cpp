@@ -1,11 +1,12 @@
 // writeJson: the document, written as it goes.
 #include "tools/json_dump.h"
+#include "diagnostics/text_escape.h"
 
 #include <string>
 
 #include "tools/dump_input.h"
+#include "tools/escaped_output.h"
 #include "tools/float_text.h"
-#include "tools/text_escape.h"
 #include "tools/text_output.h"
 #include "tools/value_text.h"
 

@@ -1,5 +1,6 @@
 // The source form: one emitter that either checks (no output) or writes.
 #include "tools/source_writer.h"
+#include "diagnostics/text_escape.h"
 
 #include <algorithm>
 #include <bit>
@@ -18,8 +19,8 @@
 #include "source/item_block.h"
 #include "source/typed_declarations.h"
 #include "tools/dump_input.h"
+#include "tools/escaped_output.h"
 #include "tools/float_text.h"
-#include "tools/text_escape.h"
 #include "tools/text_output.h"
 
 namespace rpgc {

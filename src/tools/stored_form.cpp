@@ -1,5 +1,6 @@
 // storedFormMatches: the content written again into a stream that compares.
 #include "tools/stored_form.h"
+#include "diagnostics/text_escape.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,8 +17,8 @@
 #include "model/object_registry.h"
 #include "strings/string_section.h"
 #include "tools/dump_input.h"
+#include "tools/escaped_output.h"
 #include "tools/source_writer.h"
-#include "tools/text_escape.h"
 
 namespace rpgc {
 

@@ -1,6 +1,7 @@
 // Value texts of the listing and the diff: one walk over a value's elements, written
 // whole into an output a block at a time, or into a string up to a length.
 #include "tools/value_text.h"
+#include "diagnostics/text_escape.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,8 +9,8 @@
 
 #include "model/value_kind.h"
 #include "source/typed_declarations.h"
+#include "tools/escaped_output.h"
 #include "tools/float_text.h"
-#include "tools/text_escape.h"
 #include "tools/text_output.h"
 
 namespace rpgc {

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view input = fuzz::inputText(data, size);
   bool json = !input.empty() && (input[0] & 1) != 0;
   WarningOptions warnings;
-  std::string ignored;
+  Finding ignored;
   warnings.apply("-Wall", ignored);
   DiagnosticStyle style;
   style.format = json ? DiagnosticFormat::kJson : DiagnosticFormat::kText;

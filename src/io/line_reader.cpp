@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "core/source_syntax.h"
 #include "io/file_system.h"
 #include "reader/whole_file.h"
 
@@ -44,8 +45,7 @@ class LineLengthWatch {
         uint64_t limitAt = lineStart_ + longest_;
         const char* past = at + std::min(limitAt > atOffset ? limitAt - atOffset : 0,
                                          static_cast<uint64_t>(textEnd - at));
-        if (std::any_of(past, textEnd,
-                        [](char c) { return static_cast<unsigned char>(c) > 0x20; })) {
+        if (std::any_of(past, textEnd, [](char c) { return !isBlankByte(c); })) {
           return false;
         }
       }
@@ -169,6 +169,14 @@ bool readContent(const char* path, FileSystem& fs, const LineLimits& limits, std
 }
 
 }  // namespace
+
+Finding readFailureFinding(const LineReadFailure& failure, FindingCode code,
+                           const std::string& path) {
+  if (failure.longLine >= 0) {
+    return Finding(FindingCode::kLineTooLong, SourcePlace{-1, failure.longLine, -1, 0});
+  }
+  return Finding(code, SourcePlace()).with(path).with(std::strerror(failure.errorCode));
+}
 
 SourceLines splitLines(std::string_view content) {
   SourceLines lines;

@@ -16,8 +16,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
+#include "core/finding.h"
 #include "core/source_lines.h"
 
 namespace rpgc {
@@ -35,6 +37,12 @@ struct LineReadFailure {
   int errorCode = 0;      // errno (EFBIG past the size limit or the number of lines)
   int32_t longLine = -1;  // else the index of the first line longer than the limit
 };
+
+/// The finding that says why path could not be read: code (kCannotOpenSource or
+/// kCannotOpenDescription) with the path and the system's reason, or kLineTooLong at the
+/// line (place.file left to the caller, who numbers files).
+Finding readFailureFinding(const LineReadFailure& failure, FindingCode code,
+                           const std::string& path);
 
 /// Reads path into lines; false, with the reason in failure, when the file cannot be
 /// opened or read (a missing file, a folder, no permission, a read error) or passes a limit.

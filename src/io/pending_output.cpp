@@ -2,6 +2,7 @@
 #include "io/pending_output.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "io/commit_journal.h"
 #include "io/file_system.h"
@@ -339,6 +340,31 @@ void OutputCommit::removeKept(const ReplacementStep& step) {
 
 void OutputCommit::abandonAll() {
   for (PendingOutput* output : outputs_) output->abandon(problems_);
+}
+
+Finding findingOf(const CommitProblem& problem) {
+  auto finding = [&](FindingCode code) { return Finding(code, SourcePlace()).with(problem.path); };
+  std::string reason = std::strerror(problem.errorCode);
+  switch (problem.what) {
+    case CommitProblem::What::kReplace:
+    case CommitProblem::What::kSync:
+      return finding(FindingCode::kCannotWrite).with(reason);
+    case CommitProblem::What::kRestore:
+      return finding(FindingCode::kCannotRestore).with(reason).with(problem.copy);
+    case CommitProblem::What::kRemove:
+      return finding(FindingCode::kCannotRemoveTemporary).with(reason);
+    case CommitProblem::What::kRecovered:
+      return finding(FindingCode::kNoteRestoredFromCopy).with(problem.copy);
+    case CommitProblem::What::kCopyLeft:
+      return problem.errorCode == 0
+                 ? finding(FindingCode::kNoteCopyLeft).with(problem.copy)
+                 : finding(FindingCode::kNoteCopyNotRestored).with(problem.copy).with(reason);
+    case CommitProblem::What::kUnknownCopy:
+      return finding(FindingCode::kNoteUnknownCopy);
+    case CommitProblem::What::kInterruptedAfter:
+      break;
+  }
+  return Finding(FindingCode::kNoteInterruptedAfterReplacement, SourcePlace());
 }
 
 bool commitOutputs(std::span<PendingOutput* const> outputs, FileSystem& fs,

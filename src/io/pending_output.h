@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "core/finding.h"
 #include "io/descriptor_stream.h"
 #include "io/folder_locks.h"
 #include "io/replacement_step.h"
@@ -89,6 +90,10 @@ class PendingOutput {
   bool committed_ = false;
   int error_ = 0;
 };
+
+/// The finding that says a problem of putting outputs in place (kCannotWrite,
+/// kCannotRestore, kCannotRemoveTemporary, or a note of what a stopped run left).
+Finding findingOf(const CommitProblem& problem);
 
 /// Puts every finished output in place, all or none; problems lists the failure that
 /// stopped it (first) and any clean-up that failed. True when every target now holds its

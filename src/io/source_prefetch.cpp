@@ -14,10 +14,8 @@ SourcePrefetch::~SourcePrefetch() {
 
 SourcePrefetch::Read SourcePrefetch::read(const std::string& path) {
   Read result;
-  LineReadFailure failure;
-  result.ok = path.empty() || readLines(path.c_str(), result.lines, failure, FileSystem::real());
-  result.errorCode = failure.errorCode;
-  result.longLine = failure.longLine;
+  result.ok =
+      path.empty() || readLines(path.c_str(), result.lines, result.failure, FileSystem::real());
   return result;
 }
 

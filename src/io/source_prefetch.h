@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/source_lines.h"
+#include "io/line_reader.h"
 
 namespace rpgc {
 
@@ -21,8 +22,7 @@ class SourcePrefetch {
   struct Read {
     SourceLines lines;
     bool ok = true;
-    int errorCode = 0;
-    int32_t longLine = -1;  // the line past the length limit, when that is what failed
+    LineReadFailure failure;  // why not, when not ok
   };
 
   SourcePrefetch() = default;

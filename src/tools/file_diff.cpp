@@ -1,7 +1,5 @@
 // writeDiff: matching by name and occurrence, property by property, and the moves.
 #include "tools/file_diff.h"
-#include "core/utf8.h"
-#include "diagnostics/text_escape.h"
 
 #include <algorithm>
 #include <bit>
@@ -13,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/utf8.h"
+#include "diagnostics/text_escape.h"
 #include "tools/dump_input.h"
 #include "tools/escaped_output.h"
 #include "tools/float_text.h"

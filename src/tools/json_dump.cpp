@@ -1,9 +1,9 @@
 // writeJson: the document, written as it goes.
 #include "tools/json_dump.h"
-#include "diagnostics/text_escape.h"
 
 #include <string>
 
+#include "diagnostics/text_escape.h"
 #include "tools/dump_input.h"
 #include "tools/escaped_output.h"
 #include "tools/float_text.h"

@@ -1,12 +1,12 @@
 // Value texts of the listing and the diff: one walk over a value's elements, written
 // whole into an output a block at a time, or into a string up to a length.
 #include "tools/value_text.h"
-#include "diagnostics/text_escape.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 
+#include "diagnostics/text_escape.h"
 #include "model/value_kind.h"
 #include "source/typed_declarations.h"
 #include "tools/escaped_output.h"

@@ -147,7 +147,7 @@ TEST_F(DiagnosticEngineTest, BytesThatAreNotUtf8AndC1ControlsAreNotPrintedRaw) {
 TEST_F(DiagnosticEngineTest, JsonStringsGiveEveryByteBack) {
   EXPECT_EQ(jsonString("caf\xC3\xA9 \xE9t\xC3"), "\"caf\xC3\xA9 \\udce9t\\udcc3\"");
   DiagnosticEngine& e = engine(DiagnosticFormat::kJson);
-  e.report(Finding(FindingCode::kUsage, SourcePlace()).with("unknown option '-x'"));
+  e.report(Finding(FindingCode::kUsageUnknownOption, SourcePlace()).with("-x"));
   EXPECT_EQ(out_,
             "{\"file\":null,\"line\":null,\"column\":null,\"severity\":\"error\",\"name\":"
             "\"usage\",\"message\":\"unknown option '-x'\",\"notes\":[]}\n");

@@ -49,10 +49,10 @@ TEST(SourcePrefetchTest, TakeGivesWhatADirectReadGives) {
     int errorCode = 0;
     bool ok = readLines(dir.file(step.take).c_str(), direct, &errorCode);
     EXPECT_EQ(got.ok, ok) << step.take;
-    EXPECT_EQ(got.errorCode, errorCode) << step.take;
+    EXPECT_EQ(got.failure.errorCode, errorCode) << step.take;
     EXPECT_EQ(linesOf(got.lines), linesOf(direct)) << step.take;
   }
-  EXPECT_EQ(prefetch.take(dir.file("missing.txt")).errorCode, ENOENT);
+  EXPECT_EQ(prefetch.take(dir.file("missing.txt")).failure.errorCode, ENOENT);
   prefetch.start(dir.file("b.txt"));  // left unread: destruction waits for it
 }
 

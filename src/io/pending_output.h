@@ -71,6 +71,14 @@ class PendingOutput {
   friend class OutputCommit;
   enum class Kind { kNew, kReplace, kInPlace, kDirect };
 
+  // What stream() gives when the file could not be made: every write fails, so that a
+  // phase stops at its first write rather than serialising a whole body into nothing.
+  class RefusingStream : public ByteStream {
+   public:
+    bool write(const void*, int32_t) override { return false; }
+    bool writeItems(const void*, int32_t, int32_t) override { return false; }
+  };
+
   bool resolve();
   int makeTemporary();
   void closeFile();
@@ -85,7 +93,7 @@ class PendingOutput {
   Kind kind_ = Kind::kNew;
   int fd_ = -1;  // kept open until the commit: it holds the temporary file's lock
   std::unique_ptr<DescriptorStream> stream_;
-  ByteStream failedStream_;  // every write fails when the file could not be made
+  RefusingStream failedStream_;
   std::vector<CommitProblem> recovered_;
   bool committed_ = false;
   int error_ = 0;

@@ -433,6 +433,7 @@ TEST_F(PendingOutputTest, TargetsThatAreNotPlainFiles) {
   PendingOutput folder(file("dir.gds"), FileSystem::real(), nullptr);
   EXPECT_FALSE(folder.ready());
   EXPECT_EQ(folder.errorCode(), EISDIR);
+  EXPECT_FALSE(folder.stream().write("x", 1)) << "the first write fails, not the finish";
   fs::create_symlink("/dev/null", file("null.gds"));
   PendingOutput device(file("null.gds"), FileSystem::real(), nullptr);
   ASSERT_TRUE(device.ready());

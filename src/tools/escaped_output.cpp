@@ -2,7 +2,6 @@
 #include "tools/escaped_output.h"
 
 #include "core/utf8.h"
-#include "core/utf8.h"
 #include "diagnostics/text_escape.h"
 #include "tools/text_output.h"
 

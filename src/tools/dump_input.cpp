@@ -21,7 +21,11 @@ FileKind kindOf(std::string_view path, FileKind otherwise) {
   return byName != FileKind::kUnknown ? byName : otherwise;
 }
 
-ReadStatus DumpInput::open(bool keepBytes) {
+ReadStatus DumpInput::open() {
+  return kind == FileKind::kStringTable ? strings.open(path) : database.open(path);
+}
+
+ReadStatus DumpInput::load() {
   ReadStatus status;
   WholeFileStatus read = loadWholeFile(path, bytes, detail::kLargestFile);
   if (read.outcome == WholeFileStatus::Outcome::kTooLarge) {
@@ -29,10 +33,14 @@ ReadStatus DumpInput::open(bool keepBytes) {
   } else if (!read.ok()) {
     status.failure = ReadFailure::kCannotOpen;
     status.systemError = read.systemError;
-  } else {
-    status = kind == FileKind::kStringTable ? strings.openMemory(bytes.data(), bytes.size())
-                                            : database.openMemory(bytes.data(), bytes.size());
   }
+  return status;
+}
+
+ReadStatus DumpInput::openLoaded(bool keepBytes) {
+  ReadStatus status = kind == FileKind::kStringTable
+                          ? strings.openMemory(bytes.data(), bytes.size())
+                          : database.openMemory(bytes.data(), bytes.size());
   if (!keepBytes || !status.ok()) std::vector<uint8_t>().swap(bytes);
   return status;
 }

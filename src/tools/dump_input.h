@@ -34,8 +34,12 @@ struct DumpInput {
   FileHeader header() const {
     return kind == FileKind::kStringTable ? strings.header() : database.header();
   }
-  /// Reads path once and opens its bytes as a file of kind; keeps them when keepBytes.
-  ReadStatus open(bool keepBytes);
+  /// Opens path as a file of kind, reading it once; its bytes are not kept.
+  ReadStatus open();
+  /// Reads path's bytes into bytes, to open them with openLoaded.
+  ReadStatus load();
+  /// Opens the bytes loaded as a file of kind; they are released unless keepBytes.
+  ReadStatus openLoaded(bool keepBytes);
 };
 
 }  // namespace rpgc

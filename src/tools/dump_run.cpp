@@ -124,9 +124,17 @@ void reportProblem(SourceProblem problem) {
   reportToolFinding(std::move(problem.finding), problem.file);
 }
 
-// Reads path once and opens it, keeping its bytes when keepBytes; a failure is reported
-// and gives null.
-std::unique_ptr<DumpInput> openInput(const std::string& path, FileKind forced, bool keepBytes) {
+// How an input is read (always once): opened, its bytes not kept; opened, its bytes kept
+// (to compare with); read only, to open later (openLoaded).
+enum class Reading { kOpen, kOpenKeepingBytes, kLoad };
+
+bool opened(DumpInput& input, ReadStatus status) {
+  if (!status.ok()) reportToolFinding(readFailureFinding(status), input.path);
+  return status.ok();
+}
+
+// Reads path as reading says; a failure is reported and gives null.
+std::unique_ptr<DumpInput> openInput(const std::string& path, FileKind forced, Reading reading) {
   auto input = std::make_unique<DumpInput>();
   input->path = path;
   input->kind = kindOf(path, forced);
@@ -134,12 +142,11 @@ std::unique_ptr<DumpInput> openInput(const std::string& path, FileKind forced, b
     reportToolFinding(Finding(FindingCode::kDumpUnknownKind, SourcePlace()), path);
     return nullptr;
   }
-  ReadStatus status = input->open(keepBytes);
-  if (!status.ok()) {
-    reportToolFinding(readFailureFinding(status), path);
-    return nullptr;
-  }
-  return input;
+  bool ok = reading == Reading::kOpen
+                ? opened(*input, input->open())
+                : opened(*input, input->load()) &&
+                      (reading == Reading::kLoad || opened(*input, input->openLoaded(true)));
+  return ok ? std::move(input) : nullptr;
 }
 
 int finish(TextOutput& out, int status) {
@@ -154,7 +161,7 @@ int runListing(const DumpOptions& options, TextOutput& out) {
   int status = kExitOk;
   bool first = true;
   for (const std::string& path : options.files) {
-    std::unique_ptr<DumpInput> input = openInput(path, options.kind, false);
+    std::unique_ptr<DumpInput> input = openInput(path, options.kind, Reading::kOpen);
     if (input == nullptr) {
       status = kExitError;
       continue;
@@ -171,7 +178,7 @@ int runJson(const DumpOptions& options, TextOutput& out) {
   std::vector<std::unique_ptr<DumpInput>> inputs;
   bool ok = true;
   for (const std::string& path : options.files) {
-    inputs.push_back(openInput(path, options.kind, false));
+    inputs.push_back(openInput(path, options.kind, Reading::kOpen));
     ok = ok && inputs.back() != nullptr;
   }
   if (!ok) return kExitError;  // a partial document would look whole
@@ -182,12 +189,18 @@ int runJson(const DumpOptions& options, TextOutput& out) {
 }
 
 int runDiff(const DumpOptions& options, TextOutput& out) {
-  std::unique_ptr<DumpInput> older = openInput(options.files[0], options.kind, true);
-  std::unique_ptr<DumpInput> newer = openInput(options.files[1], options.kind, true);
+  // The bytes are compared before the newer file is opened: only one file's bytes are kept
+  // beside the files opened.
+  std::unique_ptr<DumpInput> older =
+      openInput(options.files[0], options.kind, Reading::kOpenKeepingBytes);
+  std::unique_ptr<DumpInput> newer = openInput(options.files[1], options.kind, Reading::kLoad);
+  bool sameBytes = older != nullptr && newer != nullptr && older->bytes == newer->bytes;
+  if (older != nullptr) std::vector<uint8_t>().swap(older->bytes);
+  if (newer != nullptr && !opened(*newer, newer->openLoaded(false))) newer.reset();
   if (older == nullptr || newer == nullptr) return kExitError;
   if (older->kind != newer->kind) return usageError(FindingCode::kDumpUsageDiffKinds);
   bool differs = writeDiff(*older, *newer, out);
-  if (!differs && older->bytes != newer->bytes) {
+  if (!differs && !sameBytes) {
     out.put("~ the same content, stored differently\n");
     differs = true;
   }
@@ -269,7 +282,7 @@ int runSource(const DumpOptions& options, TextOutput& out) {
   std::vector<std::unique_ptr<DumpInput>> inputs;
   SourceFiles files;
   for (const std::string& path : options.files) {
-    std::unique_ptr<DumpInput> input = openInput(path, options.kind, true);
+    std::unique_ptr<DumpInput> input = openInput(path, options.kind, Reading::kOpenKeepingBytes);
     if (input == nullptr) return kExitError;
     const DumpInput*& slot = input->kind == FileKind::kStringTable ? files.strings : files.database;
     if (slot != nullptr) return usageError(FindingCode::kDumpUsageSourceFiles);

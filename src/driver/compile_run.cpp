@@ -2,7 +2,6 @@
 // the output phases.
 #include "driver/compile_run.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -31,8 +30,6 @@
 #include "io/pending_output.h"
 #include "io/source_prefetch.h"
 #include "io/temporary_files.h"
-#include "source/number_text.h"
-#include "source/tokenizer.h"
 
 namespace rpgc {
 
@@ -220,13 +217,9 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
                       .with(std::strerror(console.errorCode())));
     return fail();
   }
-  bool ok = commitOutputs(outputs, fs, problems, notice);
-  // An interrupt that came once the outputs were in place does not fail the run.
-  bool clean = std::all_of(problems.begin(), problems.end(), [](const CommitProblem& problem) {
-    return problem.what == CommitProblem::What::kInterruptedAfter;
-  });
+  bool ok = commitOutputs(outputs, fs, problems, notice) && onlyNotes(problems);
   report();
-  return ok && clean;
+  return ok;
 }
 
 // Says why the settings cannot be used: on standard output the text of its kind, on

@@ -342,6 +342,13 @@ void OutputCommit::abandonAll() {
   for (PendingOutput* output : outputs_) output->abandon(problems_);
 }
 
+bool onlyNotes(const std::vector<CommitProblem>& problems) {
+  for (const CommitProblem& problem : problems) {
+    if (problem.what != CommitProblem::What::kInterruptedAfter) return false;
+  }
+  return true;
+}
+
 Finding findingOf(const CommitProblem& problem) {
   auto finding = [&](FindingCode code) { return Finding(code, SourcePlace()).with(problem.path); };
   std::string reason = std::strerror(problem.errorCode);

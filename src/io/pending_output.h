@@ -103,6 +103,10 @@ class PendingOutput {
 /// kCannotRestore, kCannotRemoveTemporary, or a note of what a stopped run left).
 Finding findingOf(const CommitProblem& problem);
 
+/// Whether problems leave a committed run successful: at most an interrupt taken once the
+/// outputs were in place (kInterruptedAfter), which is a note.
+bool onlyNotes(const std::vector<CommitProblem>& problems);
+
 /// Puts every finished output in place, all or none; problems lists the failure that
 /// stopped it (first) and any clean-up that failed. True when every target now holds its
 /// new content, even if clean-up failed. Temporary files of a failed commit are removed.

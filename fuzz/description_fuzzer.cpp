@@ -10,7 +10,7 @@
 #include "driver/description_check.h"
 #include "driver/run_settings.h"
 #include "fuzz_support.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace rpgc;
@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<const char*> args;
   for (const std::string& argument : arguments) args.push_back(argument.c_str());
   CommandLine line = parseCommandLine(args);
-  fuzz::require(line.action != CommandLine::Action::kUsageError || !line.error.empty());
+  fuzz::require(line.action != CommandLine::Action::kUsageError ||
+                line.error.code != FindingCode::kCount);
   fuzz::require(line.positional.size() <= args.size());
   return 0;
 }

@@ -11,7 +11,7 @@
 
 #include "diagnostics/diagnostic_engine.h"
 #include "fuzz_support.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 
 namespace {
 

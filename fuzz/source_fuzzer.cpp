@@ -17,8 +17,8 @@
 #include "driver/named_use_check.h"
 #include "driver/section_dispatcher.h"
 #include "fuzz_support.h"
+#include "io/line_reader.h"
 #include "model/object_record.h"
-#include "source/line_reader.h"
 #include "strings/string_section.h"
 
 namespace {
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view input = fuzz::inputText(data, size);
   bool json = !input.empty() && (input[0] & 1) != 0;
   WarningOptions warnings;
-  std::string ignored;
+  Finding ignored;
   warnings.apply("-Wall", ignored);
   DiagnosticStyle style;
   style.format = json ? DiagnosticFormat::kJson : DiagnosticFormat::kText;

@@ -9,9 +9,9 @@
 #include "archive/memory_stream.h"
 #include "driver/compilation.h"
 #include "driver/section_dispatcher.h"
+#include "io/line_reader.h"
 #include "micro/sample_source.h"
 #include "model/object_record.h"
-#include "source/line_reader.h"
 
 namespace rpgc::bench {
 namespace {

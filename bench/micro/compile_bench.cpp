@@ -8,8 +8,8 @@
 
 #include "driver/compilation.h"
 #include "driver/section_dispatcher.h"
+#include "io/line_reader.h"
 #include "micro/sample_source.h"
-#include "source/line_reader.h"
 
 namespace rpgc::bench {
 namespace {

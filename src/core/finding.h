@@ -27,6 +27,7 @@ enum class FindingCode : uint8_t {
   kNotAssignment,
   // Type words.
   kUnknownTypeWord,
+  kUnknownTypeWordGuess,
   kIgnoredTypeWord,
   // Section layout.
   kHeaderAfterEnd,
@@ -37,12 +38,17 @@ enum class FindingCode : uint8_t {
   kRunsToEndOfFile,
   // Values.
   kNotANumber,
+  kHexadecimalNumber,
+  kInfinityNumber,
   kNumberTrailingText,
   kIntegerRange,
   kFloatRange,
   kFloatTooSmall,
   kListComma,
+  kListCommaName,
   kDecimalComma,
+  kDecimalCommaList,
+  kDecimalCommaRange,
   kExtraValues,
   kRangeValueIgnored,
   kCommentInWord,
@@ -56,6 +62,8 @@ enum class FindingCode : uint8_t {
   kUnresolvedReference,
   kUnresolvedString,
   kMissingName,
+  kMissingNameAndTypeWord,
+  kMissingStringName,
   kDuplicateString,
   kMisspelledKeyword,
   kMisspelledBlockKind,
@@ -63,14 +71,18 @@ enum class FindingCode : uint8_t {
   // The description file.
   kDescriptionTooShort,
   kDescriptionVersion,
+  kDescriptionVersionTrailing,
+  kDescriptionVersionRange,
   kDescriptionNoOutput,
   // Errors.
   kNameConflict,
   kNameTooLong,
+  kNameTooLongIn,
   kCannotOpenSource,
   kCannotOpenDescription,
   kEmptyProjectName,
   kCannotWrite,
+  kCannotWriteUnexplained,
   kDepfileLineEnd,
   kOutputTooLarge,
   kOutputInternal,
@@ -81,8 +93,70 @@ enum class FindingCode : uint8_t {
   kInputTooLarge,
   kLineTooLong,
   kCannotChangeFolder,
-  kUsage,
-  kReadError,
+  // rpgc's command line.
+  kUsageNeedsValue,
+  kUsageBadColor,
+  kUsageBadFormat,
+  kUsageUnknownOption,
+  kUsageUnknownWarning,
+  kUsageUnknownWarningGuess,
+  // rpgdump's command line and output.
+  kDumpUsageOneMode,
+  kDumpUsageNeedsValue,
+  kDumpUsageBadKind,
+  kDumpUsageUnknownOption,
+  kDumpUsageNoFile,
+  kDumpUsageOutputWithoutSource,
+  kDumpUsageDiffTwoFiles,
+  kDumpUsageDiffKinds,
+  kDumpUsageSourceFiles,
+  kDumpUnknownKind,
+  kDumpCannotWriteOutput,
+  kDumpCannotMakeFolder,
+  kDumpOutOfMemory,
+  // A file that cannot be read as a string table or database: one per ReadFailure. Texts:
+  // 0 the FilePart, 1 the offset, 2 the value.
+  kReadCannotRead,
+  kReadTooLarge,
+  kReadTruncated,
+  kReadNegative,
+  kReadNameTooLong,
+  kReadNoZeroByte,
+  kReadBadEnd,
+  kReadTooMany,
+  kReadExtraBytes,
+  kReadExtraSections,
+  // What rpgdump --source cannot write as source. Texts: 0 the SourceFormPlace, 1 its
+  // object or section name, 2 its property name, 3 the offset, 4 and 5 the reason's.
+  kSourceEmptyWord,
+  kSourceNotOneWord,
+  kSourceNaN,
+  kSourceEmptyList,
+  kSourceRandomWithoutName,
+  kSourceTextEmpty,
+  kSourceTextEnd,
+  kSourceTextLineBreak,
+  kSourceTextBlanks,
+  kSourceUnknownClass,
+  kSourceFlags,
+  kSourceUnpairedLists,
+  kSourceMissingProperty,
+  kSourceExtraProperty,
+  kSourceOtherProperty,
+  kSourceNamedWithoutTypeWord,
+  kSourceBuiltInTypeWord,
+  kSourceUnsetProperty,
+  kSourceUnknownCharacterType,
+  kSourceUnwritableKind,
+  kSourceFieldName,
+  kSourceNoKind,
+  kSourceSecondRecord,
+  kSourceHeadersDiffer,
+  kSourceNoProjectName,
+  kSourceProjectNameBreak,
+  kSourceProjectNameBlank,
+  kSourceVersionNaN,
+  kSourceStoredDifferently,
   // Notes that go with other findings, and lone notes.
   kNoteDeclaredHere,
   kNoteSectionStart,
@@ -118,16 +192,32 @@ struct SourcePlace {
   }
 };
 
+/// What kind of section a finding speaks of; the message table words it ("an item", "a
+/// `quest` object", "string section").
+enum class SectionKind : uint8_t { kItem, kCharacter, kObject, kScript, kStringSection };
+
+/// Where in a file rpgdump --source found what it cannot write (see kSourceEmptyWord).
+enum class SourceFormPlace : uint8_t { kNone, kHeader, kBody, kSection, kObject, kProperty };
+
+/// How rpgdump --source calls a word it cannot write (see kSourceEmptyWord).
+enum class SourceWordRole : uint8_t { kName, kTypeWord, kValue, kListName };
+
 struct Finding {
   Finding() = default;
   Finding(FindingCode findingCode, SourcePlace where) : code(findingCode), place(where) {}
 
+  /// Appends a text the message quotes: a name, a path, a number, or the system's reason.
   Finding& with(std::string text) {
     texts[count++ % kTexts] = std::move(text);
     return *this;
   }
+  Finding& with(int64_t number) { return with(std::to_string(number)); }
+  /// Appends a section kind, as two texts: its number and, for an object, its type word.
+  Finding& withKind(SectionKind kind, std::string typeWord = {}) {
+    return with(static_cast<int64_t>(kind)).with(std::move(typeWord));
+  }
 
-  static constexpr int kTexts = 4;
+  static constexpr int kTexts = 8;
   FindingCode code = FindingCode::kCount;
   SourcePlace place;
   /// A second place the finding points to ("first declared here"); its note's code.

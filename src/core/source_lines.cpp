@@ -4,16 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/source_syntax.h"
+
 namespace rpgc {
-
-namespace {
-
-bool isTrailingBlank(char c) {
-  auto byte = static_cast<unsigned char>(c);
-  return byte >= 0x01 && byte <= 0x20;
-}
-
-}  // namespace
 
 SourceLines::SourceLines(std::initializer_list<std::string_view> texts) {
   for (std::string_view text : texts) push(text);
@@ -47,7 +40,7 @@ bool SourceLines::assign(std::string text) {
     const void* zero = std::memchr(data + start, '\0', end - start);
     size_t last =
         zero != nullptr ? static_cast<size_t>(static_cast<const char*>(zero) - data) : end;
-    while (last > start && isTrailingBlank(data[last - 1])) --last;
+    while (last > start && isBlankByte(data[last - 1])) --last;
     if (last - start > kLongestLine || spans_.size() >= kMostLines) {
       clear();
       return false;

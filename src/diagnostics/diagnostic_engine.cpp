@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/source_syntax.h"
+#include "core/utf8.h"
 #include "diagnostics/text_escape.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 #include "source/tokenizer.h"
 
 namespace rpgc {
@@ -51,11 +53,6 @@ std::string_view severityColor(Severity severity) {
   return "";
 }
 
-bool isTokenEnd(char c) {
-  auto byte = static_cast<unsigned char>(c);
-  return byte <= 0x20 || c == ',' || c == ';' || c == '/';
-}
-
 // The source line as shown, each character as itself or, when it does not show as itself
 // (a control but a tab, a byte that is not UTF-8), as '?'; and the caret line under it:
 // the same blanks and tabs up to the column (one blank per character shown), then '^' and
@@ -68,8 +65,8 @@ std::pair<std::string, std::string> excerptLines(std::string_view text, int32_t 
   if (text.size() > kExcerptWidth) {
     from = caretAt > kExcerptWidth / 3 ? caretAt - kExcerptWidth / 3 : 0;
     to = std::min(text.size(), from + kExcerptWidth);
-    while (from > 0 && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80) --from;
-    while (to < text.size() && (static_cast<unsigned char>(text[to]) & 0xC0) == 0x80) ++to;
+    while (from > 0 && isContinuationByte(text[from])) --from;
+    while (to < text.size() && isContinuationByte(text[to])) ++to;
   }
   std::string shown = from > 0 ? "\u2026" : "";
   std::string caret = from > 0 ? " " : "";
@@ -87,8 +84,8 @@ std::pair<std::string, std::string> excerptLines(std::string_view text, int32_t 
   if (to < text.size()) shown += "\u2026";
   if (column > 0) {
     caret += '^';
-    bool underline = caretAt < text.size() && !isTokenEnd(text[caretAt]);
-    for (size_t i = caretAt + 1; underline && i < to && !isTokenEnd(text[i]); ++i) caret += '~';
+    bool underline = caretAt < text.size() && !endsWord(text[caretAt]);
+    for (size_t i = caretAt + 1; underline && i < to && !endsWord(text[i]); ++i) caret += '~';
   }
   return {shown, caret};
 }
@@ -106,16 +103,55 @@ bool standardErrorWantsColor() {
 }
 
 DiagnosticEngine::DiagnosticEngine(WarningOptions options, DiagnosticStyle style, Output output)
-    : options_(std::move(options)), style_(std::move(style)), output_(std::move(output)) {
+    : output_(std::move(output)) {
   if (!output_) {
     output_ = [](std::string_view text) {
       std::fwrite(text.data(), 1, text.size(), stderr);
       std::fflush(stderr);
     };
   }
+  configure(options, style);
+}
+
+void DiagnosticEngine::configure(const WarningOptions& options, const DiagnosticStyle& style) {
+  options_ = options;
+  style_ = style;
   for (const MessageRow& row : messageRows()) {
     wanted_.set(static_cast<size_t>(row.code), options_.shown(row.code));
   }
+}
+
+void DiagnosticEngine::reportOutOfMemory(FindingCode code) noexcept {
+  // A stable sort that finds no memory sorts in place; the held texts are rendered.
+  std::stable_sort(held_.begin(), held_.end(), [](const Held& a, const Held& b) {
+    return a.line != b.line ? a.line < b.line : a.column < b.column;
+  });
+  for (const Held& held : held_) output_(held.text);
+  held_.clear();
+  perLine_.clear();
+  ++errors_;
+  // The message has no placeholders, and it and the name hold nothing JSON escapes: both
+  // go out as they are, a piece at a time (renderJson and headline, without the strings).
+  const MessageRow& row = messageRow(code);
+  if (style_.format == DiagnosticFormat::kJson) {
+    output_("{\"file\":null,\"line\":null,\"column\":null,\"severity\":\"error\",\"name\":\"");
+    output_(row.name);
+    output_("\",\"message\":\"");
+    output_(row.format);
+    output_("\",\"notes\":[]}\n");
+    return;
+  }
+  if (style_.color) output_(kBold);
+  output_(style_.program);
+  output_(":");
+  if (style_.color) output_(kReset);
+  output_(" ");
+  if (style_.color) output_(severityColor(Severity::kError));
+  output_("error:");
+  if (style_.color) output_(kReset);
+  output_(" ");
+  output_(row.format);
+  output_("\n");
 }
 
 int32_t DiagnosticEngine::addFile(std::string path) {

@@ -50,6 +50,14 @@ class DiagnosticEngine : public FindingSink {
                             Output output = {});
   ~DiagnosticEngine() override { flush(); }
 
+  /// Takes new options and style (the command line's, once read).
+  void configure(const WarningOptions& options, const DiagnosticStyle& style);
+
+  /// Reports a finding of a message without texts and place (running out of memory)
+  /// without allocating: what was held back is shown as it is, without the notes that
+  /// count findings not shown.
+  void reportOutOfMemory(FindingCode code) noexcept;
+
   /// Adds a file that findings may point at and returns its index.
   int32_t addFile(std::string path);
   const std::string& fileName(int32_t file) const { return files_[static_cast<size_t>(file)]; }

@@ -1,9 +1,13 @@
 // The message table, one row per finding code in the order of FindingCode.
 #include "diagnostics/message_table.h"
 
+#include <charconv>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "diagnostics/text_escape.h"
+#include "rpgc/read_status.h"
 
 namespace rpgc {
 
@@ -32,7 +36,9 @@ constexpr MessageRow kRows[] = {
     {C::kNotAssignment, "not-assignment", kWarning, true,
      "this line is skipped: it is not an assignment 'TYPE Name = value'"},
     {C::kUnknownTypeWord, "unknown-type-word", kWarning, true,
-     "'{0}' is not a type word, so this line is skipped{1}"},
+     "'{0}' is not a type word, so this line is skipped"},
+    {C::kUnknownTypeWordGuess, "unknown-type-word", kWarning, true,
+     "'{0}' is not a type word, so this line is skipped; did you mean '{1}'?"},
     {C::kIgnoredTypeWord, "ignored-type-word", kWarning, true,
      "items have no '{0}' properties, so this line is skipped (an item's own properties are "
      "FLOAT, ATOM and REFERENCE)"},
@@ -47,11 +53,15 @@ constexpr MessageRow kRows[] = {
     {C::kStrayLine, "stray-line", kWarning, true,
      "this line is outside any section and is ignored"},
     {C::kRunsIntoHeader, "missing-end", kWarning, true,
-     "the {0} '{1}' runs into this header: its END line is probably missing, and the lines "
+     "the {0:kind} '{2}' runs into this header: its END line is probably missing, and the lines "
      "up to the next END belong to it"},
     {C::kRunsToEndOfFile, "missing-end", kWarning, true,
-     "the {0} '{1}' has no END line: it takes every line up to the end of the file"},
-    {C::kNotANumber, "not-a-number", kWarning, true, "'{0}' is not a number{1}; it reads as 0"},
+     "the {0:kind} '{2}' has no END line: it takes every line up to the end of the file"},
+    {C::kNotANumber, "not-a-number", kWarning, true, "'{0}' is not a number; it reads as 0"},
+    {C::kHexadecimalNumber, "not-a-number", kWarning, true,
+     "'{0}' is not a number (hexadecimal numbers are not read); it reads as 0"},
+    {C::kInfinityNumber, "not-a-number", kWarning, true,
+     "'{0}' is not a number (infinity and NaN are not numbers here); it reads as 0"},
     {C::kNumberTrailingText, "number-trailing-text", kWarning, true,
      "'{0}' has text after its number; it reads as {1}"},
     {C::kIntegerRange, "number-range", kWarning, true,
@@ -61,11 +71,18 @@ constexpr MessageRow kRows[] = {
     {C::kFloatTooSmall, "number-range", kWarning, true,
      "'{0}' is too small for a float; it reads as 0"},
     {C::kListComma, "list-comma", kWarning, true,
-     "',' is a value of its own here and reads as {1}; separate values with blanks"},
+     "',' is a value of its own here and reads as 0; separate values with blanks"},
+    {C::kListCommaName, "list-comma", kWarning, true,
+     "',' is a value of its own here and reads as the name ','; separate values with blanks"},
     {C::kDecimalComma, "list-comma", kWarning, true,
-     "'{0}' reads as {1}: ',' is not a decimal point (write {2})"},
+     "'{0}' reads as {1} (the rest of the line is ignored): ',' is not a decimal point (write "
+     "{3})"},
+    {C::kDecimalCommaList, "list-comma", kWarning, true,
+     "'{0}' reads as three values, {1}, 0 and {2}: ',' is not a decimal point (write {3})"},
+    {C::kDecimalCommaRange, "list-comma", kWarning, true,
+     "'{0}' reads as the range {1} to {2}: ',' is not a decimal point (write {3})"},
     {C::kExtraValues, "extra-values", kWarning, true,
-     "this line takes one value; '{0}'{1} ignored"},
+     "this line takes one value; '{0}'{1? is| and what follows are} ignored"},
     {C::kRangeValueIgnored, "extra-values", kWarning, true,
      "'{0}' is ignored: a range is written 'MIN to MAX'"},
     {C::kCommentInWord, "comment-in-word", kWarning, true,
@@ -86,46 +103,62 @@ constexpr MessageRow kRows[] = {
      "this line is a text, not the end of the string section: a string section ends at a "
      "line that reads exactly END"},
     {C::kExtendedObject, "extended-object", kWarning, false,
-     "this block adds to {1} '{0}' declared before"},
+     "this block adds to {1:a kind} '{0}' declared before"},
     {C::kUnresolvedReference, "unresolved-reference", kWarning, true,
      "'{0}' names no object of the project"},
     {C::kUnresolvedString, "unresolved-string", kWarning, true,
      "'{0}' names no string section of the project"},
     {C::kMissingName, "missing-name", kWarning, true,
-     "this {0} has no name: it is stored with an empty name{1}"},
+     "this {0:kind} has no name: it is stored with an empty name, which every block without a "
+     "name shares"},
+    {C::kMissingNameAndTypeWord, "missing-name", kWarning, true,
+     "this block has no name: it is stored with an empty name and no type word (a generic "
+     "object)"},
+    {C::kMissingStringName, "missing-name", kWarning, true,
+     "this string section has no name: it is stored with an empty name"},
     {C::kDuplicateString, "duplicate-string", kWarning, true,
      "a string section named '{0}' exists already; both are stored"},
     {C::kMisspelledKeyword, "misspelled-keyword", kWarning, true,
      "'{0}' is not a section keyword; did you mean '{1}'? This line and the section under it "
      "are not compiled"},
     {C::kMisspelledBlockKind, "misspelled-keyword", kWarning, true,
-     "this block makes a `{0}` object, not {2}; did you mean '{1}'?"},
+     "this block makes a `{0}` object, not {1:a}; did you mean '{1}'?"},
     {C::kMisspelledField, "misspelled-field", kWarning, true,
-     "'{0}' is not a field of {1}; did you mean '{2}'? This line declares a property of its "
-     "own"},
+     "'{0}' is not a field of {1:kinds}; did you mean '{3}'? This line declares a property of "
+     "its own"},
     {C::kDescriptionTooShort, "description", kWarning, true,
-     "the description has {0}, fewer than 4, so it is ignored and the defaults apply"},
+     "the description has {0} {0?line|lines}, fewer than 4, so it is ignored and the defaults "
+     "apply"},
     {C::kDescriptionVersion, "description", kWarning, true,
-     "the version '{0}' {1}; it reads as {2}"},
+     "the version '{0}' is not a number; it reads as {1}"},
+    {C::kDescriptionVersionTrailing, "description", kWarning, true,
+     "the version '{0}' has text after its number; it reads as {1}"},
+    {C::kDescriptionVersionRange, "description", kWarning, true,
+     "the version '{0}' is beyond the range of a float; it reads as {1}"},
     {C::kDescriptionNoOutput, "description", kWarning, true,
      "the output base name (line 3) is empty: the outputs are '.gds' and '.gdf'"},
     {C::kNameConflict, "name-conflict", kError, false,
-     "'{0}' is already {1}; {2} cannot have the same name"},
+     "'{0}' is already {1:a kind}; {3:a kind} cannot have the same name"},
     {C::kNameTooLong, "name-too-long", kError, false,
-     "the name '{0}'{2} is {1} bytes long; the output files hold names of at most 1024 bytes"},
+     "the name '{0}' is {1} bytes long; the output files hold names of at most 1024 bytes"},
+    {C::kNameTooLongIn, "name-too-long", kError, false,
+     "the name '{0}' in the {2:kind} '{4}' is {1} bytes long; the output files hold names of at "
+     "most 1024 bytes"},
     {C::kCannotOpenSource, "cannot-open", kError, false, "cannot open source file '{0}': {#1}"},
     {C::kCannotOpenDescription, "cannot-open", kError, false,
      "cannot open description file '{0}': {#1}"},
     {C::kEmptyProjectName, "empty-project-name", kError, false,
      "the project name (line 1) is empty"},
     {C::kCannotWrite, "cannot-write", kError, false, "cannot write '{0}': {#1}"},
+    {C::kCannotWriteUnexplained, "cannot-write", kError, false,
+     "cannot write '{0}': the write failed"},
     {C::kDepfileLineEnd, "cannot-write", kError, false,
      "cannot write the dependency file '{0}': the path '{1}' holds a line end, which make and "
      "ninja cannot read"},
     {C::kOutputTooLarge, "cannot-write", kError, false,
      "cannot write '{0}': its content passes the format's limit of 2147483647 bytes"},
     {C::kOutputInternal, "cannot-write", kError, false,
-     "cannot write '{0}': the compiler went wrong ({#1}); please report this"},
+     "cannot write '{0}': the compiler went wrong (archive error {1}); please report this"},
     {C::kCannotRestore, "cannot-write", kError, false,
      "cannot put the earlier '{0}' back after the failed replacement: {#1}; its earlier content "
      "is kept in '{2}'"},
@@ -140,10 +173,139 @@ constexpr MessageRow kRows[] = {
     {C::kLineTooLong, "line-too-long", kError, false,
      "this line is longer than 2147483646 bytes, the longest line the compiler reads"},
     {C::kCannotChangeFolder, "cannot-open", kError, false, "cannot change to folder '{0}': {#1}"},
-    {C::kUsage, "usage", kError, false, "{#0}"},
-    {C::kReadError, "read-error", kError, false, "{#0}{#1}"},
+    {C::kUsageNeedsValue, "usage", kError, false, "option '{#0}' needs a value"},
+    {C::kUsageBadColor, "usage", kError, false, "--color takes auto, always or never, not '{#0}'"},
+    {C::kUsageBadFormat, "usage", kError, false,
+     "--diagnostics-format takes text or json, not '{#0}'"},
+    {C::kUsageUnknownOption, "usage", kError, false, "unknown option '{#0}'"},
+    {C::kUsageUnknownWarning, "usage", kError, false, "unknown warning '{#0}'"},
+    {C::kUsageUnknownWarningGuess, "usage", kError, false,
+     "unknown warning '{#0}'; did you mean '{#1}'?"},
+    {C::kDumpUsageOneMode, "usage", kError, false,
+     "choose one of --json, --source and --diff (see rpgdump --help)"},
+    {C::kDumpUsageNeedsValue, "usage", kError, false, "{#0} needs a value (see rpgdump --help)"},
+    {C::kDumpUsageBadKind, "usage", kError, false,
+     "--kind takes gds or gdf, not '{#0}' (see rpgdump --help)"},
+    {C::kDumpUsageUnknownOption, "usage", kError, false,
+     "unknown option '{#0}' (see rpgdump --help)"},
+    {C::kDumpUsageNoFile, "usage", kError, false, "no file named (see rpgdump --help)"},
+    {C::kDumpUsageOutputWithoutSource, "usage", kError, false,
+     "-o goes with --source (see rpgdump --help)"},
+    {C::kDumpUsageDiffTwoFiles, "usage", kError, false,
+     "--diff compares two files (see rpgdump --help)"},
+    {C::kDumpUsageDiffKinds, "usage", kError, false,
+     "cannot compare a string table with a database (see rpgdump --help)"},
+    {C::kDumpUsageSourceFiles, "usage", kError, false,
+     "--source takes one string table and one database (see rpgdump --help)"},
+    {C::kDumpUnknownKind, "read-error", kError, false,
+     "cannot tell a string table (.gds) from a database (.gdf) by its name; say which with "
+     "--kind gds or --kind gdf"},
+    {C::kDumpCannotWriteOutput, "cannot-write", kError, false, "cannot write the standard output"},
+    {C::kDumpCannotMakeFolder, "cannot-write", kError, false, "cannot make the folder: {#0}"},
+    {C::kDumpOutOfMemory, "out-of-memory", kError, false, "out of memory"},
+    {C::kReadCannotRead, "read-error", kError, false, "cannot read the file: {#0}"},
+    {C::kReadTooLarge, "read-error", kError, false,
+     "the file is larger than the format's limit of 2147483647 bytes"},
+    {C::kReadTruncated, "read-error", kError, false,
+     "{0:part} runs past the end of {0:room}{1:offset}"},
+    {C::kReadNegative, "read-error", kError, false, "{0:count} is negative ({2}){1:offset}"},
+    {C::kReadNameTooLong, "read-error", kError, false,
+     "an atom name of {2} bytes passes the limit of 1024{1:offset}"},
+    {C::kReadNoZeroByte, "read-error", kError, false,
+     "{0:part} does not end with a zero byte{1:offset}"},
+    {C::kReadBadEnd, "read-error", kError, false,
+     "{0:part} has an end offset ({2}) that does not fit {0:room}{1:offset}"},
+    {C::kReadTooMany, "read-error", kError, false,
+     "{0:count} ({2}) is more than the rest of {0:room} can hold{1:offset}"},
+    {C::kReadExtraBytes, "read-error", kError, false,
+     "the file goes on after the end of its body{1:offset}"},
+    {C::kReadExtraSections, "read-error", kError, false,
+     "the body goes on after its last string section{1:offset}"},
+    {C::kSourceEmptyWord, "source-form", kError, false,
+     "cannot be written as source: {0:place}{4:word} is the empty name, which no word of source "
+     "gives{3:offset}"},
+    {C::kSourceNotOneWord, "source-form", kError, false,
+     "cannot be written as source: {0:place}{4:word} {5:shown} holds a blank, ',', ';' or '/' "
+     "and would not read back as one word{3:offset}"},
+    {C::kSourceNaN, "source-form", kError, false,
+     "cannot be written as source: {0:place}a NaN, which no decimal text gives{3:offset}"},
+    {C::kSourceEmptyList, "source-form", kError, false,
+     "cannot be written as source: {0:place}a list without values, and a source line needs "
+     "one{3:offset}"},
+    {C::kSourceRandomWithoutName, "source-form", kError, false,
+     "cannot be written as source: {0:place}a RANDOM section without a name, which no header "
+     "gives{3:offset}"},
+    {C::kSourceTextEmpty, "source-form", kError, false,
+     "cannot be written as source: {0:place}text {4} is empty, and an empty line is no "
+     "text{3:offset}"},
+    {C::kSourceTextEnd, "source-form", kError, false,
+     "cannot be written as source: {0:place}text {4} reads END, which would end the "
+     "section{3:offset}"},
+    {C::kSourceTextLineBreak, "source-form", kError, false,
+     "cannot be written as source: {0:place}text {4} holds a zero byte or a line "
+     "break{3:offset}"},
+    {C::kSourceTextBlanks, "source-form", kError, false,
+     "cannot be written as source: {0:place}text {4} has blanks that folding would "
+     "change{3:offset}"},
+    {C::kSourceUnknownClass, "source-form", kError, false,
+     "cannot be written as source: {0:place}its class {4:shown} is none of F_generic, F_item and "
+     "F_character{3:offset}"},
+    {C::kSourceFlags, "source-form", kError, false,
+     "cannot be written as source: {0:place}its flags word is {4}, and no source line sets "
+     "flags{3:offset}"},
+    {C::kSourceUnpairedLists, "source-form", kError, false,
+     "cannot be written as source: {0:place}the lists that store its declared properties do "
+     "not pair up{3:offset}"},
+    {C::kSourceMissingProperty, "source-form", kError, false,
+     "cannot be written as source: {0:place}its record lacks property {#4}{3:offset}"},
+    {C::kSourceExtraProperty, "source-form", kError, false,
+     "cannot be written as source: {0:place}not a property of {4:shown} (rpgc writes "
+     "{5}){3:offset}"},
+    {C::kSourceOtherProperty, "source-form", kError, false,
+     "cannot be written as source: {0:place}rpgc writes {#4} ({5}) here for "
+     "{6:shown}{3:offset}"},
+    {C::kSourceNamedWithoutTypeWord, "source-form", kError, false,
+     "cannot be written as source: {0:place}a named object without a type word, which no "
+     "header gives{3:offset}"},
+    {C::kSourceBuiltInTypeWord, "source-form", kError, false,
+     "cannot be written as source: {0:place}type word {4} would make {4:a} block, not a "
+     "generic one{3:offset}"},
+    {C::kSourceUnsetProperty, "source-form", kError, false,
+     "cannot be written as source: {0:place}no source line sets it{3:offset}"},
+    {C::kSourceUnknownCharacterType, "source-form", kError, false,
+     "cannot be written as source: {0:place}character type {4:shown} is none of player, "
+     "monster, crowd and character{3:offset}"},
+    {C::kSourceUnwritableKind, "source-form", kError, false,
+     "cannot be written as source: {0:place}no source line sets a value of this "
+     "kind{3:offset}"},
+    {C::kSourceFieldName, "source-form", kError, false,
+     "cannot be written as source: {0:place}a line of this name would set the field of that "
+     "name instead{3:offset}"},
+    {C::kSourceNoKind, "source-form", kError, false,
+     "cannot be written as source: {0:place}a declared property without a kind{3:offset}"},
+    {C::kSourceSecondRecord, "source-form", kError, false,
+     "cannot be written as source: {0:place}a second record of that name, which compiling "
+     "would merge into the first{3:offset}"},
+    {C::kSourceHeadersDiffer, "source-form", kError, false,
+     "cannot be written as source: {0:place}its project name or version differs from that of "
+     "{#4}, and one description gives both files the same{3:offset}"},
+    {C::kSourceNoProjectName, "source-form", kError, false,
+     "cannot be written as source: {0:place}no project name, and a description file always "
+     "gives one{3:offset}"},
+    {C::kSourceProjectNameBreak, "source-form", kError, false,
+     "cannot be written as source: {0:place}the project name holds a zero byte or a line "
+     "break{3:offset}"},
+    {C::kSourceProjectNameBlank, "source-form", kError, false,
+     "cannot be written as source: {0:place}the project name ends with a blank, which a "
+     "description line loses{3:offset}"},
+    {C::kSourceVersionNaN, "source-form", kError, false,
+     "cannot be written as source: {0:place}the version is a NaN, which no decimal text "
+     "gives{3:offset}"},
+    {C::kSourceStoredDifferently, "source-form", kError, false,
+     "cannot be written as source: {0:place}not stored byte for byte as rpgc stores "
+     "it{3:offset}"},
     {C::kNoteDeclaredHere, "declared-here", kNote, false, "'{0}' is declared here"},
-    {C::kNoteSectionStart, "section-start", kNote, false, "the {0} '{1}' starts here"},
+    {C::kNoteSectionStart, "section-start", kNote, false, "the {0:kind} '{2}' starts here"},
     {C::kNotePreviousEnd, "previous-end", kNote, false, "the previous section ends here"},
     {C::kNoteLooksLikeSource, "looks-like-source", kNote, false,
      "'{0}' holds section headers: it looks like a source file, not a project description; "
@@ -201,20 +363,164 @@ std::span<const std::string_view> warningNames() {
   return names;
 }
 
+namespace {
+
+// The typed placeholders "{N:FORM}": how a text that holds a number or a name of data is
+// worded. Texts that are not what the form expects are quoted as they are.
+
+std::optional<int64_t> numberOf(const std::string& text) {
+  int64_t value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+template <typename Enum>
+std::optional<Enum> enumOf(const std::string& text, Enum last) {
+  std::optional<int64_t> value = numberOf(text);
+  if (!value || *value < 0 || *value > static_cast<int64_t>(last)) return std::nullopt;
+  return static_cast<Enum>(*value);
+}
+
+std::string withArticle(std::string_view words) {
+  bool vowel =
+      !words.empty() && std::string_view("aeiou").find(words.front()) != std::string_view::npos;
+  return (vowel ? "an " : "a ") + std::string(words);
+}
+
+// ORDER FILE PARTS: as FilePart (rpgc/read_status.h). The part as the subject of a
+// sentence, the number a count or size failure is about, and what the part must fit in.
+struct PartWords {
+  std::string_view noun;
+  std::string_view count;
+  std::string_view room;
+};
+constexpr PartWords kPartWords[] = {
+    {"the file", "the file", "the file"},
+    {"the project name", "the project name's size", "the file"},
+    {"the version", "the version", "the file"},
+    {"the atom count", "the atom count", "the file"},
+    {"an atom name", "an atom name", "the file"},
+    {"the body length", "the body length", "the file"},
+    {"the body", "the body", "the file"},
+    {"the section count", "the section count", "the body"},
+    {"a string section", "a section's text count", "the body"},
+    {"a text", "a text's size", "the body"},
+    {"an object record", "an object record", "the body"},
+    {"a property chunk", "a property chunk", "its record"},
+    {"a property value", "a list's element count", "its property chunk"},
+};
+static_assert(std::size(kPartWords) == static_cast<size_t>(FilePart::kValue) + 1,
+              "one row of words per file part");
+
+// ORDER SECTION KINDS: as SectionKind (core/finding.h).
+constexpr std::string_view kKindNouns[] = {"item", "character", "object", "script",
+                                           "string section"};
+constexpr std::string_view kKindPlurals[] = {"items", "characters", "objects", "scripts",
+                                             "string sections"};
+static_assert(std::size(kKindNouns) == static_cast<size_t>(SectionKind::kStringSection) + 1);
+static_assert(std::size(kKindPlurals) == std::size(kKindNouns));
+
+// ORDER WORD ROLES: as SourceWordRole.
+constexpr std::string_view kWordRoles[] = {"its name", "the type word", "the value",
+                                           "a name in the list"};
+static_assert(std::size(kWordRoles) == static_cast<size_t>(SourceWordRole::kListName) + 1);
+
+// A kind and its type word (texts n and n + 1): "item", "`quest` object", "object".
+std::optional<std::string> kindWords(const Finding& finding, int n, bool plural) {
+  std::optional<SectionKind> kind = enumOf(finding.texts[n], SectionKind::kStringSection);
+  if (!kind) return std::nullopt;
+  const std::string& typeWord = finding.texts[(n + 1) % Finding::kTexts];
+  if (*kind == SectionKind::kObject && !typeWord.empty() && !plural) {
+    return "`" + shortenMiddle(escapeText(typeWord)) + "` object";
+  }
+  return std::string((plural ? kKindPlurals : kKindNouns)[static_cast<size_t>(*kind)]);
+}
+
+// Where rpgdump --source refuses (texts n to n + 2), with the colon that ends it.
+std::optional<std::string> placeWords(const Finding& finding, int n) {
+  std::optional<SourceFormPlace> place = enumOf(finding.texts[n], SourceFormPlace::kProperty);
+  if (!place) return std::nullopt;
+  const std::string& name = finding.texts[(n + 1) % Finding::kTexts];
+  const std::string& property = finding.texts[(n + 2) % Finding::kTexts];
+  switch (*place) {
+    case SourceFormPlace::kNone:
+      return "";
+    case SourceFormPlace::kHeader:
+      return "the header (project name, version or atom table): ";
+    case SourceFormPlace::kBody:
+      return "the body: ";
+    case SourceFormPlace::kSection:
+      return "string section " + shownText(name) + ": ";
+    case SourceFormPlace::kObject:
+      return "object " + shownText(name) + ": ";
+    case SourceFormPlace::kProperty:
+      return "object " + shownText(name) + ", property " + shownText(property) + ": ";
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> typedText(const Finding& finding, int n, std::string_view form) {
+  const std::string& text = finding.texts[n];
+  if (form == "shown") return escapeText(shownText(text));
+  if (form == "offset") {
+    if (text.empty()) return "";
+    return " at offset " + escapeText(text);
+  }
+  if (form == "a") return withArticle(escapeText(text));
+  if (form == "part" || form == "count" || form == "room") {
+    std::optional<FilePart> part = enumOf(text, FilePart::kValue);
+    if (!part) return std::nullopt;
+    const PartWords& words = kPartWords[static_cast<size_t>(*part)];
+    return std::string(form == "part" ? words.noun : form == "count" ? words.count : words.room);
+  }
+  if (form == "kind" || form == "kinds") return kindWords(finding, n, form == "kinds");
+  if (form == "a kind") {
+    std::optional<std::string> words = kindWords(finding, n, false);
+    if (words) return withArticle(*words);
+    return std::nullopt;
+  }
+  if (form == "place") return placeWords(finding, n);
+  if (form == "word") {
+    std::optional<SourceWordRole> role = enumOf(text, SourceWordRole::kListName);
+    if (role) return std::string(kWordRoles[static_cast<size_t>(*role)]);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::string messageOf(const Finding& finding) {
   std::string_view format = messageRow(finding.code).format;
   std::string message;
   for (size_t i = 0; i < format.size(); ++i) {
-    // "{N}" quotes text N, shortened in the middle when long; "{#N}" quotes all of it.
-    bool whole = format.substr(i, 2) == "{#";
-    size_t digit = i + (whole ? 2 : 1);
-    if (format[i] == '{' && digit + 1 < format.size() && format[digit + 1] == '}' &&
-        format[digit] >= '0' && format[digit] < '0' + Finding::kTexts) {
-      std::string text = escapeText(finding.texts[format[digit] - '0']);
-      message += whole ? text : shortenMiddle(text);
-      i = digit + 1;
-    } else {
+    size_t close = format[i] == '{' ? format.find('}', i) : std::string_view::npos;
+    // "{N}" quotes text N, shortened in the middle when long; "{#N}" quotes all of it;
+    // "{N:FORM}" words it (see typedText); "{N?ONE|OTHER}" says ONE when text N is 1.
+    std::string_view field =
+        close == std::string_view::npos ? std::string_view() : format.substr(i + 1, close - i - 1);
+    bool whole = field.starts_with('#');
+    if (whole) field.remove_prefix(1);
+    if (field.empty() || field[0] < '0' || field[0] >= '0' + Finding::kTexts) {
       message += format[i];
+      continue;
+    }
+    int n = field[0] - '0';
+    std::string_view rest = field.substr(1);
+    i = close;
+    if (rest.empty()) {
+      std::string text = escapeText(finding.texts[n]);
+      message += whole ? text : shortenMiddle(text);
+    } else if (rest[0] == '?') {
+      size_t bar = rest.find('|');
+      bool one = finding.texts[n] == "1";
+      message += bar == std::string_view::npos ? rest.substr(1)
+                 : one                         ? rest.substr(1, bar - 1)
+                                               : rest.substr(bar + 1);
+    } else if (std::optional<std::string> typed = typedText(finding, n, rest.substr(1))) {
+      message += *typed;
+    } else {
+      message += shortenMiddle(escapeText(finding.texts[n]));
     }
   }
   return message;

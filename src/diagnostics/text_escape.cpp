@@ -1,53 +1,48 @@
-// Escaping for one-line messages and for JSON.
+// Text escapes: both renderings over the one UTF-8 scanner.
 #include "diagnostics/text_escape.h"
 
 #include <cstdint>
-#include <cstdio>
+
+#include "core/utf8.h"
 
 namespace rpgc {
 
 namespace {
 
-bool isContinuation(unsigned char byte) {
-  return (byte & 0xC0) == 0x80;
+void appendHex(std::string& out, std::string_view prefix, unsigned value, int digits) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  out.append(prefix);
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+    out.push_back(kDigits[value >> shift & 0xF]);
 }
 
-// Length of the well-formed UTF-8 character at text[i] (2 to 4), or 0.
-size_t utf8Length(std::string_view text, size_t i) {
-  auto byte = static_cast<unsigned char>(text[i]);
-  size_t length = byte >= 0xF0 && byte <= 0xF4 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC2 ? 2 : 0;
-  if (byte > 0xF4 || length == 0 || i + length > text.size()) return 0;
-  for (size_t k = 1; k < length; ++k) {
-    if (!isContinuation(static_cast<unsigned char>(text[i + k]))) return 0;
+// The escape of a character both renderings share, or "" for none.
+std::string_view commonEscape(char c) {
+  switch (c) {
+    case '\t':
+      return "\\t";
+    case '\n':
+      return "\\n";
+    case '\r':
+      return "\\r";
+    default:
+      return {};
   }
-  auto second = static_cast<unsigned char>(text[i + 1]);
-  if (byte == 0xE0 && second < 0xA0) return 0;  // overlong
-  if (byte == 0xED && second > 0x9F) return 0;  // surrogate
-  if (byte == 0xF0 && second < 0x90) return 0;  // overlong
-  if (byte == 0xF4 && second > 0x8F) return 0;  // beyond U+10FFFF
-  return length;
-}
-
-void appendHex(std::string& out, const char* prefix, unsigned value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%s%0*x", prefix, digits, value);
-  out += text;
 }
 
 }  // namespace
 
 size_t characterLength(std::string_view text, size_t i) {
-  size_t length = static_cast<unsigned char>(text[i]) < 0x80 ? 1 : utf8Length(text, i);
+  size_t length = utf8Length(text, i);
   return length > 0 ? length : 1;
 }
 
 bool isPrintable(std::string_view text, size_t i) {
-  auto byte = static_cast<unsigned char>(text[i]);
+  auto byte = static_cast<uint8_t>(text[i]);
   if (byte < 0x80) return byte >= 0x20 && byte != 0x7F;
-  // U+0080 to U+009F are controls: 0x9B, for one, starts a terminal's control sequence.
   size_t length = utf8Length(text, i);
-  return length > 2 ||
-         (length == 2 && (byte != 0xC2 || static_cast<unsigned char>(text[i + 1]) >= 0xA0));
+  // U+0080 to U+009F are C2 80 to C2 9F.
+  return length > 2 || (length == 2 && (byte != 0xC2 || static_cast<uint8_t>(text[i + 1]) >= 0xA0));
 }
 
 std::string escapeText(std::string_view text) {
@@ -55,20 +50,13 @@ std::string escapeText(std::string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     size_t length = characterLength(text, i);
-    auto byte = static_cast<unsigned char>(text[i]);
     if (isPrintable(text, i)) {
       out.append(text.substr(i, length));
-    } else if (byte == '\t') {
-      out += "\\t";
-    } else if (byte == '\n') {
-      out += "\\n";
-    } else if (byte == '\r') {
-      out += "\\r";
+    } else if (std::string_view escape = commonEscape(text[i]); !escape.empty()) {
+      out.append(escape);
     } else {
-      // A control byte, the two bytes of a C1 control, or a byte that is not UTF-8.
-      for (size_t k = i; k < i + length; ++k) {
-        appendHex(out, "\\x", static_cast<unsigned char>(text[k]), 2);
-      }
+      for (size_t k = i; k < i + length; ++k)
+        appendHex(out, "\\x", static_cast<uint8_t>(text[k]), 2);
     }
     i += length;
   }
@@ -79,40 +67,80 @@ std::string shortenMiddle(std::string_view text, size_t limit) {
   if (text.size() <= limit) return std::string(text);
   size_t head = limit / 2;
   size_t tail = text.size() - (limit - head);
-  while (head > 0 && isContinuation(static_cast<unsigned char>(text[head]))) --head;
-  while (tail < text.size() && isContinuation(static_cast<unsigned char>(text[tail]))) ++tail;
+  while (head > 0 && isContinuationByte(text[head])) --head;
+  while (tail < text.size() && isContinuationByte(text[tail])) ++tail;
   return std::string(text.substr(0, head)) + "\u2026" + std::string(text.substr(tail));
 }
 
-std::string jsonString(std::string_view text) {
-  std::string out = "\"";
-  for (size_t i = 0; i < text.size();) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    if (byte == '"' || byte == '\\') {
-      out += '\\';
-      out += static_cast<char>(byte);
-    } else if (byte == '\n') {
-      out += "\\n";
-    } else if (byte == '\t') {
-      out += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      appendHex(out, "\\u", byte, 4);
-    } else if (byte >= 0x80) {
-      size_t length = utf8Length(text, i);
-      if (length == 0) {
-        appendHex(out, "\\u", byte, 4);
-        ++i;
-        continue;
-      }
-      out.append(text.substr(i, length));
+void appendJsonCharacters(std::string& out, std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    size_t length = utf8Length(bytes, i);
+    auto byte = static_cast<uint8_t>(bytes[i]);
+    if (length == 0) {
+      appendHex(out, "\\udc", byte, 2);
+      ++i;
+    } else if (byte == '"' || byte == '\\') {
+      out.push_back('\\');
+      out.push_back(static_cast<char>(byte));
+      ++i;
+    } else if (isPrintable(bytes, i)) {
+      out.append(bytes.substr(i, length));
       i += length;
-      continue;
+    } else if (std::string_view escape = commonEscape(bytes[i]); !escape.empty()) {
+      out.append(escape);
+      ++i;
     } else {
-      out += static_cast<char>(byte);
+      // A control: U+0000 to U+001F, U+007F, or U+0080 to U+009F (C2 80 to C2 9F).
+      unsigned code = length == 2 ? static_cast<uint8_t>(bytes[i + 1]) : byte;
+      appendHex(out, "\\u", code, 4);
+      i += length;
     }
-    ++i;
   }
-  out += '"';
+}
+
+void appendJsonString(std::string& out, std::string_view bytes) {
+  out.push_back('"');
+  appendJsonCharacters(out, bytes);
+  out.push_back('"');
+}
+
+std::string jsonString(std::string_view bytes) {
+  std::string out;
+  appendJsonString(out, bytes);
+  return out;
+}
+
+bool isPlainName(std::string_view bytes) {
+  if (bytes.empty()) return false;
+  for (size_t i = 0; i < bytes.size(); i += characterLength(bytes, i)) {
+    if (!isPrintable(bytes, i)) return false;
+    switch (bytes[i]) {
+      case ' ':
+      case '"':
+      case '\\':
+      case '[':
+      case ']':
+      case '(':
+      case ')':
+        return false;
+      default:
+        break;
+    }
+  }
+  return true;
+}
+
+void appendShownText(std::string& out, std::string_view bytes) {
+  if (isPlainName(bytes)) {
+    out.append(bytes);
+  } else {
+    appendJsonString(out, bytes);
+  }
+}
+
+std::string shownText(std::string_view bytes) {
+  std::string out;
+  appendShownText(out, bytes);
   return out;
 }
 

@@ -19,7 +19,7 @@ bool WarningOptions::isWarningOption(std::string_view arg) {
   return arg == "-w" || (arg.size() > 2 && arg.starts_with("-W"));
 }
 
-bool WarningOptions::setByName(std::string_view name, bool on, bool asError, std::string& error) {
+bool WarningOptions::setByName(std::string_view name, bool on, bool asError, Finding& error) {
   bool found = false;
   for (const MessageRow& row : messageRows()) {
     if (row.severity != Severity::kWarning || row.name != name) continue;
@@ -33,14 +33,16 @@ bool WarningOptions::setByName(std::string_view name, bool on, bool asError, std
     }
   }
   if (!found) {
-    error = "unknown warning '" + std::string(name) + "'";
     std::string_view guess = closestWord(name, warningNames());
-    if (!guess.empty()) error += "; did you mean '" + std::string(guess) + "'?";
+    error = Finding(
+        guess.empty() ? FindingCode::kUsageUnknownWarning : FindingCode::kUsageUnknownWarningGuess,
+        SourcePlace());
+    error.with(std::string(name)).with(std::string(guess));
   }
   return found;
 }
 
-bool WarningOptions::apply(std::string_view option, std::string& error) {
+bool WarningOptions::apply(std::string_view option, Finding& error) {
   if (option == "-w") {
     silent_ = true;
     return true;

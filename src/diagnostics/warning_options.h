@@ -23,8 +23,9 @@ class WarningOptions {
 
   /// Whether arg is an option of this kind ("-w" or starts with "-W").
   static bool isWarningOption(std::string_view arg);
-  /// Applies one option; false, with the reason in error, when it names no warning.
-  bool apply(std::string_view option, std::string& error);
+  /// Applies one option; false, with the reason in error (a usage finding), when it names
+  /// no warning.
+  bool apply(std::string_view option, Finding& error);
 
   /// Whether a finding of this code is shown (errors and notes always are).
   bool shown(FindingCode code) const;
@@ -34,7 +35,7 @@ class WarningOptions {
   bool promoted(FindingCode code) const { return error_[static_cast<size_t>(code)]; }
 
  private:
-  bool setByName(std::string_view name, bool on, bool asError, std::string& error);
+  bool setByName(std::string_view name, bool on, bool asError, Finding& error);
 
   std::bitset<kFindingCodeCount> enabled_;
   std::bitset<kFindingCodeCount> error_;

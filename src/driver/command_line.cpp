@@ -41,6 +41,11 @@ const char* const kHelpText =
 
 namespace {
 
+void usageError(CommandLine& line, FindingCode code, std::string_view text) {
+  line.action = CommandLine::Action::kUsageError;
+  line.error = Finding(code, SourcePlace()).with(std::string(text));
+}
+
 // The value of an option that takes one: joined after '=' (or directly, for short
 // options), or the next argument.
 bool takeValue(std::span<const char* const> args, size_t& i, std::string_view name,
@@ -56,14 +61,9 @@ bool takeValue(std::span<const char* const> args, size_t& i, std::string_view na
   } else if (i + 1 < args.size()) {
     value = args[++i];
   } else {
-    line.action = CommandLine::Action::kUsageError;
-    line.error = "option '" + std::string(name) + "' needs a value";
-    return true;
+    value.clear();
   }
-  if (value.empty()) {
-    line.action = CommandLine::Action::kUsageError;
-    line.error = "option '" + std::string(name) + "' needs a value";
-  }
+  if (value.empty()) usageError(line, FindingCode::kUsageNeedsValue, name);
   return true;
 }
 
@@ -93,11 +93,7 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
     } else if (arg == "--check") {
       line.check = true;
     } else if (WarningOptions::isWarningOption(arg)) {
-      std::string error;
-      if (!line.warnings.apply(arg, error)) {
-        line.action = CommandLine::Action::kUsageError;
-        line.error = error;
-      }
+      if (!line.warnings.apply(arg, line.error)) line.action = CommandLine::Action::kUsageError;
     } else if (isOption(arg, "--color") && takeValue(args, i, "--color", value, line)) {
       if (value == "auto") {
         line.color = ColorChoice::kAuto;
@@ -106,8 +102,7 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
       } else if (value == "never") {
         line.color = ColorChoice::kNever;
       } else if (line.action != CommandLine::Action::kUsageError) {
-        line.action = CommandLine::Action::kUsageError;
-        line.error = "--color takes auto, always or never, not '" + value + "'";
+        usageError(line, FindingCode::kUsageBadColor, value);
       }
     } else if (isOption(arg, "--diagnostics-format") &&
                takeValue(args, i, "--diagnostics-format", value, line)) {
@@ -116,8 +111,7 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
       } else if (value == "json") {
         line.format = DiagnosticFormat::kJson;
       } else if (line.action != CommandLine::Action::kUsageError) {
-        line.action = CommandLine::Action::kUsageError;
-        line.error = "--diagnostics-format takes text or json, not '" + value + "'";
+        usageError(line, FindingCode::kUsageBadFormat, value);
       }
     } else if (isOption(arg, "-C")) {
       takeValue(args, i, "-C", line.directory, line);
@@ -128,8 +122,7 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
     } else if (isOption(arg, "--depfile")) {
       takeValue(args, i, "--depfile", line.depfile, line);
     } else {
-      line.action = CommandLine::Action::kUsageError;
-      line.error = "unknown option '" + std::string(arg) + "'";
+      usageError(line, FindingCode::kUsageUnknownOption, arg);
     }
   }
   for (; i < args.size(); ++i) line.positional.push_back(args[i]);

@@ -23,7 +23,7 @@ struct CommandLine {
 
   Action action = Action::kCompile;
   /// Why the command line is wrong, for kUsageError.
-  std::string error;
+  Finding error;
   WarningOptions warnings;
   /// --check: compile every file, report everything, write nothing.
   bool check = false;

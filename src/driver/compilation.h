@@ -26,8 +26,6 @@ struct Compilation {
   StringTable strings;
   BlockContext blocks{atoms, registry};
   Archive archive{atoms};
-  /// Whether the last compiled source file was walked completely.
-  bool compileOk = false;
   /// Whether a walk goes on after a section fails (to report everything, writing nothing).
   bool keepGoing = false;
 };

@@ -2,7 +2,6 @@
 // the output phases.
 #include "driver/compile_run.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -15,24 +14,22 @@
 #include <string>
 #include <vector>
 
-#include "archive/file_system.h"
 #include "diagnostics/diagnostic_engine.h"
 #include "driver/command_line.h"
 #include "driver/compilation.h"
 #include "driver/console.h"
 #include "driver/depfile.h"
 #include "driver/description_check.h"
-#include "driver/heap_pages.h"
 #include "driver/named_use_check.h"
 #include "driver/output_phase.h"
-#include "driver/pending_output.h"
 #include "driver/run_settings.h"
 #include "driver/section_dispatcher.h"
-#include "driver/source_prefetch.h"
-#include "driver/temporary_files.h"
-#include "source/line_reader.h"
-#include "source/number_text.h"
-#include "source/tokenizer.h"
+#include "io/file_system.h"
+#include "io/heap_pages.h"
+#include "io/line_reader.h"
+#include "io/pending_output.h"
+#include "io/source_prefetch.h"
+#include "io/temporary_files.h"
 
 namespace rpgc {
 
@@ -50,18 +47,24 @@ bool colorWanted(ColorChoice choice) {
   return standardErrorWantsColor();
 }
 
-Finding fileFinding(FindingCode code, std::string_view path, int errorCode) {
-  Finding finding(code, SourcePlace());
-  finding.with(std::string(path)).with(std::strerror(errorCode));
-  return finding;
+DiagnosticStyle styleOf(const CommandLine& line) {
+  DiagnosticStyle style;
+  style.format = line.format;
+  style.color = colorWanted(line.color);
+  return style;
 }
 
-// Says on standard error that line of file passes the line-length limit. The file is
-// not read again to show the line.
-void reportLongLine(DiagnosticEngine& engine, int32_t file, int32_t line) {
+// Reports why a file of the run could not be read. A line past the length limit is shown
+// without its text: the file is not read again for it.
+void reportReadFailure(DiagnosticEngine& engine, int32_t file, Finding failure) {
+  if (failure.place.line < 0) {
+    engine.report(std::move(failure));
+    return;
+  }
   SourceLines none;
   engine.setLines(file, &none);
-  engine.report(Finding(FindingCode::kLineTooLong, SourcePlace{file, line, -1, 0}));
+  failure.place.file = file;
+  engine.report(std::move(failure));
   engine.setLines(file, nullptr);
 }
 
@@ -82,17 +85,17 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
     SourcePrefetch::Read source = prefetch.take(name);
     if (k + 1 < names.length()) prefetch.start(std::string(names[k + 1].view()));
     int32_t errorsBefore = engine.errorCount();
-    if (!source.ok && source.longLine >= 0) {
-      reportLongLine(engine, file, source.longLine);
-    } else if (!source.ok) {
-      engine.report(fileFinding(FindingCode::kCannotOpenSource, name, source.errorCode));
+    bool walked = false;
+    if (!source.ok) {
+      reportReadFailure(engine, file,
+                        readFailureFinding(source.failure, FindingCode::kCannotOpenSource, name));
     } else {
       engine.setLines(file, &source.lines);
-      compileSource(source.lines, compilation);
+      walked = compileSource(source.lines, compilation);
       engine.setLines(file, nullptr);
     }
     heap.adviseGrowth();
-    if (engine.errorCount() > errorsBefore || !compilation.compileOk) {
+    if (engine.errorCount() > errorsBefore || !walked) {
       ok = false;
       if (!check) {
         console.line(kFileFailed);
@@ -149,44 +152,12 @@ bool prepareDependencies(const std::string& path, const SettledSettings& settled
 void reportProblems(const std::vector<CommitProblem>& problems, const std::string& stringTable,
                     const std::string& depfile, Console& console, DiagnosticEngine& engine) {
   for (const CommitProblem& problem : problems) {
-    auto finding = [&](FindingCode code) {
-      return Finding(code, SourcePlace()).with(problem.path);
-    };
-    std::string reason = std::strerror(problem.errorCode);
-    switch (problem.what) {
-      case CommitProblem::What::kReplace:
-        if (problem.path == stringTable) {
-          console.text(kCannotWriteStrings);
-        } else if (problem.path != depfile) {
-          console.text(kCannotWriteDatabase);
-        }
-        engine.report(finding(FindingCode::kCannotWrite).with(reason));
-        break;
-      case CommitProblem::What::kSync:
-        engine.report(finding(FindingCode::kCannotWrite).with(reason));
-        break;
-      case CommitProblem::What::kRestore:
-        engine.report(finding(FindingCode::kCannotRestore).with(reason).with(problem.copy));
-        break;
-      case CommitProblem::What::kRemove:
-        engine.report(finding(FindingCode::kCannotRemoveTemporary).with(reason));
-        break;
-      case CommitProblem::What::kRecovered:
-        engine.report(finding(FindingCode::kNoteRestoredFromCopy).with(problem.copy));
-        break;
-      case CommitProblem::What::kCopyLeft:
-        engine.report(
-            problem.errorCode == 0
-                ? finding(FindingCode::kNoteCopyLeft).with(problem.copy)
-                : finding(FindingCode::kNoteCopyNotRestored).with(problem.copy).with(reason));
-        break;
-      case CommitProblem::What::kUnknownCopy:
-        engine.report(finding(FindingCode::kNoteUnknownCopy));
-        break;
-      case CommitProblem::What::kInterruptedAfter:
-        engine.report(Finding(FindingCode::kNoteInterruptedAfterReplacement, SourcePlace()));
-        break;
+    if (problem.what == CommitProblem::What::kReplace && problem.path == stringTable) {
+      console.text(kCannotWriteStrings);
+    } else if (problem.what == CommitProblem::What::kReplace && problem.path != depfile) {
+      console.text(kCannotWriteDatabase);
     }
+    engine.report(findingOf(problem));
   }
 }
 
@@ -234,7 +205,9 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
                    depfile->finish();
     if (!written) {
       int error = depfile->errorCode() != 0 ? depfile->errorCode() : EFBIG;
-      engine.report(fileFinding(FindingCode::kCannotWrite, dependencies.path, error));
+      engine.report(Finding(FindingCode::kCannotWrite, SourcePlace())
+                        .with(dependencies.path)
+                        .with(std::strerror(error)));
       return fail();
     }
   }
@@ -244,26 +217,52 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
                       .with(std::strerror(console.errorCode())));
     return fail();
   }
-  bool ok = commitOutputs(outputs, fs, problems, notice);
-  // An interrupt that came once the outputs were in place does not fail the run.
-  bool clean = std::all_of(problems.begin(), problems.end(), [](const CommitProblem& problem) {
-    return problem.what == CommitProblem::What::kInterruptedAfter;
-  });
+  bool ok = commitOutputs(outputs, fs, problems, notice) && onlyNotes(problems);
   report();
-  return ok && clean;
+  return ok;
 }
 
-}  // namespace
+// Says why the settings cannot be used: on standard output the text of its kind, on
+// standard error the finding, at its line of the description file when it has one.
+int reportSettingsFailure(SettledSettings& settled, Console& console, DiagnosticEngine& engine) {
+  bool unreadable = settled.failure.code != FindingCode::kEmptyProjectName;
+  console.rule();
+  console.line(std::string(unreadable ? kCannotOpenDescription : kInvalidDescription) +
+               settled.descriptionFile);
+  console.rule();
+  if (unreadable) {
+    int32_t file = settled.failure.place.line >= 0 ? engine.addFile(settled.descriptionFile) : -1;
+    reportReadFailure(engine, file, std::move(settled.failure));
+    return 1;
+  }
+  int32_t file = engine.addFile(settled.descriptionFile);
+  engine.setLines(file, &settled.descriptionLines);
+  settled.failure.place.file = file;
+  engine.report(std::move(settled.failure));
+  engine.setLines(file, nullptr);
+  return 1;
+}
 
-int runGuarded(int argc, char** argv, Compilation& compilation, DiagnosticFormat& format) {
-  Console console(stdout);
-  std::span<const char* const> args(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0));
-  CommandLine line = parseCommandLine(args);
-  format = line.format;
-  DiagnosticStyle style;
-  style.format = line.format;
-  style.color = colorWanted(line.color);
-  DiagnosticEngine engine(line.warnings, style);
+// -o: the outputs keep their names and go into folder.
+void redirectOutputs(const std::string& folder, RunSettings& settings) {
+  if (folder.empty()) return;
+  std::filesystem::path into(folder);
+  settings.stringTableFile = RefString((into / settings.stringTableFile.view()).string());
+  settings.databaseFile = RefString((into / settings.databaseFile.view()).string());
+}
+
+// --check: every file compiled and every check made, nothing written.
+int runCheck(Compilation& compilation, const RunSettings& settings, Console& console,
+             DiagnosticEngine& engine) {
+  compilation.keepGoing = true;
+  compileAll(compilation, settings, true, console, engine);
+  reportLongNames(compilation, engine);
+  return engine.errorCount() > 0 ? 1 : 0;
+}
+
+// The run the command line asks for; the exit status.
+int runLine(const CommandLine& line, Console& console, DiagnosticEngine& engine,
+            Compilation& compilation) {
   switch (line.action) {
     case CommandLine::Action::kHelp:
       console.text(kHelpText);
@@ -272,7 +271,7 @@ int runGuarded(int argc, char** argv, Compilation& compilation, DiagnosticFormat
       console.text("rpgc " RPGC_VERSION "\n");
       return 0;
     case CommandLine::Action::kUsageError:
-      engine.report(Finding(FindingCode::kUsage, SourcePlace()).with(line.error));
+      engine.report(line.error);
       if (line.format == DiagnosticFormat::kText) {
         std::fputs(kUsageLine, stderr);
         std::fputs("Try 'rpgc --help' for more information.\n", stderr);
@@ -291,38 +290,9 @@ int runGuarded(int argc, char** argv, Compilation& compilation, DiagnosticFormat
       return 1;
     }
   }
-
   SettledSettings settled = settleSettings(line.positional);
-  switch (settled.status) {
-    case SettingsStatus::kUnreadableDescription:
-      console.rule();
-      console.line(std::string(kCannotOpenDescription) + settled.descriptionFile);
-      console.rule();
-      if (settled.longLine >= 0) {
-        reportLongLine(engine, engine.addFile(settled.descriptionFile), settled.longLine);
-      } else {
-        engine.report(fileFinding(FindingCode::kCannotOpenDescription, settled.descriptionFile,
-                                  settled.errorCode));
-      }
-      return 1;
-    case SettingsStatus::kEmptyProjectName: {
-      console.rule();
-      console.line(std::string(kInvalidDescription) + settled.descriptionFile);
-      console.rule();
-      int32_t file = engine.addFile(settled.descriptionFile);
-      engine.setLines(file, &settled.descriptionLines);
-      engine.report(Finding(FindingCode::kEmptyProjectName, SourcePlace{file, 0, -1, 0}));
-      return 1;
-    }
-    case SettingsStatus::kReady:
-      break;
-  }
-  if (!line.outputDirectory.empty()) {
-    std::filesystem::path folder(line.outputDirectory);
-    RunSettings& settings = settled.settings;
-    settings.stringTableFile = RefString((folder / settings.stringTableFile.view()).string());
-    settings.databaseFile = RefString((folder / settings.databaseFile.view()).string());
-  }
+  if (!settled.ready()) return reportSettingsFailure(settled, console, engine);
+  redirectOutputs(line.outputDirectory, settled.settings);
   checkDescription(settled, line.positional.size() == 1, engine);
   if (engine.errorCount() > 0 && !line.check) {  // a description warning under -Werror
     console.rule();
@@ -333,45 +303,32 @@ int runGuarded(int argc, char** argv, Compilation& compilation, DiagnosticFormat
 
   const RunSettings& settings = settled.settings;
   compilation.blocks.findings = &engine;
-  compilation.keepGoing = line.check;
-  if (line.check) {
-    compileAll(compilation, settings, true, console, engine);
-    reportLongNames(compilation, engine);
-    return engine.errorCount() > 0 ? 1 : 0;
-  }
+  if (line.check) return runCheck(compilation, settings, console, engine);
   if (!compileAll(compilation, settings, false, console, engine)) return 1;
-
   Dependencies dependencies;
   if (!prepareDependencies(line.depfile, settled, engine, dependencies)) return 1;
   return writeOutputs(compilation, settings, dependencies, console, engine) ? 0 : 1;
 }
 
+}  // namespace
+
 int runCompiler(int argc, char** argv, Compilation& compilation) {
-  // Running out of memory unwinds to here: the temporary files are gone by then. The
-  // messages are written without allocating.
-  DiagnosticFormat format = DiagnosticFormat::kText;
-  bool json = false;
+  Console console(stdout);
+  // Made first, so that running out of memory anywhere is said through it; the command
+  // line then gives it its options.
+  DiagnosticEngine engine;
   try {
-    return runGuarded(argc, argv, compilation, format);
+    std::span<const char* const> args(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0));
+    CommandLine line = parseCommandLine(args);
+    engine.configure(line.warnings, styleOf(line));
+    return runLine(line, console, engine, compilation);
   } catch (const std::bad_alloc&) {
-    json = format == DiagnosticFormat::kJson;
-    std::fputs(json ? "{\"file\":null,\"line\":null,\"column\":null,\"severity\":\"error\","
-                      "\"name\":\"out-of-memory\",\"message\":\""
-                    : "rpgc: error: ",
-               stderr);
-    std::fputs(messageRow(FindingCode::kOutOfMemory).format.data(), stderr);
+    // The temporary files are gone by now; saying so allocates nothing.
+    engine.reportOutOfMemory(FindingCode::kOutOfMemory);
   } catch (const std::length_error& error) {
-    json = format == DiagnosticFormat::kJson;
-    std::fputs(json ? "{\"file\":null,\"line\":null,\"column\":null,\"severity\":\"error\","
-                      "\"name\":\"too-large\",\"message\":\""
-                    : "rpgc: error: ",
-               stderr);
-    // The reasons are the compiler's own plain texts.
-    std::fputs("the input is too large for the compiler (", stderr);
-    std::fputs(error.what(), stderr);
-    std::fputs("); the outputs are left as they were", stderr);
+    // Input past the 32-bit limits of the compiler's tables; error says which limit.
+    engine.report(Finding(FindingCode::kInputTooLarge, SourcePlace()).with(error.what()));
   }
-  std::fputs(json ? "\",\"notes\":[]}\n" : "\n", stderr);
   return 1;
 }
 

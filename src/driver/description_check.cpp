@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/source_syntax.h"
 #include "diagnostics/diagnostic_engine.h"
 #include "driver/run_settings.h"
 #include "source/number_text.h"
@@ -23,23 +24,21 @@ void checkDescription(const SettledSettings& settled, bool loneArgument, Diagnos
   engine.setLines(file, &lines);
   if (lines.length() < 4) {
     int32_t n = lines.length();
-    engine.report(Finding(FindingCode::kDescriptionTooShort, SourcePlace{file, -1, -1, 0})
-                      .with(std::to_string(n) + (n == 1 ? " line" : " lines")));
+    engine.report(Finding(FindingCode::kDescriptionTooShort, SourcePlace{file, -1, -1, 0}).with(n));
   } else {
     NumberIssue issue = NumberIssue::kNone;
     std::string_view text = lines[1];
     float version = floatOfText(text, &issue);
     if (issue != NumberIssue::kNone) {
-      const char* what = issue == NumberIssue::kNotANumber     ? "is not a number"
-                         : issue == NumberIssue::kTrailingText ? "has text after its number"
-                                                               : "is beyond the range of a float";
+      FindingCode code = issue == NumberIssue::kNotANumber ? FindingCode::kDescriptionVersion
+                         : issue == NumberIssue::kTrailingText
+                             ? FindingCode::kDescriptionVersionTrailing
+                             : FindingCode::kDescriptionVersionRange;
       char value[32];
       std::snprintf(value, sizeof value, "%g", static_cast<double>(version));
       int32_t column = static_cast<int32_t>(text.find_first_not_of(" \t")) + 1;
-      engine.report(Finding(FindingCode::kDescriptionVersion, SourcePlace{file, 1, -1, column})
-                        .with(std::string(text))
-                        .with(what)
-                        .with(value));
+      engine.report(
+          Finding(code, SourcePlace{file, 1, -1, column}).with(std::string(text)).with(value));
     }
     if (lines[2].empty()) {
       engine.report(Finding(FindingCode::kDescriptionNoOutput, SourcePlace{file, 2, -1, 0}));
@@ -49,8 +48,7 @@ void checkDescription(const SettledSettings& settled, bool loneArgument, Diagnos
     std::vector<std::string_view> tokens;
     for (int32_t i = 0; i < lines.length(); ++i) {
       tokenizeInto(lines[i], tokens, 1);
-      if (!tokens.empty() &&
-          (tokens[0] == "BEGIN" || tokens[0] == "STRING" || tokens[0] == "SCRIPT")) {
+      if (!tokens.empty() && isSectionKeyword(tokens[0])) {
         engine.report(Finding(FindingCode::kNoteLooksLikeSource, SourcePlace())
                           .with(settled.descriptionFile));
         break;

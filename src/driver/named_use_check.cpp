@@ -30,13 +30,13 @@ void checkNamedUses(const Compilation& compilation, FindingSink& sink) {
 Finding longNameFinding(const Compilation& compilation, Atom atom) {
   Finding finding(FindingCode::kNameTooLong, SourcePlace());
   std::string_view text = compilation.atoms.atomView(atom);
-  finding.with(std::string(text)).with(std::to_string(text.size()));
+  finding.with(std::string(text)).with(static_cast<int64_t>(text.size()));
   for (const LongName& name : compilation.blocks.longNames) {
     if (name.atom != atom) continue;
     finding.place = name.place;
     if (name.owner != atom) {
-      finding.with(std::string(" in the ") + name.ownerKind + " '" +
-                   std::string(compilation.atoms.atomView(name.owner)) + "'");
+      finding.code = FindingCode::kNameTooLongIn;
+      finding.withKind(name.ownerKind).with(std::string(compilation.atoms.atomView(name.owner)));
     }
     break;
   }

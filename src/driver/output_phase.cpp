@@ -9,8 +9,8 @@
 #include "driver/compilation.h"
 #include "driver/console.h"
 #include "driver/named_use_check.h"
-#include "driver/pending_output.h"
 #include "driver/run_settings.h"
+#include "io/pending_output.h"
 #include "model/object_record.h"
 
 namespace rpgc {
@@ -38,15 +38,19 @@ void reportWriteFailure(const Compilation& compilation, const PendingOutput& out
     case ArchiveError::kNotReplayed:
       sink.report(Finding(FindingCode::kOutputInternal, SourcePlace())
                       .with(target)
-                      .with("archive error " + std::to_string(static_cast<int>(archive.error()))));
+                      .with(static_cast<int64_t>(archive.error())));
       return;
     case ArchiveError::kNone:
     case ArchiveError::kStreamFailed:
       break;
   }
   int code = out.errorCode();
-  std::string reason = code != 0 ? std::strerror(code) : "the write failed";
-  sink.report(Finding(FindingCode::kCannotWrite, SourcePlace()).with(target).with(reason));
+  if (code == 0) {
+    sink.report(Finding(FindingCode::kCannotWriteUnexplained, SourcePlace()).with(target));
+  } else {
+    sink.report(
+        Finding(FindingCode::kCannotWrite, SourcePlace()).with(target).with(std::strerror(code)));
+  }
 }
 
 // One output phase: banner, the records (writeRecords prints the dots when asked), the

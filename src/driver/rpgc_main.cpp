@@ -1,7 +1,7 @@
 // rpgc: compiles a game's text sources into its string table and object database.
 #include "driver/compilation.h"
 #include "driver/compile_run.h"
-#include "driver/temporary_files.h"
+#include "io/stop_signals.h"
 
 int main(int argc, char** argv) {
   rpgc::installSignalHandlers();

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "archive/file_system.h"
-#include "source/line_reader.h"
+#include "io/file_system.h"
+#include "io/line_reader.h"
 #include "source/number_text.h"
 
 namespace rpgc {
@@ -38,14 +38,13 @@ SettledSettings settleSettings(std::span<const char* const> args) {
   if (!readLines(result.descriptionFile.c_str(), lines, failure, FileSystem::real())) {
     // Without arguments a missing default description just means "no project file".
     if (!named && failure.errorCode == ENOENT) return result;
-    result.status = SettingsStatus::kUnreadableDescription;
-    result.errorCode = failure.errorCode;
-    result.longLine = failure.longLine;
+    result.failure =
+        readFailureFinding(failure, FindingCode::kCannotOpenDescription, result.descriptionFile);
     return result;
   }
   result.descriptionRead = true;
   if (!applyDescription(lines, result.settings)) {
-    result.status = SettingsStatus::kEmptyProjectName;
+    result.failure = Finding(FindingCode::kEmptyProjectName, SourcePlace{-1, 0, -1, 0});
   }
   return result;
 }

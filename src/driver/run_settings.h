@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 
+#include "core/finding.h"
 #include "core/ref_string.h"
 #include "core/source_lines.h"
 #include "core/string_list.h"
@@ -26,20 +27,18 @@ struct RunSettings {
   StringList sourceFiles;
 };
 
-enum class SettingsStatus {
-  kReady,                  // compile with settings
-  kEmptyProjectName,       // the description's project name is empty
-  kUnreadableDescription,  // the description file cannot be opened or read
-};
-
 struct SettledSettings {
-  SettingsStatus status = SettingsStatus::kReady;
   RunSettings settings;
   std::string descriptionFile;   // the description read, if any
   SourceLines descriptionLines;  // and its lines
   bool descriptionRead = false;  // whether a description file was read
-  int errorCode = 0;             // errno for kUnreadableDescription
-  int32_t longLine = -1;         // or the line past the length limit
+  /// Why the settings cannot be used, or no code (kCount): the description cannot be read
+  /// (kCannotOpenDescription, or kLineTooLong at its line) or names no project
+  /// (kEmptyProjectName at its first line). A line is of the description file; its index
+  /// among the run's files is the caller's to give (place.file).
+  Finding failure;
+
+  bool ready() const { return failure.code == FindingCode::kCount; }
 };
 
 /// Settles the settings from the positional arguments of the command line.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/atom_table.h"
+#include "core/source_syntax.h"
 #include "core/spelling.h"
 #include "driver/compilation.h"
 #include "source/block_context.h"
@@ -22,12 +23,6 @@
 namespace rpgc {
 
 namespace {
-
-constexpr std::string_view kSectionKeywords[] = {"BEGIN", "STRING", "SCRIPT"};
-
-bool isSectionKeyword(std::string_view token) {
-  return token == "BEGIN" || token == "STRING" || token == "SCRIPT";
-}
 
 RefString headerToken(const std::vector<std::string_view>& tokens, size_t index) {
   return index < tokens.size() ? RefString(tokens[index]) : RefString();
@@ -78,9 +73,9 @@ void LayoutChecks::header(int32_t line, const std::vector<std::string_view>& tok
   quiet_ = false;
   if (commentInWord >= 0) reportCommentInWord(ctx_.scope(), line, lines_[line], commentInWord);
   std::string_view keyword = tokens[0];
-  if (keyword == "BEGIN") {
+  if (keyword == kBeginKeyword) {
     beginHeader(line, tokens);
-  } else if (keyword == "STRING") {
+  } else if (keyword == kStringKeyword) {
     stringHeader(line, tokens);
   } else if (tokens.size() > 2) {
     report(FindingCode::kExtraHeaderTokens, line, 2, std::string(tokens[2]));
@@ -99,7 +94,7 @@ std::string_view LayoutChecks::kindGuess(std::string_view kind,
 
 void LayoutChecks::beginHeader(int32_t line, const std::vector<std::string_view>& tokens) {
   if (tokens.size() == 1) {
-    report(FindingCode::kMissingName, line, 1, "block", " and no type word (a generic object)");
+    report(FindingCode::kMissingNameAndTypeWord, line, 1);
     return;
   }
   std::string_view kind = tokens[1];
@@ -108,18 +103,20 @@ void LayoutChecks::beginHeader(int32_t line, const std::vector<std::string_view>
            tokens.size() > 2 ? std::string(tokens[2]) : std::string());
     return;
   }
-  bool generic = kind != "item" && kind != "character";
+  bool generic = kind != kItemWord && kind != kCharacterWord;
   if (generic) {
-    static constexpr std::string_view kKinds[] = {"item", "character"};
+    static constexpr std::string_view kKinds[] = {kItemWord, kCharacterWord};
     std::string_view guess = kindGuess(kind, kKinds);
     if (!guess.empty()) {
-      report(FindingCode::kMisspelledBlockKind, line, 1, std::string(kind), std::string(guess),
-             guess == "item" ? "an item" : "a character");
+      report(FindingCode::kMisspelledBlockKind, line, 1, std::string(kind), std::string(guess));
     }
   }
-  if (tokens.size() == 2) {
-    std::string words = generic ? "`" + std::string(kind) + "` object" : std::string(kind);
-    report(FindingCode::kMissingName, line, 2, words, ", which every block without a name shares");
+  if (tokens.size() == 2 && ctx_.wants(FindingCode::kMissingName)) {
+    SectionKind words = !generic
+                            ? (kind == kItemWord ? SectionKind::kItem : SectionKind::kCharacter)
+                            : SectionKind::kObject;
+    Finding finding(FindingCode::kMissingName, SourcePlace::atToken(ctx_.file, line, 2));
+    ctx_.report(std::move(finding.withKind(words, generic ? std::string(kind) : std::string())));
   } else if (tokens.size() > 3) {
     report(FindingCode::kExtraHeaderTokens, line, 3, std::string(tokens[3]));
   }
@@ -127,13 +124,13 @@ void LayoutChecks::beginHeader(int32_t line, const std::vector<std::string_view>
 
 void LayoutChecks::stringHeader(int32_t line, const std::vector<std::string_view>& tokens) {
   if (tokens.size() == 1) {
-    report(FindingCode::kMissingName, line, 1, "string section", "");
+    report(FindingCode::kMissingStringName, line, 1);
     return;
   }
   Atom name = ctx_.atoms.intern(tokens[1]);
   SourcePlace here = SourcePlace::atToken(ctx_.file, line, 1);
   ctx_.sectionName = name;
-  ctx_.sectionKind = "string section";
+  ctx_.sectionKind = SectionKind::kStringSection;
   ctx_.noteLength(name, tokens[1], here);
   std::vector<SourcePlace>& origins = compilation_.blocks.stringOrigins;
   size_t slot = static_cast<size_t>(name) + 1;
@@ -149,7 +146,7 @@ void LayoutChecks::stringHeader(int32_t line, const std::vector<std::string_view
   } else {
     origins[slot] = here;
   }
-  if (tokens.size() > 2 && tokens[2] != "RANDOM") {
+  if (tokens.size() > 2 && tokens[2] != kRandomFlag) {
     report(FindingCode::kUnknownFlag, line, 2, std::string(tokens[2]));
   } else if (tokens.size() > 3) {
     report(FindingCode::kExtraHeaderTokens, line, 3, std::string(tokens[3]));
@@ -159,7 +156,7 @@ void LayoutChecks::stringHeader(int32_t line, const std::vector<std::string_view
 void LayoutChecks::outside(int32_t line, const std::vector<std::string_view>& tokens) {
   std::string_view first = tokens[0];
   if (quiet_) {
-    if (first == "END") quiet_ = false;
+    if (first == kEndKeyword) quiet_ = false;
     return;
   }
   for (std::string_view keyword : kSectionKeywords) {
@@ -203,7 +200,6 @@ void LayoutChecks::unexamined(int32_t line, bool afterEnd) {
 }  // namespace
 
 bool compileSource(SourceLines& lines, Compilation& compilation) {
-  compilation.compileOk = false;
   BlockContext& blocks = compilation.blocks;
   bool checking = blocks.findings != nullptr;
   LayoutChecks checks(compilation, lines);
@@ -222,19 +218,19 @@ bool compileSource(SourceLines& lines, Compilation& compilation) {
     std::string_view first = tokens[0];
     int32_t next = i;
     if (isSectionKeyword(first) && checking) checks.header(i, tokens, commentInWord);
-    if (first == "SCRIPT") {
+    if (first == kScriptKeyword) {
       next = parseScriptSection(lines, i + 1, headerToken(tokens, 1), blocks);
-    } else if (first == "BEGIN") {
+    } else if (first == kBeginKeyword) {
       std::string_view second = tokens.size() > 1 ? tokens[1] : std::string_view();
-      if (tokens.size() > 1 && second == "item") {
+      if (tokens.size() > 1 && second == kItemWord) {
         next = parseItemBlock(lines, i + 1, headerToken(tokens, 2), blocks);
-      } else if (tokens.size() > 1 && second == "character") {
+      } else if (tokens.size() > 1 && second == kCharacterWord) {
         next = parseCharacterBlock(lines, i + 1, headerToken(tokens, 2), blocks);
       } else {
         next =
             parseGenericBlock(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2), blocks);
       }
-    } else if (first == "STRING") {
+    } else if (first == kStringKeyword) {
       next = parseStringSection(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2),
                                 compilation.atoms, compilation.strings, scope);
     } else if (checking) {
@@ -249,8 +245,7 @@ bool compileSource(SourceLines& lines, Compilation& compilation) {
     i = next + 1;
   }
   if (checking && i == n - 1) checks.unexamined(i, false);
-  compilation.compileOk = !failed;
-  return compilation.compileOk;
+  return !failed;
 }
 
 }  // namespace rpgc

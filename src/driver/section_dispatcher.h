@@ -14,8 +14,8 @@ namespace rpgc {
 
 struct Compilation;
 
-/// Compiles the lines of the file compilation.blocks.file into compilation; sets and
-/// returns compilation.compileOk (false when a section failed, with blocks.error set).
+/// Compiles the lines of the file compilation.blocks.file into compilation; false when a
+/// section failed (its failure reported to compilation.blocks.findings).
 bool compileSource(SourceLines& lines, Compilation& compilation);
 
 }  // namespace rpgc

@@ -3,57 +3,23 @@
 #include "reader/file_image.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <utility>
 
 #include "archive/atom_entry.h"
 #include "archive/scramble_stream.h"
 #include "reader/body_reader.h"
+#include "reader/whole_file.h"
 
 namespace rpgc::detail {
 
 ReadStatus readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, size_t limit) {
+  WholeFileStatus read = loadWholeFile(path, bytes, limit);
   ReadStatus status;
-  bytes.clear();
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
+  if (read.outcome == WholeFileStatus::Outcome::kTooLarge) status.failure = ReadFailure::kTooLarge;
+  if (read.outcome == WholeFileStatus::Outcome::kCannotRead) {
     status.failure = ReadFailure::kCannotOpen;
-    status.systemError = errno != 0 ? errno : ENOENT;
-    return status;
+    status.systemError = read.systemError;
   }
-  // A file that can seek tells its size: one larger than the limit is refused after its
-  // first byte (reading which tells a folder, whose size means nothing, by its error),
-  // and the buffer of any other is allocated once. Pipes cannot seek, and devices such as
-  // /dev/zero say 0.
-  bool tooLarge = false;
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    long size = std::ftell(file);
-    tooLarge = size > 0 && static_cast<unsigned long>(size) > limit;
-    if (size > 0 && !tooLarge) bytes.reserve(static_cast<size_t>(size));
-    std::rewind(file);
-  }
-  // Whatever the file says, no more than the limit is kept, and one byte more than the
-  // limit is all that is read of a file that goes on.
-  uint8_t block[1 << 16];
-  errno = 0;
-  while (true) {
-    size_t wanted = tooLarge ? 1 : std::min(sizeof block, limit - bytes.size() + 1);
-    size_t got = std::fread(block, 1, wanted, file);
-    if (got == 0) break;
-    if (tooLarge || got > limit - bytes.size()) {
-      status.failure = ReadFailure::kTooLarge;
-      break;
-    }
-    bytes.insert(bytes.end(), block, block + got);
-  }
-  if (status.ok() && std::ferror(file) != 0) {
-    status.failure = ReadFailure::kCannotOpen;
-    status.systemError = errno != 0 ? errno : EIO;
-  }
-  std::fclose(file);
-  if (!status.ok()) std::vector<uint8_t>().swap(bytes);
   return status;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/atom_table.h"
+#include "core/source_syntax.h"
 #include "core/spelling.h"
 #include "source/tokenizer.h"
 
@@ -65,10 +66,6 @@ void AssignmentBuffer::retain(const std::vector<bool>& keep) {
 
 namespace {
 
-bool isSectionKeyword(std::string_view token) {
-  return token == "BEGIN" || token == "STRING" || token == "SCRIPT";
-}
-
 Finding bodyFinding(FindingCode code, const BodyScope& scope, int32_t line, int32_t token) {
   return Finding(code, scope.findings.atToken(line, token));
 }
@@ -85,14 +82,15 @@ void reportSkippedLine(const BodyScope& scope, int32_t line,
     findings.report(std::move(finding));
   };
   int32_t count = static_cast<int32_t>(tokens.size());
-  bool keyword = count == 1 ? equalsIgnoringCase(tokens[0], "END")
-                            : equalsIgnoringCase(tokens[0], "BEGIN") ||
-                                  equalsIgnoringCase(tokens[0], "STRING") ||
-                                  equalsIgnoringCase(tokens[0], "SCRIPT");
+  bool keyword = count == 1 ? equalsIgnoringCase(tokens[0], kEndKeyword)
+                            : std::any_of(std::begin(kSectionKeywords), std::end(kSectionKeywords),
+                                          [&](std::string_view section) {
+                                            return equalsIgnoringCase(tokens[0], section);
+                                          });
   if (keyword) return report(FindingCode::kKeywordCase, 0);
   int32_t equals = -1;
   for (int32_t k = 0; k < count; ++k) {
-    if (tokens[static_cast<size_t>(k)] == "=") {
+    if (tokens[static_cast<size_t>(k)] == kEqualsWord) {
       equals = k;
       break;
     }
@@ -135,9 +133,7 @@ namespace {
 void reportUnterminated(const BodyScope& scope, FindingCode code, int32_t line, int32_t token) {
   if (!scope.findings.wants(code)) return;
   Finding finding = bodyFinding(code, scope, line, token);
-  std::string kind(scope.kind);
-  if (scope.generic) kind = kind.empty() ? "object" : "`" + kind + "` object";
-  finding.with(std::move(kind)).with(std::string(scope.name));
+  finding.withKind(scope.kind, std::string(scope.typeWord)).with(std::string(scope.name));
   if (code == FindingCode::kRunsIntoHeader) {
     finding.related = scope.findings.atToken(scope.headerLine, 0);
     finding.relatedNote = FindingCode::kNoteSectionStart;
@@ -158,7 +154,7 @@ int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& 
     size_t tokens = buffer.scanned();
     if (tokens == 0) continue;
     std::string_view first = buffer.scannedToken(text, 0);
-    if (first == "END") {
+    if (first == kEndKeyword) {
       if (scope != nullptr && tokens > 1 && !scope->script &&
           scope->findings.wants(FindingCode::kExtraEndTokens)) {
         Finding finding = bodyFinding(FindingCode::kExtraEndTokens, *scope, i, 1);
@@ -167,7 +163,7 @@ int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& 
       buffer.drop();
       return i + 1;
     }
-    if (tokens <= 3 || buffer.scannedToken(text, 2) != "=") {
+    if (tokens <= 3 || buffer.scannedToken(text, 2) != kEqualsWord) {
       if (scope != nullptr) {
         if (isSectionKeyword(first)) {
           if (!ranIntoHeader) reportUnterminated(*scope, FindingCode::kRunsIntoHeader, i, 0);

@@ -98,11 +98,9 @@ class AssignmentBuffer {
 struct BodyScope {
   FindingScope findings;
   int32_t headerLine = -1;
-  /// The section's kind in the designer's words ("item", "script"), or, for a generic
-  /// object, its type word.
-  std::string_view kind;
+  SectionKind kind = SectionKind::kObject;
+  std::string_view typeWord;  // an object's
   std::string_view name;
-  bool generic = false;
   bool script = false;  // script bodies are not assignments: only the layout is checked
 };
 

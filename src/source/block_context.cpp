@@ -13,30 +13,35 @@ namespace rpgc {
 
 namespace {
 
-// "an item", "a character", "a `quest` object": how a registered object is called.
-std::string objectPhrase(const GameObject& object, AtomTable& atoms) {
-  std::string_view className = object.classNameText();
-  std::string_view typeWord;
-  if (className == "F_generic") {
+// ORDER SECTION KINDS: the class of the objects of each kind of block.
+constexpr const char* kClassNames[] = {"F_item", "F_character", "F_generic"};
+static_assert(std::size(kClassNames) == static_cast<size_t>(SectionKind::kObject) + 1);
+
+const char* classNameOf(SectionKind kind) {
+  return kClassNames[static_cast<size_t>(kind)];
+}
+
+// The kind of block a registered object comes from, by its class's atom.
+SectionKind kindOf(const GameObject& object, AtomTable& atoms) {
+  Atom className = object.className(atoms);
+  if (className == atoms.internLiteral(classNameOf(SectionKind::kItem))) return SectionKind::kItem;
+  if (className == atoms.internLiteral(classNameOf(SectionKind::kCharacter))) {
+    return SectionKind::kCharacter;
+  }
+  return SectionKind::kObject;
+}
+
+// Appends how a registered object is called: its kind and, for an object, its type word.
+Finding& withObjectKind(Finding& finding, const GameObject& object, AtomTable& atoms) {
+  SectionKind kind = kindOf(object, atoms);
+  std::string typeWord;
+  if (kind == SectionKind::kObject) {
     typeWord = atoms.atomView(static_cast<const F_generic&>(object).Type);
   }
-  return withArticle(kindWords(className, typeWord));
+  return finding.withKind(kind, std::move(typeWord));
 }
 
 }  // namespace
-
-std::string withArticle(const std::string& words) {
-  bool vowel =
-      !words.empty() && std::string_view("aeiou").find(words.front()) != std::string_view::npos;
-  return (vowel ? "an " : "a ") + words;
-}
-
-std::string kindWords(std::string_view className, std::string_view typeWord) {
-  if (className == "F_item") return "item";
-  if (className == "F_character") return "character";
-  if (typeWord.empty()) return "object";
-  return "`" + std::string(typeWord) + "` object";
-}
 
 void BlockContext::noteLength(Atom atom, std::string_view text, SourcePlace place) {
   if (text.size() <= static_cast<size_t>(kMaxAtomNameLength)) return;
@@ -60,10 +65,10 @@ void BlockContext::noteUse(Atom atom, NamedUse::Target target, int32_t line, int
   namedUses.push_back({atom, file, line, column, target});
 }
 
-GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, std::string_view className,
+GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, SectionKind kind,
                            int32_t headerLine, std::string_view typeWord) {
   int32_t before = ctx.registry.count();
-  GameObject* object = ctx.registry.findOrCreateTemplate(name.view(), className);
+  GameObject* object = ctx.registry.findOrCreateTemplate(name.view(), classNameOf(kind));
   SourcePlace here = SourcePlace::atToken(ctx.file, headerLine, 2);
   Atom nameAtom = ctx.atoms.intern(name.view());
   int32_t index = ctx.registry.indexOf(nameAtom);
@@ -71,16 +76,14 @@ GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, std::string
                            ? ctx.origins[static_cast<size_t>(index)]
                            : SourcePlace();
   ctx.sectionName = nameAtom;
-  ctx.sectionKind = className == "F_item"        ? "item"
-                    : className == "F_character" ? "character"
-                                                 : "object";
+  ctx.sectionKind = kind;
   if (object != nullptr) {
     if (ctx.registry.count() > before) {
       ctx.origins.resize(static_cast<size_t>(ctx.registry.count()), here);
       ctx.noteLength(nameAtom, name.view(), here);
     } else if (ctx.wants(FindingCode::kExtendedObject)) {
       Finding finding(FindingCode::kExtendedObject, here);
-      finding.with(std::string(name.view())).with(objectPhrase(*object, ctx.atoms));
+      withObjectKind(finding.with(std::string(name.view())), *object, ctx.atoms);
       finding.related = origin;
       finding.relatedNote = FindingCode::kNoteDeclaredHere;
       ctx.report(std::move(finding));
@@ -89,11 +92,14 @@ GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, std::string
   }
   Finding error(FindingCode::kNameConflict, here);
   error.with(std::string(name.view()));
-  error.with(index >= 0 ? objectPhrase(*ctx.registry.at(index), ctx.atoms) : "an object");
-  error.with(withArticle(kindWords(className, typeWord)));
+  if (index >= 0) {
+    withObjectKind(error, *ctx.registry.at(index), ctx.atoms);
+  } else {
+    error.withKind(SectionKind::kObject);
+  }
+  error.withKind(kind, kind == SectionKind::kObject ? std::string(typeWord) : std::string());
   error.related = origin;
   error.relatedNote = FindingCode::kNoteDeclaredHere;
-  ctx.error = error;
   ctx.report(std::move(error));
   return nullptr;
 }

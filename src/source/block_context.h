@@ -59,7 +59,7 @@ struct LongName {
   Atom atom = kNoAtom;
   SourcePlace place;
   Atom owner = kNoAtom;
-  const char* ownerKind = "";  // "item", "character", "object", "string section"
+  SectionKind ownerKind = SectionKind::kObject;
 };
 
 class BlockContext {
@@ -77,9 +77,8 @@ class BlockContext {
   FindingSink* findings = nullptr;
   /// Where each registered object was first declared, by registry position.
   std::vector<SourcePlace> origins;
-  /// The failure of the last block that failed (a kNameConflict finding), and the line
-  /// after the failed block's END, where a walk that goes on after failures resumes.
-  std::optional<Finding> error;
+  /// The line after the END of the last block that failed, where a walk that goes on after
+  /// failures resumes.
   int32_t resumeAt = -1;
   /// Values naming objects or string sections not declared yet when read (while that
   /// check is wanted), checked at the end.
@@ -89,7 +88,7 @@ class BlockContext {
   /// Names too long to store, noted as they are read, and the section being read.
   std::vector<LongName> longNames;
   Atom sectionName = kNoAtom;
-  const char* sectionKind = "";
+  SectionKind sectionKind = SectionKind::kObject;
   /// Lookups by name atom: the fixed field a name sets, the field it probably misspells,
   /// and the type word a word is (see FixedFields and kTypeWords).
   AtomMemo itemFields;
@@ -112,18 +111,12 @@ class BlockContext {
   void noteUse(Atom atom, NamedUse::Target target, int32_t line, int32_t column);
 };
 
-/// The template of this name and class for the block whose header is at line index
-/// headerLine (the body starts one line later); created when new. typeWord is the
-/// generic block's type word, for the messages. Null when the name belongs to another
-/// class, with ctx.error set and the failure reported.
-GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, std::string_view className,
+/// The template of this name for the block of this kind (kItem, kCharacter or kObject)
+/// whose header is at line index headerLine (the body starts one line later); created
+/// when new. typeWord is an object's type word, for the messages. Null when the name
+/// belongs to another class, with the failure (kNameConflict) reported.
+GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, SectionKind kind,
                            int32_t headerLine, std::string_view typeWord = {});
-
-/// How a block of this class and type word is called in messages: "item",
-/// "character", "`quest` object".
-std::string kindWords(std::string_view className, std::string_view typeWord);
-/// words with "a" or "an" in front.
-std::string withArticle(const std::string& words);
 
 }  // namespace rpgc
 

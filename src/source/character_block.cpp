@@ -78,11 +78,15 @@ std::span<const std::string_view> characterTypeWords() {
 
 int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefString& name,
                             BlockContext& ctx) {
-  BodyScope scope{
-      .findings = ctx.scope(), .headerLine = start - 1, .kind = "character", .name = name.view()};
+  BodyScope scope{.findings = ctx.scope(),
+                  .headerLine = start - 1,
+                  .kind = SectionKind::kCharacter,
+                  .typeWord = {},
+                  .name = name.view()};
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
                                      ctx.findings != nullptr ? &scope : nullptr);
-  auto* character = static_cast<F_character*>(obtainTemplate(ctx, name, "F_character", start - 1));
+  auto* character =
+      static_cast<F_character*>(obtainTemplate(ctx, name, SectionKind::kCharacter, start - 1));
   if (character == nullptr) {
     ctx.resumeAt = next;
     return -1;
@@ -117,7 +121,9 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
       if (!guessName.empty()) {
         Finding finding(FindingCode::kMisspelledField,
                         SourcePlace::atToken(ctx.file, buffer.line(i), 1));
-        finding.with(std::string(propertyName)).with("characters").with(std::string(guessName));
+        finding.with(std::string(propertyName))
+            .withKind(SectionKind::kCharacter)
+            .with(std::string(guessName));
         ctx.report(std::move(finding));
       }
     }

@@ -11,13 +11,14 @@ int32_t parseGenericBlock(const SourceLines& lines, int32_t start, const RefStri
                           const RefString& name, BlockContext& ctx) {
   BodyScope scope{.findings = ctx.scope(),
                   .headerLine = start - 1,
-                  .kind = typeWord.view(),
+                  .kind = SectionKind::kObject,
+                  .typeWord = typeWord.view(),
                   .name = name.view(),
-                  .generic = true};
+                  .script = false};
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
                                      ctx.findings != nullptr ? &scope : nullptr);
-  auto* object =
-      static_cast<F_generic*>(obtainTemplate(ctx, name, "F_generic", start - 1, typeWord.view()));
+  auto* object = static_cast<F_generic*>(
+      obtainTemplate(ctx, name, SectionKind::kObject, start - 1, typeWord.view()));
   if (object == nullptr) {
     ctx.resumeAt = next;
     return -1;

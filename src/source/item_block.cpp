@@ -47,11 +47,14 @@ std::span<const std::string_view> itemFixedFieldNames() {
 
 int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString& name,
                        BlockContext& ctx) {
-  BodyScope scope{
-      .findings = ctx.scope(), .headerLine = start - 1, .kind = "item", .name = name.view()};
+  BodyScope scope{.findings = ctx.scope(),
+                  .headerLine = start - 1,
+                  .kind = SectionKind::kItem,
+                  .typeWord = {},
+                  .name = name.view()};
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
                                      ctx.findings != nullptr ? &scope : nullptr);
-  auto* item = static_cast<F_item*>(obtainTemplate(ctx, name, "F_item", start - 1));
+  auto* item = static_cast<F_item*>(obtainTemplate(ctx, name, SectionKind::kItem, start - 1));
   if (item == nullptr) {
     ctx.resumeAt = next;
     return -1;
@@ -68,15 +71,16 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
                   fixedFields.target(field));
       continue;
     }
-    std::string_view typeWord = ctx.atoms.atomView(buffer.typeWord(i));
-    bool declares = typeWord == "FLOAT" || typeWord == "ATOM" || typeWord == "REFERENCE";
+    int32_t typeWord = typeWordIndex(ctx, buffer.typeWord(i));
+    bool declares =
+        typeWord == kFloatTypeWord || typeWord == kAtomTypeWord || typeWord == kReferenceTypeWord;
     if (declares && ctx.wants(FindingCode::kMisspelledField)) {
       int32_t guess = fixedFields.misspelled(propertyName, nameText, ctx.itemFieldGuesses);
       if (guess >= 0) {
         Finding finding(FindingCode::kMisspelledField,
                         SourcePlace::atToken(ctx.file, buffer.line(i), 1));
         finding.with(std::string(nameText))
-            .with("items")
+            .withKind(SectionKind::kItem)
             .with(std::string(fixedFields.name(guess)));
         ctx.report(std::move(finding));
       }
@@ -84,7 +88,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
     if (declares) {
       ctx.noteLength(propertyName, nameText, SourcePlace::atToken(ctx.file, buffer.line(i), 1));
     }
-    if (typeWord == "FLOAT") {
+    if (typeWord == kFloatTypeWord) {
       LineValues values(ctx, i, LineValues::Shape::kRange);
       // "FLOAT Damage = 2 to 5": the third value token is the maximum.
       float min = values.real(0);
@@ -93,22 +97,20 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
       item->FloatPropertyName.push(propertyName);
       item->FloatPropertyMin.push(min);
       item->FloatPropertyMax.push(max);
-    } else if (typeWord == "ATOM") {
+    } else if (typeWord == kAtomTypeWord) {
       LineValues values(ctx, i);
       values.ignoreFrom(1);
       item->AtomPropertyName.push(propertyName);
       item->AtomPropertyValue.push(nameText.starts_with("STR_") ? values.stringName(0)
                                                                 : values.atom(0));
-    } else if (typeWord == "REFERENCE") {
+    } else if (typeWord == kReferenceTypeWord) {
       LineValues values(ctx, i);
       values.ignoreFrom(1);
       item->ReferencePropertyName.push(propertyName);
       item->ReferencePropertyValue.push(values.objectName(0));
     } else {
-      bool known = false;
-      for (std::string_view word : kTypeWords) known = known || word == typeWord;
-      reportUnknownTypeWord(ctx, i,
-                            known ? FindingCode::kIgnoredTypeWord : FindingCode::kUnknownTypeWord);
+      reportUnknownTypeWord(
+          ctx, i, typeWord >= 0 ? FindingCode::kIgnoredTypeWord : FindingCode::kUnknownTypeWord);
     }
   }
   return next;

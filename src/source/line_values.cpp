@@ -24,16 +24,17 @@ bool startsWithDigit(std::string_view text) {
   return i < text.size() && text[i] >= '0' && text[i] <= '9';
 }
 
-// Why a text that starts like no number is not one, when there is a likely reason.
-std::string notANumberHint(std::string_view text) {
+// Why a text that starts like no number is not one: a hexadecimal number, infinity or NaN,
+// or no likely reason (kNotANumber).
+FindingCode notANumberCode(std::string_view text) {
   if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
   if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    return " (hexadecimal numbers are not read)";
+    return FindingCode::kHexadecimalNumber;
   }
   for (std::string_view word : {"inf", "infinity", "nan"}) {
-    if (equalsIgnoringCase(text, word)) return " (infinity and NaN are not numbers here)";
+    if (equalsIgnoringCase(text, word)) return FindingCode::kInfinityNumber;
   }
-  return "";
+  return FindingCode::kNotANumber;
 }
 
 }  // namespace
@@ -52,22 +53,18 @@ void LineValues::checkNumber(int32_t j, NumberIssue issue, const std::string& re
   std::string_view value = text(j);
   if (value == ",") {
     if (j < 64 && (commaReported_ >> j & 1) != 0) return;
-    if (ctx_.wants(FindingCode::kListComma)) report(FindingCode::kListComma, j, "0");
+    if (ctx_.wants(FindingCode::kListComma)) report(FindingCode::kListComma, j);
     return;
   }
   switch (issue) {
     case NumberIssue::kNone:
       return;
     case NumberIssue::kNotANumber:
-      if (ctx_.wants(FindingCode::kNotANumber)) {
-        report(FindingCode::kNotANumber, j, notANumberHint(value));
-      }
+      if (ctx_.wants(notANumberCode(value))) report(notANumberCode(value), j);
       return;
     case NumberIssue::kTrailingText:
-      if (!notANumberHint(value).empty()) {
-        if (ctx_.wants(FindingCode::kNotANumber)) {
-          report(FindingCode::kNotANumber, j, notANumberHint(value));
-        }
+      if (notANumberCode(value) != FindingCode::kNotANumber) {
+        if (ctx_.wants(notANumberCode(value))) report(notANumberCode(value), j);
       } else if (ctx_.wants(FindingCode::kNumberTrailingText)) {
         report(FindingCode::kNumberTrailingText, j, readsAs);
       }
@@ -91,27 +88,16 @@ bool LineValues::decimalComma(int32_t j) {
     return false;
   }
   if (j + 1 < 64) commaReported_ |= uint64_t{1} << (j + 1);
-  if (!ctx_.wants(FindingCode::kDecimalComma)) return true;
-  // What the first value reads as: the number before the comma, as written.
+  // What the line reads: the number before the comma, as written, and the rest ignored, or
+  // three values, or a range.
+  FindingCode code = shape_ == Shape::kList    ? FindingCode::kDecimalCommaList
+                     : shape_ == Shape::kRange ? FindingCode::kDecimalCommaRange
+                                               : FindingCode::kDecimalComma;
+  if (!ctx_.wants(code)) return true;
   std::string first(text(j));
   std::string second(text(j + 2));
-  std::string written = first + "," + second;
-  std::string readsAs;
-  switch (shape_) {
-    case Shape::kSingle:
-      readsAs = first + " (the rest of the line is ignored)";
-      break;
-    case Shape::kList:
-      readsAs = "three values, " + first + ", 0 and " + second;
-      break;
-    case Shape::kRange:
-      readsAs = "the range " + first + " to " + second;
-      break;
-  }
-  Finding finding(FindingCode::kDecimalComma, SourcePlace::atColumn(ctx_.file, line_, column(j)));
-  finding.with(std::move(written))
-      .with(std::move(readsAs))
-      .with(std::string(text(j)) + "." + second);
+  Finding finding(code, SourcePlace::atColumn(ctx_.file, line_, column(j)));
+  finding.with(first + "," + second).with(first).with(second).with(first + "." + second);
   ctx_.report(std::move(finding));
   return true;
 }
@@ -147,8 +133,8 @@ Atom LineValues::atom(int32_t j) {
   std::string_view value = text(j);
   Atom atom = ctx_.atoms.intern(value);
   if (ctx_.findings == nullptr) return atom;
-  if (value == "," && ctx_.wants(FindingCode::kListComma)) {
-    report(FindingCode::kListComma, j, "the name ','");
+  if (value == "," && ctx_.wants(FindingCode::kListCommaName)) {
+    report(FindingCode::kListCommaName, j);
   }
   ctx_.noteLength(atom, value, SourcePlace::atColumn(ctx_.file, line_, column(j)));
   return atom;
@@ -169,7 +155,7 @@ Atom LineValues::stringName(int32_t j) {
 void LineValues::ignoreFrom(int32_t used) {
   if (count() <= used || !ctx_.wants(FindingCode::kExtraValues)) return;
   if (used < 64 && (commaReported_ >> used & 1) != 0) return;  // explained as a decimal comma
-  report(FindingCode::kExtraValues, used, count() - used == 1 ? " is" : " and what follows are");
+  report(FindingCode::kExtraValues, used, std::to_string(count() - used));
 }
 
 }  // namespace rpgc

@@ -9,7 +9,8 @@ int32_t parseScriptSection(const SourceLines& lines, int32_t start, const RefStr
                            BlockContext& ctx) {
   BodyScope scope{.findings = ctx.scope(),
                   .headerLine = start - 1,
-                  .kind = "script",
+                  .kind = SectionKind::kScript,
+                  .typeWord = {},
                   .name = name.view(),
                   .script = true};
   return readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,

@@ -42,7 +42,14 @@ constexpr DeclarationWord kDeclarationWords[] = {
     {"FLOATS", Declaration::kFloats, ValueKind::kFloatList},
     {"REFERENCES", Declaration::kReferences, ValueKind::kReferenceList},
 };
-static_assert(std::size(kDeclarationWords) == std::size(kTypeWords));
+constexpr bool declarationWordsFollowTypeWords() {
+  for (size_t k = 0; k < std::size(kTypeWords); ++k) {
+    if (kDeclarationWords[k].word != kTypeWords[k]) return false;
+  }
+  return true;
+}
+static_assert(std::size(kDeclarationWords) == std::size(kTypeWords) &&
+              declarationWordsFollowTypeWords());
 
 bool isStringField(std::string_view name) {
   return name.starts_with("STR_");
@@ -60,28 +67,31 @@ std::string_view declarationWordOf(ValueKind kind) {
 void reportUnknownTypeWord(BlockContext& ctx, int32_t entry, FindingCode code) {
   if (!ctx.wants(code)) return;
   std::string_view word = ctx.atoms.atomView(ctx.buffer.typeWord(entry));
+  std::string_view suggestion =
+      code == FindingCode::kUnknownTypeWord ? closestWord(word, kTypeWords) : std::string_view();
+  if (!suggestion.empty()) code = FindingCode::kUnknownTypeWordGuess;
   Finding finding(code, SourcePlace::atToken(ctx.file, ctx.buffer.line(entry), 0));
-  finding.with(std::string(word));
-  if (code == FindingCode::kUnknownTypeWord) {
-    std::string_view suggestion = closestWord(word, kTypeWords);
-    finding.with(suggestion.empty() ? std::string()
-                                    : "; did you mean '" + std::string(suggestion) + "'?");
-  }
+  finding.with(std::string(word)).with(std::string(suggestion));
   ctx.report(std::move(finding));
+}
+
+int32_t typeWordIndex(BlockContext& ctx, Atom word) {
+  return ctx.typeWords.get(word, [&] {
+    std::string_view text = ctx.atoms.atomView(word);
+    for (size_t k = 0; k < std::size(kTypeWords); ++k) {
+      if (kTypeWords[k] == text) return static_cast<int32_t>(k);
+    }
+    return -1;
+  });
 }
 
 void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockContext& ctx) {
   object.Type = ctx.atoms.intern(typeWord.view());
   const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
-    std::string_view word = ctx.atoms.atomView(buffer.typeWord(i));
     Atom name = buffer.name(i);
-    int32_t declaration = ctx.typeWords.get(buffer.typeWord(i), [&] {
-      for (size_t k = 0; k < std::size(kDeclarationWords); ++k) {
-        if (kDeclarationWords[k].word == word) return static_cast<int32_t>(k);
-      }
-      return -1;
-    });
+    // kDeclarationWords follows kTypeWords.
+    int32_t declaration = typeWordIndex(ctx, buffer.typeWord(i));
     const DeclarationWord* match = declaration >= 0 ? &kDeclarationWords[declaration] : nullptr;
     if (match == nullptr) {
       reportUnknownTypeWord(ctx, i, FindingCode::kUnknownTypeWord);

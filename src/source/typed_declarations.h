@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/atom.h"
 #include "core/finding.h"
 #include "core/ref_string.h"
 #include "model/value_kind.h"
@@ -21,6 +22,16 @@ class F_generic;
 /// The eight type words of typed declarations, singles first.
 inline constexpr std::string_view kTypeWords[] = {"FLOAT", "INTEGER",  "ATOM",   "REFERENCE",
                                                   "ATOMS", "INTEGERS", "FLOATS", "REFERENCES"};
+
+/// Indices into kTypeWords of the words an item's own lines take.
+inline constexpr int32_t kFloatTypeWord = 0;
+inline constexpr int32_t kAtomTypeWord = 2;
+inline constexpr int32_t kReferenceTypeWord = 3;
+static_assert(kTypeWords[kFloatTypeWord] == "FLOAT" && kTypeWords[kAtomTypeWord] == "ATOM" &&
+              kTypeWords[kReferenceTypeWord] == "REFERENCE");
+
+/// The index in kTypeWords of the type word of this atom, or -1; looked up once per atom.
+int32_t typeWordIndex(BlockContext& ctx, Atom word);
 
 /// The type word that declares a typed property of kind ("INTEGER", "ATOMS", ...); a
 /// REFERENCE stores its target's name but is of kind kReference. "" for kNone.

@@ -3,6 +3,7 @@
 
 #include "archive/archive.h"
 #include "core/atom_table.h"
+#include "core/source_syntax.h"
 #include "strings/string_table.h"
 
 namespace rpgc {
@@ -53,20 +54,20 @@ void checkTextLine(const FindingScope& scope, const RefString& name, int32_t hea
   int32_t nextColumn = 0;
   size_t after = static_cast<size_t>(column - 1) + word.size();
   bool more = !firstWord(text.substr(after), nextColumn).empty();
-  if (word.starts_with("END")) {
-    bool commented = word.size() > 3 && (word[3] == ';' || word[3] == '/');
-    if ((word == "END" && more) || commented) {
+  if (word.starts_with(kEndKeyword)) {
+    bool commented = word.size() > kEndKeyword.size() && isCommentByte(word[kEndKeyword.size()]);
+    if ((word == kEndKeyword && more) || commented) {
       if (scope.wants(FindingCode::kTextAfterEnd)) {
         scope.report(Finding(FindingCode::kTextAfterEnd, scope.atColumn(line, column)));
       }
     }
     return;
   }
-  if (!more || ranIntoHeader || (word != "BEGIN" && word != "STRING" && word != "SCRIPT")) return;
+  if (!more || ranIntoHeader || !isSectionKeyword(word)) return;
   ranIntoHeader = true;
   if (!scope.wants(FindingCode::kRunsIntoHeader)) return;
   Finding finding(FindingCode::kRunsIntoHeader, scope.atColumn(line, column));
-  finding.with("string section").with(std::string(name.view()));
+  finding.withKind(SectionKind::kStringSection).with(std::string(name.view()));
   finding.related = scope.atToken(headerLine, 0);
   finding.relatedNote = FindingCode::kNoteSectionStart;
   scope.report(std::move(finding));
@@ -79,11 +80,13 @@ int32_t parseStringSection(SourceLines& lines, int32_t start, const RefString& n
                            const FindingScope& scope) {
   StringSection section;
   section.name = atoms.intern(name.view());
-  section.random = flag.equals("RANDOM");
+  section.random = flag.view() == kRandomFlag;
   bool checked = scope.sink != nullptr;
   bool ranIntoHeader = false;
-  // Folding edits the file's own lines in place; nothing reads them unfolded afterwards.
-  // Each text is copied out of the file's buffer, which is released after the file.
+  // Folding edits the file's own lines in place: what reads them afterwards (the
+  // diagnostics of the lines around) sees them folded, so findings about a line are
+  // rendered as they are reported. Each text is copied out of the file's buffer, which is
+  // released after the file.
   int32_t i = start;
   for (; i < lines.length(); ++i) {
     if (checked) checkTextLine(scope, name, start - 1, i, lines[i], ranIntoHeader);
@@ -91,13 +94,14 @@ int32_t parseStringSection(SourceLines& lines, int32_t start, const RefString& n
       lines.setLength(i, foldBlanks(lines.mutableLine(i), static_cast<int32_t>(lines[i].size())));
     }
     std::string_view text = lines[i];
-    if (text == "END") break;
+    if (text == kEndKeyword) break;
     if (!text.empty()) section.texts.push(RefString(text));
   }
   if (checked && i == lines.length() && !ranIntoHeader &&
       scope.wants(FindingCode::kRunsToEndOfFile)) {
     Finding finding(FindingCode::kRunsToEndOfFile, scope.atToken(start - 1, 0));
-    scope.report(std::move(finding.with("string section").with(std::string(name.view()))));
+    scope.report(
+        std::move(finding.withKind(SectionKind::kStringSection).with(std::string(name.view()))));
   }
   table.append(section);
   return i + 1;

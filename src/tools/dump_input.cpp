@@ -1,6 +1,9 @@
 // DumpInput: kinds by extension, and opening.
 #include "tools/dump_input.h"
 
+#include "reader/file_image.h"
+#include "reader/whole_file.h"
+
 namespace rpgc {
 
 FileKind kindNamed(std::string_view name) {
@@ -20,6 +23,26 @@ FileKind kindOf(std::string_view path, FileKind otherwise) {
 
 ReadStatus DumpInput::open() {
   return kind == FileKind::kStringTable ? strings.open(path) : database.open(path);
+}
+
+ReadStatus DumpInput::load() {
+  ReadStatus status;
+  WholeFileStatus read = loadWholeFile(path, bytes, detail::kLargestFile);
+  if (read.outcome == WholeFileStatus::Outcome::kTooLarge) {
+    status.failure = ReadFailure::kTooLarge;
+  } else if (!read.ok()) {
+    status.failure = ReadFailure::kCannotOpen;
+    status.systemError = read.systemError;
+  }
+  return status;
+}
+
+ReadStatus DumpInput::openLoaded(bool keepBytes) {
+  ReadStatus status = kind == FileKind::kStringTable
+                          ? strings.openMemory(bytes.data(), bytes.size())
+                          : database.openMemory(bytes.data(), bytes.size());
+  if (!keepBytes || !status.ok()) std::vector<uint8_t>().swap(bytes);
+  return status;
 }
 
 }  // namespace rpgc

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "rpgc/database_file.h"
 #include "rpgc/file_header.h"
@@ -25,12 +26,20 @@ struct DumpInput {
   FileKind kind = FileKind::kUnknown;
   StringTableFile strings;  // open when kind is kStringTable
   DatabaseFile database;    // open when kind is kDatabase
+  /// The file's bytes as read, when kept: --diff compares them, --source checks against
+  /// them what it would write. The file is read once, so a pipe gives the same bytes to
+  /// every use.
+  std::vector<uint8_t> bytes;
 
   FileHeader header() const {
     return kind == FileKind::kStringTable ? strings.header() : database.header();
   }
-  /// Opens path as a file of kind.
+  /// Opens path as a file of kind, reading it once; its bytes are not kept.
   ReadStatus open();
+  /// Reads path's bytes into bytes, to open them with openLoaded.
+  ReadStatus load();
+  /// Opens the bytes loaded as a file of kind; they are released unless keepBytes.
+  ReadStatus openLoaded(bool keepBytes);
 };
 
 }  // namespace rpgc

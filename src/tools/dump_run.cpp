@@ -2,6 +2,7 @@
 #include "tools/dump_run.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,10 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/file_stream.h"
-#include "archive/file_system.h"
-#include "driver/pending_output.h"
-#include "driver/temporary_files.h"
+#include "core/source_syntax.h"
+#include "io/file_system.h"
+#include "io/pending_output.h"
+#include "io/temporary_files.h"
 #include "tools/dump_input.h"
 #include "tools/file_diff.h"
 #include "tools/json_dump.h"
@@ -61,13 +62,13 @@ struct DumpOptions {
   std::vector<std::string> files;
 };
 
-int usageError(std::string_view reason) {
-  reportReadError("rpgdump", std::string(reason) + " (see rpgdump --help)");
+int usageError(FindingCode code, std::string_view text = {}) {
+  reportToolFinding(Finding(code, SourcePlace()).with(std::string(text)));
   return kExitError;
 }
 
-bool refuseUsage(std::string_view reason) {
-  usageError(reason);
+bool refuseUsage(FindingCode code, std::string_view text = {}) {
+  usageError(code, text);
   return false;
 }
 
@@ -75,7 +76,7 @@ bool refuseUsage(std::string_view reason) {
 bool parseOptions(std::span<char* const> args, DumpOptions& options) {
   bool modeSet = false;
   auto setMode = [&](Mode mode) {
-    if (modeSet) return refuseUsage("choose one of --json, --source and --diff");
+    if (modeSet) return refuseUsage(FindingCode::kDumpUsageOneMode);
     options.mode = mode;
     modeSet = true;
     return true;
@@ -94,63 +95,63 @@ bool parseOptions(std::span<char* const> args, DumpOptions& options) {
     } else if (arg == "--diff") {
       if (!setMode(Mode::kDiff)) return false;
     } else if (arg == "--kind" || arg == "-o" || arg == "--output") {
-      if (i + 1 == args.size()) return refuseUsage(std::string(arg) + " needs a value");
+      if (i + 1 == args.size()) return refuseUsage(FindingCode::kDumpUsageNeedsValue, arg);
       std::string_view value = args[++i];
       if (arg == "--kind") {
         options.kind = kindNamed(value);
         if (options.kind == FileKind::kUnknown) {
-          return refuseUsage("--kind takes gds or gdf, not '" + std::string(value) + "'");
+          return refuseUsage(FindingCode::kDumpUsageBadKind, value);
         }
       } else {
         options.outputFolder = value;
       }
     } else {
-      return refuseUsage("unknown option '" + std::string(arg) + "'");
+      return refuseUsage(FindingCode::kDumpUsageUnknownOption, arg);
     }
   }
-  if (options.files.empty()) return refuseUsage("no file named");
+  if (options.files.empty()) return refuseUsage(FindingCode::kDumpUsageNoFile);
   if (!options.outputFolder.empty() && options.mode != Mode::kSource) {
-    return refuseUsage("-o goes with --source");
+    return refuseUsage(FindingCode::kDumpUsageOutputWithoutSource);
   }
   if (options.mode == Mode::kDiff && options.files.size() != 2) {
-    return refuseUsage("--diff compares two files");
+    return refuseUsage(FindingCode::kDumpUsageDiffTwoFiles);
   }
   return true;
 }
 
-void reportFailure(const std::string& path, const ReadStatus& status) {
-  bool placed =
-      status.failure != ReadFailure::kCannotOpen && status.failure != ReadFailure::kTooLarge;
-  reportReadError(path, status.message(),
-                  placed ? std::optional<int64_t>(status.offset) : std::nullopt);
+void reportProblem(SourceProblem problem) {
+  if (problem.offset) problem.finding.texts[3] = std::to_string(*problem.offset);
+  reportToolFinding(std::move(problem.finding), problem.file);
 }
 
-void reportProblem(const SourceProblem& problem) {
-  reportReadError(problem.file, "cannot be written as source: " + problem.reason, problem.offset);
+// How an input is read (always once): opened, its bytes not kept; opened, its bytes kept
+// (to compare with); read only, to open later (openLoaded).
+enum class Reading { kOpen, kOpenKeepingBytes, kLoad };
+
+bool opened(DumpInput& input, ReadStatus status) {
+  if (!status.ok()) reportToolFinding(readFailureFinding(status), input.path);
+  return status.ok();
 }
 
-// Opens path; a failure is reported and gives null.
-std::unique_ptr<DumpInput> openInput(const std::string& path, FileKind forced) {
+// Reads path as reading says; a failure is reported and gives null.
+std::unique_ptr<DumpInput> openInput(const std::string& path, FileKind forced, Reading reading) {
   auto input = std::make_unique<DumpInput>();
   input->path = path;
   input->kind = kindOf(path, forced);
   if (input->kind == FileKind::kUnknown) {
-    reportReadError(path,
-                    "cannot tell a string table (.gds) from a database (.gdf) by its "
-                    "name; say which with --kind gds or --kind gdf");
+    reportToolFinding(Finding(FindingCode::kDumpUnknownKind, SourcePlace()), path);
     return nullptr;
   }
-  ReadStatus status = input->open();
-  if (!status.ok()) {
-    reportFailure(path, status);
-    return nullptr;
-  }
-  return input;
+  bool ok = reading == Reading::kOpen
+                ? opened(*input, input->open())
+                : opened(*input, input->load()) &&
+                      (reading == Reading::kLoad || opened(*input, input->openLoaded(true)));
+  return ok ? std::move(input) : nullptr;
 }
 
 int finish(TextOutput& out, int status) {
   if (!out.flush()) {
-    reportReadError("rpgdump", "cannot write the standard output");
+    reportToolFinding(Finding(FindingCode::kDumpCannotWriteOutput, SourcePlace()));
     return kExitError;
   }
   return status;
@@ -160,7 +161,7 @@ int runListing(const DumpOptions& options, TextOutput& out) {
   int status = kExitOk;
   bool first = true;
   for (const std::string& path : options.files) {
-    std::unique_ptr<DumpInput> input = openInput(path, options.kind);
+    std::unique_ptr<DumpInput> input = openInput(path, options.kind, Reading::kOpen);
     if (input == nullptr) {
       status = kExitError;
       continue;
@@ -177,7 +178,7 @@ int runJson(const DumpOptions& options, TextOutput& out) {
   std::vector<std::unique_ptr<DumpInput>> inputs;
   bool ok = true;
   for (const std::string& path : options.files) {
-    inputs.push_back(openInput(path, options.kind));
+    inputs.push_back(openInput(path, options.kind, Reading::kOpen));
     ok = ok && inputs.back() != nullptr;
   }
   if (!ok) return kExitError;  // a partial document would look whole
@@ -187,35 +188,19 @@ int runJson(const DumpOptions& options, TextOutput& out) {
   return finish(out, kExitOk);
 }
 
-// Whether two files hold the same bytes.
-bool sameBytes(const std::string& a, const std::string& b) {
-  FileStream first;
-  FileStream second;
-  first.open(a.c_str(), false);
-  second.open(b.c_str(), false);
-  if (first.size() != second.size()) return false;
-  std::vector<uint8_t> x(1 << 16);
-  std::vector<uint8_t> y(x.size());
-  for (int32_t left = first.size(); left > 0;) {
-    int32_t n = std::min(left, static_cast<int32_t>(x.size()));
-    if (!first.read(x.data(), n) || !second.read(y.data(), n) ||
-        !std::equal(x.begin(), x.begin() + n, y.begin())) {
-      return false;
-    }
-    left -= n;
-  }
-  return true;
-}
-
 int runDiff(const DumpOptions& options, TextOutput& out) {
-  std::unique_ptr<DumpInput> older = openInput(options.files[0], options.kind);
-  std::unique_ptr<DumpInput> newer = openInput(options.files[1], options.kind);
+  // The bytes are compared before the newer file is opened: only one file's bytes are kept
+  // beside the files opened.
+  std::unique_ptr<DumpInput> older =
+      openInput(options.files[0], options.kind, Reading::kOpenKeepingBytes);
+  std::unique_ptr<DumpInput> newer = openInput(options.files[1], options.kind, Reading::kLoad);
+  bool sameBytes = older != nullptr && newer != nullptr && older->bytes == newer->bytes;
+  if (older != nullptr) std::vector<uint8_t>().swap(older->bytes);
+  if (newer != nullptr && !opened(*newer, newer->openLoaded(false))) newer.reset();
   if (older == nullptr || newer == nullptr) return kExitError;
-  if (older->kind != newer->kind) {
-    return usageError("cannot compare a string table with a database");
-  }
+  if (older->kind != newer->kind) return usageError(FindingCode::kDumpUsageDiffKinds);
   bool differs = writeDiff(*older, *newer, out);
-  if (!differs && !sameBytes(older->path, newer->path)) {
+  if (!differs && !sameBytes) {
     out.put("~ the same content, stored differently\n");
     differs = true;
   }
@@ -226,9 +211,7 @@ int runDiff(const DumpOptions& options, TextOutput& out) {
 // plain word.
 std::string baseNameOf(const std::string& path) {
   std::string stem = std::filesystem::path(path).stem().string();
-  bool plain = !stem.empty() && std::none_of(stem.begin(), stem.end(), [](char c) {
-    return static_cast<unsigned char>(c) <= 0x20;
-  });
+  bool plain = !stem.empty() && std::none_of(stem.begin(), stem.end(), isBlankByte);
   return plain ? stem : "project";
 }
 
@@ -236,75 +219,95 @@ std::string baseNameOf(const std::string& path) {
 // output into it.
 template <class Write>
 bool writePending(PendingOutput& file, Write write) {
-  ByteStream& stream = file.stream();
-  TextOutput text([&stream](std::string_view block) {
-    return stream.write(block.data(), static_cast<int32_t>(block.size()));
-  });
+  TextOutput text(streamSink(file.stream()));
   write(text);
   if (!text.flush() || !file.finish()) {
-    reportReadError(file.target(), "cannot write: " + std::string(std::strerror(file.errorCode())));
+    int error = file.errorCode();
+    Finding finding(error != 0 ? FindingCode::kCannotWrite : FindingCode::kCannotWriteUnexplained,
+                    SourcePlace());
+    finding.with(file.target());
+    if (error != 0) finding.with(std::strerror(error));
+    reportToolFinding(std::move(finding));
     return false;
   }
   return true;
+}
+
+// The source and description files of a project folder, written beside their targets and
+// put in place together, as rpgc puts its outputs.
+int writeProjectFolder(const DumpOptions& options, const SourceFiles& files,
+                       const std::string& base, const std::string& description) {
+  std::error_code error;
+  std::filesystem::create_directories(options.outputFolder, error);
+  if (error) {
+    reportToolFinding(
+        Finding(FindingCode::kDumpCannotMakeFolder, SourcePlace()).with(error.message()),
+        options.outputFolder);
+    return kExitError;
+  }
+  std::filesystem::path folder(options.outputFolder);
+  FileSystem& fs = FileSystem::real();
+  TemporaryFiles* temporaries = &TemporaryFiles::process();
+  LockWaitNotice notice = [](const std::string& waitedFor) {
+    reportToolFinding(Finding(FindingCode::kNoteWaitingForRun, SourcePlace()).with(waitedFor));
+  };
+  std::vector<CommitProblem> problems;
+  auto report = [&problems](const std::vector<CommitProblem>& found) {
+    for (const CommitProblem& problem : found) reportToolFinding(findingOf(problem));
+    problems.clear();
+  };
+  PendingOutput sourceFile((folder / (base + ".txt")).string(), fs, temporaries, notice);
+  report(sourceFile.recovered());
+  PendingOutput descriptionFile((folder / (base + ".gdm")).string(), fs, temporaries, notice);
+  report(descriptionFile.recovered());
+  if (!writePending(sourceFile, [&](TextOutput& text) { writeSource(files, text); }) ||
+      !writePending(descriptionFile, [&](TextOutput& text) { text.put(description); })) {
+    // A failed run removes its temporary files, and says which ones it could not.
+    sourceFile.abandon(problems);
+    descriptionFile.abandon(problems);
+    report(problems);
+    return kExitError;
+  }
+  PendingOutput* outputs[] = {&sourceFile, &descriptionFile};
+  bool committed = commitOutputs(outputs, fs, problems, notice) && onlyNotes(problems);
+  report(problems);
+  return committed ? kExitOk : kExitError;
 }
 
 int runSource(const DumpOptions& options, TextOutput& out) {
   std::vector<std::unique_ptr<DumpInput>> inputs;
   SourceFiles files;
   for (const std::string& path : options.files) {
-    std::unique_ptr<DumpInput> input = openInput(path, options.kind);
+    std::unique_ptr<DumpInput> input = openInput(path, options.kind, Reading::kOpenKeepingBytes);
     if (input == nullptr) return kExitError;
     const DumpInput*& slot = input->kind == FileKind::kStringTable ? files.strings : files.database;
-    if (slot != nullptr) return usageError("--source takes one string table and one database");
+    if (slot != nullptr) return usageError(FindingCode::kDumpUsageSourceFiles);
     slot = input.get();
     inputs.push_back(std::move(input));
   }
   SourceProblem problem;
   if (!checkSourceForm(files, problem)) {
-    reportProblem(problem);
+    reportProblem(std::move(problem));
     return kExitError;
   }
   for (const auto& input : inputs) {
-    FileStream original;
-    original.open(input->path.c_str(), false);
-    if (!storedFormMatches(*input, original, problem)) {
-      reportProblem(problem);
+    if (!storedFormMatches(*input, input->bytes, problem)) {
+      reportProblem(std::move(problem));
       return kExitError;
     }
+    std::vector<uint8_t>().swap(input->bytes);  // checked: no longer needed
   }
   if (options.outputFolder.empty()) {
     writeSource(files, out);
     return finish(out, kExitOk);
   }
-
   std::string base = baseNameOf(inputs.front()->path);
   std::string description;
   if (!writeDescription(files, base, base + ".txt", description, problem)) {
-    reportProblem(problem);
+    reportProblem(std::move(problem));
     return kExitError;
   }
-  std::error_code error;
-  std::filesystem::create_directories(options.outputFolder, error);
-  if (error) {
-    reportReadError(options.outputFolder, "cannot make the folder: " + error.message());
-    return kExitError;
-  }
-  std::filesystem::path folder(options.outputFolder);
-  FileSystem& fs = FileSystem::real();
-  PendingOutput sourceFile((folder / (base + ".txt")).string(), fs, &TemporaryFiles::process());
-  PendingOutput descriptionFile((folder / (base + ".gdm")).string(), fs,
-                                &TemporaryFiles::process());
-  if (!writePending(sourceFile, [&](TextOutput& text) { writeSource(files, text); }) ||
-      !writePending(descriptionFile, [&](TextOutput& text) { text.put(description); })) {
-    return kExitError;
-  }
-  std::vector<CommitProblem> problems;
-  PendingOutput* outputs[] = {&sourceFile, &descriptionFile};
-  bool committed = commitOutputs(outputs, fs, problems);
-  for (const CommitProblem& failed : problems) {
-    reportReadError(failed.path, "cannot write: " + std::string(std::strerror(failed.errorCode)));
-  }
-  return committed && problems.empty() ? kExitOk : kExitError;
+  return writeProjectFolder(options, files, base, description);
 }
 
 int runModes(int argc, char** argv, TextOutput& out) {
@@ -340,9 +343,9 @@ int runDump(int argc, char** argv) {
   try {
     return runModes(argc, argv, out);
   } catch (const std::bad_alloc&) {
-    // What was allocated is released on the way here, which leaves room to say so.
+    // What was allocated is released on the way here; saying so allocates nothing.
     out.flush();
-    reportReadError("rpgdump", "out of memory");
+    reportToolOutOfMemory();
     return kExitError;
   }
 }

@@ -5,8 +5,8 @@
 
 #include "diagnostics/text_escape.h"
 #include "tools/dump_input.h"
+#include "tools/escaped_output.h"
 #include "tools/float_text.h"
-#include "tools/text_escape.h"
 #include "tools/text_output.h"
 #include "tools/value_text.h"
 

@@ -1,7 +1,7 @@
 // rpgdump: lists, compares and writes back as source the files that rpgc builds.
 #include <csignal>
 
-#include "driver/temporary_files.h"
+#include "io/stop_signals.h"
 #include "tools/dump_run.h"
 
 int main(int argc, char** argv) {

@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "core/source_syntax.h"
+#include "diagnostics/text_escape.h"
 #include "model/f_character.h"
 #include "model/f_item.h"
 #include "model/game_object.h"
@@ -18,44 +20,37 @@
 #include "source/item_block.h"
 #include "source/typed_declarations.h"
 #include "tools/dump_input.h"
+#include "tools/escaped_output.h"
 #include "tools/float_text.h"
-#include "tools/text_escape.h"
 #include "tools/text_output.h"
 
 namespace rpgc {
 
 namespace {
 
-// The type words of block headers.
-constexpr std::string_view kItemWord = "item";
-constexpr std::string_view kCharacterWord = "character";
-
 // Whether text reads back as exactly this one token of a source line: "," alone, or
-// bytes that are neither blanks, nor ',', nor the comment starters ';' and '/'. (A zero
-// byte ends a line; it counts as a blank here.)
+// bytes none of which ends a word.
 bool isToken(std::string_view text) {
   if (text == ",") return true;
   if (text.empty()) return false;
-  return std::none_of(text.begin(), text.end(), [](char c) {
-    return static_cast<uint8_t>(c) <= 0x20 || c == ',' || c == ';' || c == '/';
-  });
+  return std::none_of(text.begin(), text.end(), endsWord);
 }
 
-// Why a line of a string section would not read back as this text, or "": texts are
+// Why a line of a string section would not read back as this text, or kCount: texts are
 // stored folded (single spaces between words), never empty, and a line reading END ends
 // the section.
-std::string_view textProblem(std::string_view text) {
-  if (text.empty()) return "is empty, and an empty line is no text";
-  if (text == "END") return "reads END, which would end the section";
+FindingCode textProblem(std::string_view text) {
+  if (text.empty()) return FindingCode::kSourceTextEmpty;
+  if (text == kEndKeyword) return FindingCode::kSourceTextEnd;
   for (size_t i = 0; i < text.size(); ++i) {
     auto byte = static_cast<uint8_t>(text[i]);
-    if (byte == 0 || byte == '\n') return "holds a zero byte or a line break";
+    if (byte == 0 || byte == '\n') return FindingCode::kSourceTextLineBreak;
     if (byte > 0x20) continue;
     bool single =
         byte == ' ' && i > 0 && i + 1 < text.size() && static_cast<uint8_t>(text[i + 1]) > 0x20;
-    if (!single) return "has blanks that folding would change";
+    if (!single) return FindingCode::kSourceTextBlanks;
   }
-  return {};
+  return FindingCode::kCount;
 }
 
 bool contains(std::span<const std::string_view> names, std::string_view name) {
@@ -102,7 +97,7 @@ class SourceEmitter {
   bool declared(ObjectView object, std::span<const std::string_view> reserved);
   bool declaredLine(const PropertyView& property);
 
-  bool word(std::string_view text, std::string_view what);
+  bool word(std::string_view text, SourceWordRole what);
   bool number(int32_t value);
   bool real(float value);
   template <class List, class Append>
@@ -113,7 +108,7 @@ class SourceEmitter {
   bool outputFailed() const { return out_ != nullptr && out_->failed(); }
 
   // The place at hand, for problems: a section or object, then one of its properties.
-  void at(std::string_view what, std::string_view name, int64_t offset) {
+  void at(SourceFormPlace what, std::string_view name, int64_t offset) {
     placeKind_ = what;
     placeName_ = name;
     property_.reset();
@@ -127,23 +122,31 @@ class SourceEmitter {
     property_.reset();
     offset_ = offset;
   }
-  bool refuse(std::string_view reason);
+  /// Says why the place at hand cannot be written (data: the reason's texts).
+  bool refuse(FindingCode code, std::string data0 = {}, std::string data1 = {},
+              std::string data2 = {});
 
   TextOutput* out_;  // null while checking
   SourceProblem* problem_;
   const DumpInput* input_ = nullptr;
-  std::string_view placeKind_;
+  SourceFormPlace placeKind_ = SourceFormPlace::kNone;
   std::string_view placeName_;
   std::optional<PropertyView> property_;
   int64_t offset_ = 0;  // where the place is stored
   std::string line_;    // the line being built
 };
 
-bool SourceEmitter::refuse(std::string_view reason) {
+bool SourceEmitter::refuse(FindingCode code, std::string data0, std::string data1,
+                           std::string data2) {
   problem_->file = input_->path;
-  problem_->reason = std::string(placeKind_) + " " + shownText(placeName_);
-  if (property_) problem_->reason += ", property " + shownText(property_->name());
-  problem_->reason.append(": ").append(reason);
+  Finding& finding = problem_->finding = Finding(code, SourcePlace());
+  finding.with(static_cast<int64_t>(property_ ? SourceFormPlace::kProperty : placeKind_))
+      .with(std::string(placeName_))
+      .with(property_ ? std::string(property_->name()) : std::string())
+      .with(std::string())
+      .with(std::move(data0))
+      .with(std::move(data1))
+      .with(std::move(data2));
   problem_->offset = offset_;
   return false;
 }
@@ -162,13 +165,10 @@ void SourceEmitter::spillLine() {
   line_.clear();
 }
 
-bool SourceEmitter::word(std::string_view text, std::string_view what) {
-  if (text.empty())
-    return refuse(std::string(what) + " is the empty name, which no word of source gives");
-  if (!isToken(text)) {
-    return refuse(std::string(what) + " " + shownText(text) +
-                  " holds a blank, ',', ';' or '/' and would not read back as one word");
-  }
+bool SourceEmitter::word(std::string_view text, SourceWordRole what) {
+  std::string role = std::to_string(static_cast<int>(what));
+  if (text.empty()) return refuse(FindingCode::kSourceEmptyWord, role);
+  if (!isToken(text)) return refuse(FindingCode::kSourceNotOneWord, role, std::string(text));
   line_.append(text);
   return true;
 }
@@ -180,14 +180,14 @@ bool SourceEmitter::number(int32_t value) {
 
 bool SourceEmitter::real(float value) {
   std::string text;
-  if (!sourceFloatText(value, text)) return refuse("a NaN, which no decimal text gives");
+  if (!sourceFloatText(value, text)) return refuse(FindingCode::kSourceNaN);
   line_.append(text);
   return true;
 }
 
 template <class List, class Append>
 bool SourceEmitter::values(const List& list, Append append) {
-  if (list.empty()) return refuse("a list without values, and a source line needs one");
+  if (list.empty()) return refuse(FindingCode::kSourceEmptyList);
   for (int32_t i = 0; i < list.size(); ++i) {
     line_.push_back(' ');
     if (!append(list[i])) return false;
@@ -200,23 +200,22 @@ bool SourceEmitter::values(const List& list, Append append) {
 bool SourceEmitter::section(const DumpInput& input, StringSectionView section) {
   if (outputFailed()) return false;
   input_ = &input;
-  at("string section", section.name(), section.fileOffset());
-  line_ = "STRING";
+  at(SourceFormPlace::kSection, section.name(), section.fileOffset());
+  line_ = kStringKeyword;
   if (!section.name().empty()) {
     line_.push_back(' ');
-    if (!word(section.name(), "its name")) return false;
+    if (!word(section.name(), SourceWordRole::kName)) return false;
   } else if (section.random()) {
-    return refuse("a RANDOM section without a name, which no header gives");
+    return refuse(FindingCode::kSourceRandomWithoutName);
   }
-  if (section.random()) line_.append(" RANDOM");
+  if (section.random()) line_.append(" ").append(kRandomFlag);
   endLine();
   for (int32_t i = 0; i < section.textCount(); ++i) {
-    std::string_view problem = textProblem(section.text(i));
-    if (!problem.empty())
-      return refuse("text " + std::to_string(i + 1) + " " + std::string(problem));
+    FindingCode problem = textProblem(section.text(i));
+    if (problem != FindingCode::kCount) return refuse(problem, std::to_string(i + 1));
     if (out_ != nullptr) out_->put(section.text(i)).put('\n');
   }
-  line_ = "END";
+  line_ = kEndKeyword;
   endLine();
   endLine();
   return true;
@@ -225,26 +224,20 @@ bool SourceEmitter::section(const DumpInput& input, StringSectionView section) {
 bool SourceEmitter::object(const DumpInput& input, ObjectView object) {
   if (outputFailed()) return false;
   input_ = &input;
-  at("object", object.name(), object.fileOffset());
+  at(SourceFormPlace::kObject, object.name(), object.fileOffset());
   std::unique_ptr<GameObject> prototype = createTemplate(object.className());
   if (prototype == nullptr) {
-    return refuse("its class " + shownText(object.className()) +
-                  " is none of F_generic, F_item and F_character");
+    return refuse(FindingCode::kSourceUnknownClass, std::string(object.className()));
   }
-  if (object.flags() != 0) {
-    return refuse("its flags word is " + std::to_string(object.flags()) +
-                  ", and no source line sets flags");
-  }
+  if (object.flags() != 0) return refuse(FindingCode::kSourceFlags, std::to_string(object.flags()));
   if (!sameLayout(object, *prototype)) return false;
-  if (!object.declaredListsMatch()) {
-    return refuse("the lists that store its declared properties do not pair up");
-  }
+  if (!object.declaredListsMatch()) return refuse(FindingCode::kSourceUnpairedLists);
   std::string_view className = object.className();
   bool ok = className == F_item().classNameText()        ? item(object)
             : className == F_character().classNameText() ? character(object)
                                                          : generic(object);
   if (!ok) return false;
-  line_ = "END";
+  line_ = kEndKeyword;
   endLine();
   endLine();
   return true;
@@ -256,19 +249,18 @@ bool SourceEmitter::sameLayout(ObjectView object, GameObject& prototype) {
   for (int32_t i = 0; i < std::max(count, object.propertyCount()); ++i) {
     if (i >= object.propertyCount()) {
       leaveProperty(object.fileOffset());
-      return refuse(std::string("its record lacks property ") + prototype.propertyNameText(i));
+      return refuse(FindingCode::kSourceMissingProperty, prototype.propertyNameText(i));
     }
     PropertyView property = object.property(i);
     at(property);
     if (i >= count) {
-      return refuse("not a property of " + shownText(object.className()) + " (rpgc writes " +
-                    std::to_string(count) + ")");
+      return refuse(FindingCode::kSourceExtraProperty, std::string(object.className()),
+                    std::to_string(count));
     }
     auto kind = static_cast<PropertyKind>(prototype.property(i).kind);
     if (property.name() != prototype.propertyNameText(i) || property.kind() != kind) {
-      return refuse("rpgc writes " + std::string(prototype.propertyNameText(i)) + " (" +
-                    std::string(propertyKindName(kind)) + ") here for " +
-                    shownText(object.className()));
+      return refuse(FindingCode::kSourceOtherProperty, prototype.propertyNameText(i),
+                    std::string(propertyKindName(kind)), std::string(object.className()));
     }
   }
   leaveProperty(object.fileOffset());
@@ -278,28 +270,28 @@ bool SourceEmitter::sameLayout(ObjectView object, GameObject& prototype) {
 bool SourceEmitter::generic(ObjectView object) {
   PropertyView type = object.property(0);  // Type, the block's type word
   at(type);
-  line_ = "BEGIN";
+  line_ = kBeginKeyword;
   if (type.atom().empty()) {
-    if (!object.name().empty())
-      return refuse("a named object without a type word, which no header gives");
+    if (!object.name().empty()) return refuse(FindingCode::kSourceNamedWithoutTypeWord);
   } else {
     if (type.atom() == kItemWord || type.atom() == kCharacterWord) {
-      return refuse("type word " + std::string(type.atom()) + " would make an " +
-                    std::string(type.atom()) + " block, not a generic one");
+      return refuse(FindingCode::kSourceBuiltInTypeWord, std::string(type.atom()));
     }
     line_.push_back(' ');
-    if (!word(type.atom(), "the type word")) return false;
+    if (!word(type.atom(), SourceWordRole::kTypeWord)) return false;
     if (!object.name().empty()) {
       leaveProperty(object.fileOffset());
       line_.push_back(' ');
-      if (!word(object.name(), "its name")) return false;
+      if (!word(object.name(), SourceWordRole::kName)) return false;
     }
   }
   endLine();
   for (int32_t i = 1; i < object.propertyCount(); ++i) {
     PropertyView property = object.property(i);
     at(property);
-    if (!property.storesDeclared() && !isDefault(property)) return refuse("no source line sets it");
+    if (!property.storesDeclared() && !isDefault(property)) {
+      return refuse(FindingCode::kSourceUnsetProperty);
+    }
   }
   return declared(object, {});
 }
@@ -309,14 +301,13 @@ bool SourceEmitter::character(ObjectView object) {
   at(type);
   std::span<const std::string_view> types = characterTypeWords();
   if (type.atom() != kDefaultCharacterType && !contains(types, type.atom())) {
-    return refuse("character type " + shownText(type.atom()) +
-                  " is none of player, monster, crowd and character");
+    return refuse(FindingCode::kSourceUnknownCharacterType, std::string(type.atom()));
   }
   leaveProperty(object.fileOffset());
-  line_ = "BEGIN character";
+  line_.assign(kBeginKeyword).append(" ").append(kCharacterWord);
   if (!object.name().empty()) {
     line_.push_back(' ');
-    if (!word(object.name(), "its name")) return false;
+    if (!word(object.name(), SourceWordRole::kName)) return false;
   }
   endLine();
   if (type.atom() != kDefaultCharacterType) {
@@ -331,7 +322,7 @@ bool SourceEmitter::character(ObjectView object) {
     if (contains(fixed, property.name())) {
       if (!fixedField(property)) return false;
     } else if (!isDefault(property)) {
-      return refuse("no source line sets it");
+      return refuse(FindingCode::kSourceUnsetProperty);
     }
   }
   std::vector<std::string_view> reserved(fixed.begin(), fixed.end());
@@ -340,10 +331,10 @@ bool SourceEmitter::character(ObjectView object) {
 }
 
 bool SourceEmitter::item(ObjectView object) {
-  line_ = "BEGIN item";
+  line_.assign(kBeginKeyword).append(" ").append(kItemWord);
   if (!object.name().empty()) {
     line_.push_back(' ');
-    if (!word(object.name(), "its name")) return false;
+    if (!word(object.name(), SourceWordRole::kName)) return false;
   }
   endLine();
   std::span<const std::string_view> fixed = itemFixedFieldNames();
@@ -353,7 +344,7 @@ bool SourceEmitter::item(ObjectView object) {
     if (contains(fixed, property.name())) {
       if (!fixedField(property)) return false;
     } else if (!isDefault(property)) {
-      return refuse("no source line sets it");
+      return refuse(FindingCode::kSourceUnsetProperty);
     }
   }
   return declared(object, fixed);
@@ -372,7 +363,7 @@ bool SourceEmitter::fixedField(const PropertyView& property) {
       break;
     case PropertyKind::kAtom:
       line_.push_back(' ');
-      ok = word(property.atom(), "the value");
+      ok = word(property.atom(), SourceWordRole::kValue);
       break;
     case PropertyKind::kIntegerList:
       ok = values(property.integers(), [&](int32_t v) { return number(v); });
@@ -382,10 +373,10 @@ bool SourceEmitter::fixedField(const PropertyView& property) {
       break;
     case PropertyKind::kAtomList:
       ok = values(property.atoms(),
-                  [&](std::string_view v) { return word(v, "a name in the list"); });
+                  [&](std::string_view v) { return word(v, SourceWordRole::kListName); });
       break;
     default:
-      ok = refuse("no source line sets a value of this kind");
+      ok = refuse(FindingCode::kSourceUnwritableKind);
   }
   if (ok) endLine();
   return ok;
@@ -395,7 +386,7 @@ bool SourceEmitter::declared(ObjectView object, std::span<const std::string_view
   for (PropertyView property : object.declaredProperties()) {
     at(property);
     if (contains(reserved, property.name())) {
-      return refuse("a line of this name would set the field of that name instead");
+      return refuse(FindingCode::kSourceFieldName);
     }
     if (!declaredLine(property)) return false;
   }
@@ -405,10 +396,10 @@ bool SourceEmitter::declared(ObjectView object, std::span<const std::string_view
 
 bool SourceEmitter::declaredLine(const PropertyView& property) {
   line_.append(typeWordOf(property.kind())).push_back(' ');
-  if (!word(property.name(), "its name")) return false;
+  if (!word(property.name(), SourceWordRole::kName)) return false;
   line_.append(" =");
   bool ok = true;
-  auto name = [&](std::string_view v) { return word(v, "the value"); };
+  auto name = [&](std::string_view v) { return word(v, SourceWordRole::kValue); };
   switch (property.kind()) {
     case PropertyKind::kInteger:
       line_.push_back(' ');
@@ -443,7 +434,7 @@ bool SourceEmitter::declaredLine(const PropertyView& property) {
       ok = values(property.references(), [&](const ObjectReference& v) { return name(v.name); });
       break;
     case PropertyKind::kNone:
-      ok = refuse("a declared property without a kind");
+      ok = refuse(FindingCode::kSourceNoKind);
       break;
   }
   if (ok) endLine();
@@ -470,8 +461,9 @@ bool namesAreUnique(const DumpInput& database, SourceProblem& problem) {
     std::optional<ObjectView> first = database.database.find(object.name());
     if (first && first->index() != object.index()) {
       problem.file = database.path;
-      problem.reason = "object " + shownText(object.name()) +
-                       ": a second record of that name, which compiling would merge into the first";
+      problem.finding = Finding(FindingCode::kSourceSecondRecord, SourcePlace());
+      problem.finding.with(static_cast<int64_t>(SourceFormPlace::kObject))
+          .with(std::string(object.name()));
       problem.offset = object.fileOffset();
       return false;
     }
@@ -513,8 +505,13 @@ bool writeDescription(const SourceFiles& files, std::string_view base, std::stri
   FileHeader header = input->header();
   problem.file = input->path;
   problem.offset = 0;
-  auto refuse = [&](std::string reason) {
-    problem.reason = std::move(reason);
+  auto refuse = [&](FindingCode code, std::string data = {}) {
+    problem.finding = Finding(code, SourcePlace());
+    problem.finding.with(static_cast<int64_t>(SourceFormPlace::kNone))
+        .with(std::string())
+        .with(std::string())
+        .with(std::string())
+        .with(std::move(data));
     return false;
   };
   if (files.strings != nullptr && files.database != nullptr) {
@@ -522,23 +519,22 @@ bool writeDescription(const SourceFiles& files, std::string_view base, std::stri
     if (other.hasProjectName() != header.hasProjectName() ||
         other.projectName() != header.projectName() ||
         !sameBits(other.version(), header.version())) {
-      return refuse("its project name or version differs from that of " + files.database->path +
-                    ", and one description gives both files the same");
+      return refuse(FindingCode::kSourceHeadersDiffer, files.database->path);
     }
   }
   std::string_view name = header.projectName();
   if (!header.hasProjectName() || name.empty()) {
-    return refuse("no project name, and a description file always gives one");
+    return refuse(FindingCode::kSourceNoProjectName);
   }
   if (name.find('\0') != std::string_view::npos || name.find('\n') != std::string_view::npos) {
-    return refuse("the project name holds a zero byte or a line break");
+    return refuse(FindingCode::kSourceProjectNameBreak);
   }
-  if (static_cast<uint8_t>(name.back()) <= 0x20) {
-    return refuse("the project name ends with a blank, which a description line loses");
+  if (isBlankByte(name.back())) {
+    return refuse(FindingCode::kSourceProjectNameBlank);
   }
   std::string version;
   if (!sourceFloatText(header.version(), version)) {
-    return refuse("the version is a NaN, which no decimal text gives");
+    return refuse(FindingCode::kSourceVersionNaN);
   }
   text.assign(name).append("\n").append(version).append("\n");
   text.append(base).append("\n").append(sourceFile).append("\n");

@@ -21,6 +21,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/finding.h"
+
 namespace rpgc {
 
 class TextOutput;
@@ -32,10 +34,12 @@ struct SourceFiles {
   const DumpInput* database = nullptr;
 };
 
-/// Why a file cannot be written as source, and where.
+/// Why a file cannot be written as source, and where: a finding of a kSource... code
+/// whose texts name the place (0 to 2) and hold the reason's data (4 and on); the offset
+/// goes in text 3 when it is reported.
 struct SourceProblem {
   std::string file;
-  std::string reason;
+  Finding finding;
   std::optional<int64_t> offset;
 };
 

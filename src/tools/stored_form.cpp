@@ -11,13 +11,14 @@
 #include "archive/byte_stream.h"
 #include "archive/scramble_stream.h"
 #include "core/atom_table.h"
+#include "diagnostics/text_escape.h"
 #include "model/game_object.h"
 #include "model/object_record.h"
 #include "model/object_registry.h"
 #include "strings/string_section.h"
 #include "tools/dump_input.h"
+#include "tools/escaped_output.h"
 #include "tools/source_writer.h"
-#include "tools/text_escape.h"
 
 namespace rpgc {
 
@@ -26,19 +27,20 @@ namespace {
 // A stream that takes what is written and compares it with the original's bytes.
 class ComparingStream : public ByteStream {
  public:
-  ComparingStream(ByteStream& original, int64_t originalSize)
-      : original_(&original), originalSize_(originalSize) {}
+  explicit ComparingStream(std::span<const uint8_t> original) : original_(original) {}
 
   bool write(const void* data, int32_t n) override {
     if (n < 0) return false;
     if (difference_ < 0) {
-      auto common = static_cast<int32_t>(std::min<int64_t>(n, originalSize_ - written_));
-      stored_.resize(static_cast<size_t>(std::max(common, 0)));
-      if (common > 0 && !original_->read(stored_.data(), common)) common = 0;
+      auto left = static_cast<int64_t>(original_.size()) - written_;
+      auto common = static_cast<size_t>(std::clamp<int64_t>(left, 0, n));
+      const uint8_t* stored =
+          original_.data() +
+          static_cast<size_t>(std::min(written_, static_cast<int64_t>(original_.size())));
       const auto* fresh = static_cast<const uint8_t*>(data);
-      auto differs = std::mismatch(stored_.begin(), stored_.begin() + common, fresh);
-      if (differs.first != stored_.begin() + common || common < n) {
-        difference_ = written_ + (differs.first - stored_.begin());
+      auto differs = std::mismatch(stored, stored + common, fresh);
+      if (differs.first != stored + common || common < static_cast<size_t>(n)) {
+        difference_ = written_ + (differs.first - stored);
       }
     }
     written_ += n;
@@ -52,15 +54,13 @@ class ComparingStream : public ByteStream {
   /// The file offset of the first difference, or -1 when none.
   int64_t difference() const {
     if (difference_ >= 0) return difference_;
-    return written_ == originalSize_ ? -1 : written_;
+    return written_ == static_cast<int64_t>(original_.size()) ? -1 : written_;
   }
 
  private:
-  ByteStream* original_;
-  int64_t originalSize_;
+  std::span<const uint8_t> original_;
   int64_t written_ = 0;
   int64_t difference_ = -1;
-  std::vector<uint8_t> stored_;
 };
 
 template <class List, class Values, class Convert>
@@ -126,36 +126,42 @@ bool writeBody(const DumpInput& input, Archive& archive, AtomTable& atoms) {
   return true;
 }
 
-// The section, or object and property, whose bytes hold offset.
-std::string placeOf(const DumpInput& input, int64_t offset) {
-  if (offset < input.header().bodyOffset()) {
-    return "the header (project name, version or atom table)";
-  }
-  if (input.kind == FileKind::kStringTable) {
-    std::string place = "the body";
+// The section, or object and property, whose bytes hold offset, as a finding's place
+// texts (see kSourceEmptyWord).
+Finding placeOf(const DumpInput& input, int64_t offset, FindingCode code) {
+  SourceFormPlace place =
+      offset < input.header().bodyOffset() ? SourceFormPlace::kHeader : SourceFormPlace::kBody;
+  std::string_view name;
+  std::string_view propertyName;
+  if (place == SourceFormPlace::kBody && input.kind == FileKind::kStringTable) {
     for (StringSectionView section : input.strings.sections()) {
       if (section.fileOffset() > offset) break;
-      place = "string section " + shownText(section.name());
+      place = SourceFormPlace::kSection;
+      name = section.name();
     }
-    return place;
-  }
-  std::string place = "the body";
-  for (ObjectView object : input.database.objects()) {
-    if (object.fileOffset() > offset) break;
-    place = "object " + shownText(object.name());
-    for (PropertyView property : object.properties()) {
-      if (property.fileOffset() > offset) break;
-      place = "object " + shownText(object.name()) + ", property " + shownText(property.name());
+  } else if (place == SourceFormPlace::kBody) {
+    for (ObjectView object : input.database.objects()) {
+      if (object.fileOffset() > offset) break;
+      place = SourceFormPlace::kObject;
+      name = object.name();
+      for (PropertyView property : object.properties()) {
+        if (property.fileOffset() > offset) break;
+        place = SourceFormPlace::kProperty;
+        propertyName = property.name();
+      }
     }
   }
-  return place;
+  Finding finding(code, SourcePlace());
+  finding.with(static_cast<int64_t>(place)).with(std::string(name)).with(std::string(propertyName));
+  return finding;
 }
 
 }  // namespace
 
-bool storedFormMatches(const DumpInput& input, ByteStream& original, SourceProblem& problem) {
+bool storedFormMatches(const DumpInput& input, std::span<const uint8_t> original,
+                       SourceProblem& problem) {
   FileHeader header = input.header();
-  ComparingStream compared(original, header.fileSize());
+  ComparingStream compared(original);
   ScrambleStream scrambled(compared);
   AtomTable atoms;
   Archive archive(atoms);
@@ -166,7 +172,7 @@ bool storedFormMatches(const DumpInput& input, ByteStream& original, SourceProbl
   int64_t difference = written ? compared.difference() : 0;
   if (difference < 0) return true;
   problem.file = input.path;
-  problem.reason = placeOf(input, difference) + ": not stored byte for byte as rpgc stores it";
+  problem.finding = placeOf(input, difference, FindingCode::kSourceStoredDifferently);
   problem.offset = difference;
   return false;
 }

@@ -6,16 +6,19 @@
 #ifndef RPGC_TOOLS_STORED_FORM_H_
 #define RPGC_TOOLS_STORED_FORM_H_
 
+#include <cstdint>
+#include <span>
+
 namespace rpgc {
 
-class ByteStream;
 struct DumpInput;
 struct SourceProblem;
 
-/// original gives the file's bytes from the first on. The input must have passed
-/// checkSourceForm. When the bytes differ, problem names the first difference: the
-/// header, or the object and property, or the string section that holds it.
-bool storedFormMatches(const DumpInput& input, ByteStream& original, SourceProblem& problem);
+/// original is the file's bytes, as read. The input must have passed checkSourceForm.
+/// When the bytes differ, problem names the first difference: the header, or the object
+/// and property, or the string section that holds it.
+bool storedFormMatches(const DumpInput& input, std::span<const uint8_t> original,
+                       SourceProblem& problem);
 
 }  // namespace rpgc
 

@@ -2,6 +2,9 @@
 #include "tools/text_output.h"
 
 #include <algorithm>
+#include <cstdint>
+
+#include "archive/byte_stream.h"
 
 namespace rpgc {
 
@@ -32,6 +35,18 @@ TextOutput& TextOutput::put(std::string_view text) {
     send(text.substr(at, std::min(kBlockBytes, text.size() - at)));
   }
   return *this;
+}
+
+TextOutput::Sink streamSink(ByteStream& stream) {
+  return [&stream](std::string_view block) {
+    constexpr size_t kLargestWrite = size_t{1} << 30;
+    while (!block.empty()) {
+      size_t n = std::min(block.size(), kLargestWrite);
+      if (!stream.write(block.data(), static_cast<int32_t>(n))) return false;
+      block.remove_prefix(n);
+    }
+    return true;
+  };
 }
 
 bool TextOutput::flush() {

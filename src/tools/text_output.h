@@ -14,6 +14,8 @@
 
 namespace rpgc {
 
+class ByteStream;
+
 class TextOutput {
  public:
   /// Takes one block of text; false when it could not (the output has then failed).
@@ -55,6 +57,10 @@ class TextOutput {
   std::string buffer_;
   bool failed_ = false;
 };
+
+/// A sink into stream that writes every block whole, whatever its size, in writes whose
+/// counts a stream's 32 bits can say; false when the stream refuses one.
+TextOutput::Sink streamSink(ByteStream& stream);
 
 }  // namespace rpgc
 

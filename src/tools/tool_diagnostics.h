@@ -1,17 +1,24 @@
-// reportReadError: the one way rpgdump reports a failure, as one line on standard error:
-// "FILE: error: REASON at offset N" (for a damaged file), "FILE: error: REASON", or, for
-// a usage error, "rpgdump: error: REASON".
+// How rpgdump says what went wrong: each failure a finding, one line on standard error
+// through the diagnostics engine: "FILE: error: REASON" for a file (with " at offset N"
+// for a damaged one), "rpgdump: error: REASON" otherwise.
 #ifndef RPGC_TOOLS_TOOL_DIAGNOSTICS_H_
 #define RPGC_TOOLS_TOOL_DIAGNOSTICS_H_
 
-#include <cstdint>
-#include <optional>
 #include <string_view>
+
+#include "core/finding.h"
+#include "rpgc/read_status.h"
 
 namespace rpgc {
 
-void reportReadError(std::string_view file, std::string_view reason,
-                     std::optional<int64_t> offset = std::nullopt);
+/// Reports finding about file, or about the run when file is empty.
+void reportToolFinding(Finding finding, std::string_view file = {});
+
+/// The finding that says why a file could not be opened (a kRead... code).
+Finding readFailureFinding(const ReadStatus& status);
+
+/// Says that memory ran out, allocating nothing.
+void reportToolOutOfMemory() noexcept;
 
 }  // namespace rpgc
 

@@ -6,10 +6,11 @@
 #include <bit>
 #include <cstdint>
 
+#include "diagnostics/text_escape.h"
 #include "model/value_kind.h"
 #include "source/typed_declarations.h"
+#include "tools/escaped_output.h"
 #include "tools/float_text.h"
-#include "tools/text_escape.h"
 #include "tools/text_output.h"
 
 namespace rpgc {

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "diagnostics/text_escape.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
+#include "rpgc/read_status.h"
 
 namespace rpgc {
 namespace {
@@ -123,18 +124,6 @@ TEST_F(DiagnosticEngineTest, NamesAndNotesStayOnTheirLines) {
 // Regression: bytes 0x80 to 0xFF went to the terminal as they were, 0x9B (a control
 // sequence's start) among them.
 TEST_F(DiagnosticEngineTest, BytesThatAreNotUtf8AndC1ControlsAreNotPrintedRaw) {
-  const std::pair<std::string, std::string> rows[] = {
-      {"caf\xC3\xA9 \xE2\x82\xAC \xC2\xA0", "caf\xC3\xA9 \xE2\x82\xAC \xC2\xA0"},  // kept
-      {"a\x9B"
-       "2J",
-       "a\\x9b2J"},
-      {"\xC2\x9B\xC2\x85", "\\xc2\\x9b\\xc2\\x85"},  // U+009B and U+0085
-      {"\xE9t\xE9\xC3", "\\xe9t\\xe9\\xc3"},
-      {"\xED\xA0\x80", "\\xed\\xa0\\x80"},  // a surrogate
-      {"\x1B[1m\t", "\\x1b[1m\\t"},
-  };
-  for (const auto& [text, escaped] : rows) EXPECT_EQ(escapeText(text), escaped);
-
   DiagnosticEngine& e = engine();
   SourceLines lines = splitLines(
       "ATOM \xE9\xC2\x9B"
@@ -153,16 +142,87 @@ TEST_F(DiagnosticEngineTest, BytesThatAreNotUtf8AndC1ControlsAreNotPrintedRaw) {
       << "one '?' and one column for each character not shown";
 }
 
-TEST_F(DiagnosticEngineTest, JsonStringsAreValidForAnyBytes) {
-  EXPECT_EQ(jsonString("a\"b\\c\n\x01\x7F"), "\"a\\\"b\\\\c\\n\\u0001\\u007f\"");
-  EXPECT_EQ(jsonString("caf\xC3\xA9 \xE9t\xC3"), "\"caf\xC3\xA9 \\u00e9t\\u00c3\"")
-      << "UTF-8 is kept; other bytes become the characters of their value";
-  EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\\u00ed\\u00a0\\u0080\"") << "no surrogates";
+// Regression: a byte that is not UTF-8 was written as the character of the same value
+// (\u00e9 for the byte E9), the same as the UTF-8 letter; it is now the surrogate escape,
+// as in rpgdump's JSON.
+TEST_F(DiagnosticEngineTest, JsonStringsGiveEveryByteBack) {
+  EXPECT_EQ(jsonString("caf\xC3\xA9 \xE9t\xC3"), "\"caf\xC3\xA9 \\udce9t\\udcc3\"");
   DiagnosticEngine& e = engine(DiagnosticFormat::kJson);
-  e.report(Finding(FindingCode::kUsage, SourcePlace()).with("unknown option '-x'"));
+  e.report(Finding(FindingCode::kUsageUnknownOption, SourcePlace()).with("-x"));
   EXPECT_EQ(out_,
             "{\"file\":null,\"line\":null,\"column\":null,\"severity\":\"error\",\"name\":"
             "\"usage\",\"message\":\"unknown option '-x'\",\"notes\":[]}\n");
+}
+
+// Running out of memory is said without allocating, a piece at a time: the same line as
+// the finding rendered the usual way, in both formats and in colour.
+TEST_F(DiagnosticEngineTest, OutOfMemoryIsTheLineTheFindingWouldGive) {
+  for (DiagnosticFormat format : {DiagnosticFormat::kText, DiagnosticFormat::kJson}) {
+    for (bool color : {false, true}) {
+      DiagnosticStyle style;
+      style.format = format;
+      style.color = color;
+      std::string rendered;
+      std::string piecewise;
+      DiagnosticEngine usual(WarningOptions(), style, [&](std::string_view t) { rendered += t; });
+      DiagnosticEngine sparing(WarningOptions(), style,
+                               [&](std::string_view t) { piecewise += t; });
+      usual.report(Finding(FindingCode::kOutOfMemory, SourcePlace()));
+      sparing.reportOutOfMemory(FindingCode::kOutOfMemory);
+      EXPECT_EQ(piecewise, rendered);
+      EXPECT_EQ(sparing.errorCount(), 1);
+    }
+  }
+}
+
+// The message table words the data a finding carries; a text that is not what its
+// placeholder expects is quoted as it is.
+TEST(MessageTableTest, PlaceholdersWordTheirData) {
+  struct Row {
+    Finding finding;
+    const char* message;
+  };
+  auto finding = [](FindingCode code) { return Finding(code, SourcePlace()); };
+  const Row rows[] = {
+      {finding(FindingCode::kExtraValues).with("x").with(1),
+       "this line takes one value; 'x' is ignored"},
+      {finding(FindingCode::kExtraValues).with("x").with(2),
+       "this line takes one value; 'x' and what follows are ignored"},
+      {finding(FindingCode::kRunsToEndOfFile).withKind(SectionKind::kObject, "quest").with("Q"),
+       "the `quest` object 'Q' has no END line: it takes every line up to the end of the file"},
+      {finding(FindingCode::kRunsToEndOfFile).withKind(SectionKind::kObject).with("Q"),
+       "the object 'Q' has no END line: it takes every line up to the end of the file"},
+      {finding(FindingCode::kNameConflict)
+           .with("A")
+           .withKind(SectionKind::kItem)
+           .withKind(SectionKind::kObject, "quest"),
+       "'A' is already an item; a `quest` object cannot have the same name"},
+      {finding(FindingCode::kMisspelledField)
+           .with("Typ")
+           .withKind(SectionKind::kCharacter)
+           .with("Type"),
+       "'Typ' is not a field of characters; did you mean 'Type'? This line declares a property "
+       "of its own"},
+      {finding(FindingCode::kReadBadEnd)
+           .with(static_cast<int64_t>(FilePart::kProperty))
+           .with(40)
+           .with(-3),
+       "a property chunk has an end offset (-3) that does not fit its record at offset 40"},
+      {finding(FindingCode::kReadTruncated).with("junk").with(""),
+       "junk runs past the end of junk"},
+      {finding(FindingCode::kSourceNotOneWord)
+           .with(static_cast<int64_t>(SourceFormPlace::kProperty))
+           .with("a b")
+           .with("P")
+           .with(7)
+           .with(static_cast<int64_t>(SourceWordRole::kValue))
+           .with("x y"),
+       "cannot be written as source: object \"a b\", property P: the value \"x y\" holds a blank, "
+       "',', ';' or '/' and would not read back as one word at offset 7"},
+      {finding(FindingCode::kDescriptionTooShort).with(1),
+       "the description has 1 line, fewer than 4, so it is ignored and the defaults apply"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(messageOf(row.finding), row.message);
 }
 
 }  // namespace

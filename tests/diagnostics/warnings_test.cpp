@@ -10,7 +10,7 @@
 #include "driver/compilation.h"
 #include "driver/named_use_check.h"
 #include "driver/section_dispatcher.h"
-#include "source/line_reader.h"
+#include "io/line_reader.h"
 #include "support/source_fixture.h"
 
 namespace rpgc {
@@ -34,8 +34,10 @@ std::vector<std::string> findingsOf(const std::vector<std::string>& texts,
                                     const std::vector<std::string>& options = {"-Wall"}) {
   std::vector<std::string> shown;
   WarningOptions warnings;
-  std::string error;
-  for (const std::string& option : options) EXPECT_TRUE(warnings.apply(option, error)) << error;
+  Finding error;
+  for (const std::string& option : options) {
+    EXPECT_TRUE(warnings.apply(option, error)) << messageOf(error);
+  }
   DiagnosticStyle style;
   style.format = DiagnosticFormat::kJson;
   DiagnosticEngine engine(warnings, style, [&](std::string_view json) {
@@ -163,9 +165,10 @@ TEST(WarningOptionsTest, NamesTurnWarningsOffAndOn) {
   EXPECT_EQ(findingsOf({source}, {"-Werror=extended-object"}),
             (V{"not-assignment 2:7", "extended-object 5:13"}));
   WarningOptions options;
-  std::string error;
+  Finding error;
   EXPECT_FALSE(options.apply("-Wno-unresolved-referenc", error));
-  EXPECT_EQ(error, "unknown warning 'unresolved-referenc'; did you mean 'unresolved-reference'?");
+  EXPECT_EQ(messageOf(error),
+            "unknown warning 'unresolved-referenc'; did you mean 'unresolved-reference'?");
   EXPECT_TRUE(options.apply("-Werror=list-comma", error));
   EXPECT_EQ(options.severity(FindingCode::kDecimalComma), Severity::kError);
   EXPECT_EQ(options.severity(FindingCode::kStrayLine), Severity::kWarning);

@@ -55,11 +55,12 @@ TEST(CommandLineTest, UsageErrors) {
       {{"-C"}, "option '-C' needs a value"},
       {{"--depfile"}, "option '--depfile' needs a value"},
       {{"-Wbogus"}, "unknown warning 'bogus'"},
+      {{"-Werror=list-coma"}, "unknown warning 'list-coma'; did you mean 'list-comma'?"},
   };
   for (const Row& row : rows) {
     CommandLine line = parse(row.args);
     EXPECT_EQ(line.action, Action::kUsageError) << row.args[0];
-    EXPECT_EQ(line.error, row.error);
+    EXPECT_EQ(messageOf(line.error), row.error);
   }
 }
 

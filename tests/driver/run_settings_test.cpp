@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -121,7 +122,7 @@ TEST(RunSettingsTest, EmptyProjectNameIsInvalid) {
 
 TEST(RunSettingsTest, TwoOrMoreArgumentsAreProjectAndSources) {
   SettledSettings settled = settle({"proj", "a.txt", "b.txt"});
-  EXPECT_EQ(settled.status, SettingsStatus::kReady);
+  EXPECT_TRUE(settled.ready());
   EXPECT_EQ(settled.settings.projectName.view(), "proj");
   EXPECT_EQ(settled.settings.version, 1.0f);
   EXPECT_EQ(settled.settings.databaseFile.view(), "database.gdf");
@@ -130,7 +131,7 @@ TEST(RunSettingsTest, TwoOrMoreArgumentsAreProjectAndSources) {
   EXPECT_TRUE(settled.descriptionFile.empty());
 
   SettledSettings emptyName = settle({"", "a.txt"});
-  EXPECT_EQ(emptyName.status, SettingsStatus::kReady);
+  EXPECT_TRUE(emptyName.ready());
   EXPECT_EQ(emptyName.settings.projectName.view(), "");
   EXPECT_EQ(texts(emptyName.settings.sourceFiles), (Strings{"a.txt"}));
 }
@@ -142,7 +143,7 @@ TEST(RunSettingsTest, NamedDescriptionIsRead) {
   std::string path = dir.file("world.gdm");
   writeFile(path, "World   \r\n 2.5xyz\r\nout\r\nmap.txt\r\n\r\nnpc.txt\r\n");
   SettledSettings settled = settle({path.c_str()});
-  EXPECT_EQ(settled.status, SettingsStatus::kReady);
+  EXPECT_TRUE(settled.ready());
   EXPECT_EQ(settled.descriptionFile, path);
   EXPECT_EQ(settled.settings.projectName.view(), "World");  // trailing blanks removed
   EXPECT_EQ(settled.settings.version, 2.5f);
@@ -156,7 +157,7 @@ TEST(RunSettingsTest, NamedDescriptionOfThreeLinesGivesDefaults) {
   std::string path = dir.file("short.gdm");
   writeFile(path, "World\n2\nout\n");
   SettledSettings settled = settle({path.c_str()});
-  EXPECT_EQ(settled.status, SettingsStatus::kReady);
+  EXPECT_TRUE(settled.ready());
   expectDefaults(settled.settings);
 }
 
@@ -165,7 +166,7 @@ TEST(RunSettingsTest, BlankProjectNameIsInvalid) {
   std::string path = dir.file("blank.gdm");
   writeFile(path, "   \t\n1\nout\na.txt\n");
   SettledSettings settled = settle({path.c_str()});
-  EXPECT_EQ(settled.status, SettingsStatus::kEmptyProjectName);
+  EXPECT_EQ(settled.failure.code, FindingCode::kEmptyProjectName);
   EXPECT_EQ(settled.descriptionFile, path);
 }
 
@@ -173,20 +174,18 @@ TEST(RunSettingsTest, UnreadableNamedDescriptionIsReported) {
   test::TempDir dir;
   std::string missing = dir.file("missing.gdm");
   SettledSettings settled = settle({missing.c_str()});
-  EXPECT_EQ(settled.status, SettingsStatus::kUnreadableDescription);
-  EXPECT_EQ(settled.errorCode, ENOENT);
+  EXPECT_EQ(settled.failure.code, FindingCode::kCannotOpenDescription);
+  EXPECT_EQ(settled.failure.texts[1], std::strerror(ENOENT));
   EXPECT_EQ(settled.descriptionFile, missing);
 
   std::string folder = dir.file("folder.gdm");
   std::filesystem::create_directory(folder);
   settled = settle({folder.c_str()});
-  EXPECT_EQ(settled.status, SettingsStatus::kUnreadableDescription);
-  EXPECT_NE(settled.errorCode, 0);
+  EXPECT_EQ(settled.failure.code, FindingCode::kCannotOpenDescription);
   EXPECT_EQ(settled.descriptionFile, folder);
 
   settled = settle({""});
-  EXPECT_EQ(settled.status, SettingsStatus::kUnreadableDescription);
-  EXPECT_NE(settled.errorCode, 0);
+  EXPECT_EQ(settled.failure.code, FindingCode::kCannotOpenDescription);
 }
 
 TEST(RunSettingsTest, WithoutArgumentsTheDefaultDescriptionIsRead) {
@@ -194,7 +193,7 @@ TEST(RunSettingsTest, WithoutArgumentsTheDefaultDescriptionIsRead) {
   WorkingFolder inside(dir.path());
   writeFile("duskvale.gdm", "Duskvale\n1.5\nduskvale\nvillage.txt\n");
   SettledSettings settled = settle({});
-  EXPECT_EQ(settled.status, SettingsStatus::kReady);
+  EXPECT_TRUE(settled.ready());
   EXPECT_EQ(settled.descriptionFile, "duskvale.gdm");
   EXPECT_EQ(settled.settings.projectName.view(), "Duskvale");
   EXPECT_EQ(settled.settings.version, 1.5f);
@@ -206,8 +205,7 @@ TEST(RunSettingsTest, WithoutArgumentsAndWithoutDescriptionDefaultsApply) {
   test::TempDir dir;
   WorkingFolder inside(dir.path());
   SettledSettings settled = settle({});
-  EXPECT_EQ(settled.status, SettingsStatus::kReady);
-  EXPECT_EQ(settled.errorCode, 0);
+  EXPECT_TRUE(settled.ready());
   expectDefaults(settled.settings);
 }
 
@@ -216,12 +214,12 @@ TEST(RunSettingsTest, WithoutArgumentsShortOrInvalidDescriptions) {
   WorkingFolder inside(dir.path());
   writeFile("duskvale.gdm", "Duskvale\n1.5\n");
   SettledSettings shortOne = settle({});
-  EXPECT_EQ(shortOne.status, SettingsStatus::kReady);
+  EXPECT_TRUE(shortOne.ready());
   expectDefaults(shortOne.settings);
 
   writeFile("duskvale.gdm", "\n1.5\nout\na.txt\n");
   SettledSettings invalid = settle({});
-  EXPECT_EQ(invalid.status, SettingsStatus::kEmptyProjectName);
+  EXPECT_EQ(invalid.failure.code, FindingCode::kEmptyProjectName);
   EXPECT_EQ(invalid.descriptionFile, "duskvale.gdm");
 }
 
@@ -230,9 +228,8 @@ TEST(RunSettingsTest, WithoutArgumentsADefaultDescriptionThatCannotBeReadIsRepor
   WorkingFolder inside(dir.path());
   std::filesystem::create_directory("duskvale.gdm");
   SettledSettings settled = settle({});
-  EXPECT_EQ(settled.status, SettingsStatus::kUnreadableDescription);
-  EXPECT_NE(settled.errorCode, 0);
-  EXPECT_NE(settled.errorCode, ENOENT);
+  EXPECT_EQ(settled.failure.code, FindingCode::kCannotOpenDescription);
+  EXPECT_NE(settled.failure.texts[1], std::strerror(ENOENT));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "model/f_character.h"
 #include "model/f_generic.h"
 #include "model/f_item.h"
+#include "support/finding_recorder.h"
 
 namespace rpgc {
 namespace {
@@ -54,19 +55,20 @@ std::vector<std::string> sectionsOf(const Compilation& c) {
 
 bool compileLines(Compilation& c, const std::vector<const char*>& texts) {
   c.blocks.file = 0;
-  c.compileOk = false;
   SourceLines lines = linesOf(texts);
   return compileSource(lines, c);
 }
 
 class SectionDispatcherTest : public ::testing::Test {
  protected:
+  SectionDispatcherTest() { compilation_.blocks.findings = &errors_; }
   bool compile(const std::vector<const char*>& texts) { return compileLines(compilation_, texts); }
   std::string nameText(Atom atom) const { return rpgc::nameText(compilation_, atom); }
   std::vector<std::string> objects() const { return objectsOf(compilation_); }
   std::vector<std::string> sections() const { return sectionsOf(compilation_); }
 
   Compilation compilation_;
+  test::FindingRecorder errors_;
 };
 
 using Names = std::vector<std::string>;
@@ -156,9 +158,10 @@ TEST_F(SectionDispatcherTest, WhichLinesStartSections) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Compilation c;
+    test::FindingRecorder errors;
+    c.blocks.findings = &errors;
     EXPECT_TRUE(compileLines(c, row.lines));
-    EXPECT_TRUE(c.compileOk);
-    EXPECT_FALSE(c.blocks.error.has_value());
+    EXPECT_TRUE(errors.errors.empty());
     EXPECT_EQ(objectsOf(c), row.objects);
     EXPECT_EQ(sectionsOf(c), row.sections);
   }
@@ -187,19 +190,16 @@ TEST_F(SectionDispatcherTest, FailingSectionStopsTheWalk) {
                         "BEGIN quest Sword", "INTEGER Reward = 5", "END", "",  // 8..11
                         "BEGIN item Shield", "END", "",                        // 12..14
                         "STRING After", "text", "END", ""}));
-  EXPECT_FALSE(compilation_.compileOk);
   EXPECT_EQ(objects(), (Names{"F_item Sword"}));
   EXPECT_EQ(sections(), (Names{"Before:text"}));
   auto* sword = dynamic_cast<F_item*>(compilation_.registry.at(0));
   ASSERT_NE(sword, nullptr);
   ASSERT_EQ(sword->FloatPropertyMin.length(), 1);  // untouched by the failed block
 
-  ASSERT_TRUE(compilation_.blocks.error.has_value());
-  const Finding& error = *compilation_.blocks.error;
-  EXPECT_EQ(error.code, FindingCode::kNameConflict);
-  EXPECT_EQ(error.texts[0], "Sword");
-  EXPECT_EQ(error.texts[1], "an item");
-  EXPECT_EQ(error.texts[2], "a `quest` object");
+  ASSERT_EQ(errors_.errors.size(), 1u);
+  const Finding& error = errors_.errors[0];
+  EXPECT_EQ(messageOf(error),
+            "'Sword' is already an item; a `quest` object cannot have the same name");
   EXPECT_EQ(error.place.file, 0);
   EXPECT_EQ(error.place.line, 8);  // the failing header
   EXPECT_EQ(error.related.line, 4);
@@ -207,18 +207,14 @@ TEST_F(SectionDispatcherTest, FailingSectionStopsTheWalk) {
 
 TEST_F(SectionDispatcherTest, CharacterNameOfAnItemFails) {
   EXPECT_FALSE(compile({"BEGIN item Sword", "END", "", "BEGIN character Sword", "END", ""}));
-  EXPECT_FALSE(compilation_.compileOk);
   EXPECT_EQ(objects(), (Names{"F_item Sword"}));
-  EXPECT_TRUE(compilation_.blocks.error.has_value());
+  EXPECT_EQ(errors_.errors.size(), 1u);
 }
 
 TEST_F(SectionDispatcherTest, VerdictIsSetAfreshForEachFile) {
   EXPECT_TRUE(compile({"BEGIN item Sword", "END", ""}));
   EXPECT_FALSE(compile({"BEGIN quest Sword", "END", ""}));
-  EXPECT_FALSE(compilation_.compileOk);
-  compilation_.blocks.error.reset();
   EXPECT_TRUE(compile({"BEGIN item Sword", "FLOAT Weight = 1", "END", ""}));
-  EXPECT_TRUE(compilation_.compileOk);
   // Files add to the same registry; the second item block extended the first object.
   EXPECT_EQ(objects(), (Names{"F_item Sword"}));
   EXPECT_EQ(dynamic_cast<F_item*>(compilation_.registry.at(0))->FloatPropertyName.length(), 1);

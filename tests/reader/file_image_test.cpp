@@ -28,6 +28,7 @@ TEST(FileImageTest, FilesPastTheLimitAreRefusedAndEndlessOnesReadOnlyToIt) {
       {dir.file("past-limit"), kLimit + 1, ReadFailure::kTooLarge},
       {"/dev/zero", 0, ReadFailure::kTooLarge},
       {"/dev/null", 0, ReadFailure::kNone},
+      {dir.path().string(), 0, ReadFailure::kCannotOpen},  // a folder, whatever size it says
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);

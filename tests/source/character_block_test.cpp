@@ -193,14 +193,13 @@ TEST_F(CharacterBlockTest, BufferHoldsTheLeftoversAfterwards) {
 
 TEST_F(CharacterBlockTest, NameOfAnItemFails) {
   SourceLines items = linesOf({"BEGIN item Bob", "ATOM Type = statue", "END"});
+  recordErrors();
   ASSERT_EQ(parseItemBlock(items, 1, "Bob", ctx_), 3);
   EXPECT_EQ(compile("Bob", {"ATOM Type = monster", "INTEGER Strength = 12"}), -1);
-  ASSERT_TRUE(ctx_.error.has_value());
-  EXPECT_EQ(ctx_.error->texts[0], "Bob");
-  EXPECT_EQ(ctx_.error->texts[1], "an item");
-  EXPECT_EQ(ctx_.error->texts[2], "a character");
-  EXPECT_EQ(ctx_.error->place.line, 0);
-  EXPECT_EQ(ctx_.error->related.line, 0);
+  EXPECT_EQ(errorMessage(), "'Bob' is already an item; a character cannot have the same name");
+  ASSERT_EQ(errors_.errors.size(), 1u);
+  EXPECT_EQ(errors_.errors[0].place.line, 0);
+  EXPECT_EQ(errors_.errors[0].related.line, 0);
   ASSERT_EQ(registry_.count(), 1);
   EXPECT_EQ(dumpAt<F_item>(0), "Type=statue");
 }

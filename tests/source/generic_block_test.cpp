@@ -22,8 +22,9 @@ class GenericBlockTest : public test::SourceTest {};
 
 TEST_F(GenericBlockTest, QuestWithOneReward) {
   SourceLines lines = linesOf({"BEGIN quest Q1", "INTEGER Reward = 50", "END", "trailing"});
+  recordErrors();
   EXPECT_EQ(parseGenericBlock(lines, 1, "quest", "Q1", ctx_), 3);
-  EXPECT_FALSE(ctx_.error.has_value());
+  EXPECT_TRUE(errors_.errors.empty());
   ASSERT_EQ(registry_.count(), 1);
   auto* q1 = objectAt<F_generic>(0);
   ASSERT_NE(q1, nullptr);
@@ -37,6 +38,7 @@ TEST_F(GenericBlockTest, SecondBlockExtendsTheSameObject) {
   SourceLines lines = linesOf({"BEGIN quest Q1", "INTEGER Reward = 50", "ATOMS Tags = a b", "END",
                                "BEGIN quest Q2", "END", "BEGIN quest Q1", "INTEGER Reward = 60",
                                "END", "BEGIN location Q1", "ATOMS Tags = c", "END"});
+  recordErrors();
   EXPECT_EQ(parseGenericBlock(lines, 1, "quest", "Q1", ctx_), 4);
   EXPECT_EQ(parseGenericBlock(lines, 5, "quest", "Q2", ctx_), 6);
   EXPECT_EQ(parseGenericBlock(lines, 7, "quest", "Q1", ctx_), 9);
@@ -53,12 +55,13 @@ TEST_F(GenericBlockTest, SecondBlockExtendsTheSameObject) {
   ASSERT_EQ(registry_.count(), 2);
   EXPECT_EQ(registry_.at(0), q1) << "the object keeps its first position";
   EXPECT_EQ(name(registry_.at(1)->name()), "Q2");
-  EXPECT_FALSE(ctx_.error.has_value());
+  EXPECT_TRUE(errors_.errors.empty());
 }
 
 TEST_F(GenericBlockTest, NameOfAnItemFailsAndLeavesTheItemAlone) {
   SourceLines items =
       linesOf({"", "BEGIN item Sword", "ATOM Type = weapon", "FLOAT Weight = 2", "END"});
+  recordErrors();
   ctx_.file = 0;
   ASSERT_EQ(parseItemBlock(items, 2, "Sword", ctx_), 5);
   auto* sword = objectNamed<F_item>("Sword");
@@ -71,12 +74,10 @@ TEST_F(GenericBlockTest, NameOfAnItemFailsAndLeavesTheItemAlone) {
   ASSERT_EQ(parseGenericBlock(quests, 1, "quest", "Q1", ctx_), 2);
   EXPECT_EQ(parseGenericBlock(quests, 4, "quest", "Sword", ctx_), -1);
 
-  ASSERT_TRUE(ctx_.error.has_value());
-  const Finding& error = *ctx_.error;
+  EXPECT_EQ(errorMessage(),
+            "'Sword' is already an item; a `quest` object cannot have the same name");
+  const Finding& error = errors_.errors.at(0);
   EXPECT_EQ(error.code, FindingCode::kNameConflict);
-  EXPECT_EQ(error.texts[0], "Sword");
-  EXPECT_EQ(error.texts[1], "an item");
-  EXPECT_EQ(error.texts[2], "a `quest` object");
   EXPECT_EQ(error.place.file, 1);
   EXPECT_EQ(error.place.line, 3) << "the header line";
   EXPECT_EQ(error.related.file, 0);
@@ -90,13 +91,14 @@ TEST_F(GenericBlockTest, NameOfAnItemFailsAndLeavesTheItemAlone) {
 TEST_F(GenericBlockTest, NameOfACharacterFails) {
   SourceLines lines =
       linesOf({"BEGIN character Bob", "END", "BEGIN quest Bob", "ATOM A = x", "END"});
+  recordErrors();
   ASSERT_EQ(parseCharacterBlock(lines, 1, "Bob", ctx_), 2);
   EXPECT_EQ(parseGenericBlock(lines, 3, "quest", "Bob", ctx_), -1);
-  ASSERT_TRUE(ctx_.error.has_value());
-  EXPECT_EQ(ctx_.error->texts[1], "a character");
-  EXPECT_EQ(ctx_.error->texts[2], "a `quest` object");
-  EXPECT_EQ(ctx_.error->place.line, 2);
-  EXPECT_EQ(ctx_.error->related.line, 0);
+  EXPECT_EQ(errorMessage(),
+            "'Bob' is already a character; a `quest` object cannot have the same name");
+  ASSERT_EQ(errors_.errors.size(), 1u);
+  EXPECT_EQ(errors_.errors[0].place.line, 2);
+  EXPECT_EQ(errors_.errors[0].related.line, 0);
   auto* bob = objectNamed<F_character>("Bob");
   ASSERT_NE(bob, nullptr);
   EXPECT_EQ(debugString(*bob, atoms_), "Type=character") << "no typed property was added";
@@ -145,14 +147,13 @@ TEST_F(GenericBlockTest, AbsentNameGivesAnObjectWithoutName) {
 
 TEST_F(GenericBlockTest, AbsentNameIsBoundToOneClassToo) {
   SourceLines lines = linesOf({"BEGIN quest", "END", "BEGIN item", "ATOM Type = x", "END"});
+  recordErrors();
   ASSERT_EQ(parseGenericBlock(lines, 1, "quest", RefString(), ctx_), 2);
   EXPECT_EQ(parseItemBlock(lines, 3, RefString(), ctx_), -1);
-  ASSERT_TRUE(ctx_.error.has_value());
-  EXPECT_EQ(ctx_.error->texts[0], "");
-  EXPECT_EQ(ctx_.error->texts[1], "a `quest` object");
-  EXPECT_EQ(ctx_.error->texts[2], "an item");
-  EXPECT_EQ(ctx_.error->place.line, 2);
-  EXPECT_EQ(ctx_.error->related.line, 0);
+  EXPECT_EQ(errorMessage(), "'' is already a `quest` object; an item cannot have the same name");
+  ASSERT_EQ(errors_.errors.size(), 1u);
+  EXPECT_EQ(errors_.errors[0].place.line, 2);
+  EXPECT_EQ(errors_.errors[0].related.line, 0);
   EXPECT_EQ(registry_.count(), 1);
 }
 

@@ -155,18 +155,19 @@ TEST_F(ItemBlockTest, LongFixedListReplacedByAShortOne) {
 
 TEST_F(ItemBlockTest, NameOfAGenericObjectFails) {
   SourceLines quests = linesOf({"BEGIN quest Sword", "INTEGER Reward = 5", "END"});
+  recordErrors();
   ctx_.file = 0;
   ASSERT_EQ(parseGenericBlock(quests, 1, "quest", "Sword", ctx_), 3);
   ctx_.file = 2;
   EXPECT_EQ(compile("Sword", {"ATOM Type = weapon", "FLOAT Weight = 2"}), -1);
-  ASSERT_TRUE(ctx_.error.has_value());
-  EXPECT_EQ(ctx_.error->texts[0], "Sword");
-  EXPECT_EQ(ctx_.error->texts[1], "a `quest` object");
-  EXPECT_EQ(ctx_.error->texts[2], "an item");
-  EXPECT_EQ(ctx_.error->place.file, 2);
-  EXPECT_EQ(ctx_.error->place.line, 0);
-  EXPECT_EQ(ctx_.error->related.file, 0);
-  EXPECT_EQ(ctx_.error->related.line, 0);
+  EXPECT_EQ(errorMessage(),
+            "'Sword' is already a `quest` object; an item cannot have the same name");
+  ASSERT_EQ(errors_.errors.size(), 1u);
+  const Finding& error = errors_.errors[0];
+  EXPECT_EQ(error.place.file, 2);
+  EXPECT_EQ(error.place.line, 0);
+  EXPECT_EQ(error.related.file, 0);
+  EXPECT_EQ(error.related.line, 0);
   ASSERT_EQ(registry_.count(), 1);
   EXPECT_EQ(dumpAt<F_generic>(0),
             "Type=quest IntegerPropertyName=[Reward] IntegerPropertyValue=[5]");

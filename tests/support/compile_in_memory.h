@@ -14,8 +14,8 @@
 #include "archive/scramble_stream.h"
 #include "driver/compilation.h"
 #include "driver/section_dispatcher.h"
+#include "io/line_reader.h"
 #include "model/object_record.h"
-#include "source/line_reader.h"
 #include "support/format_bytes.h"
 
 namespace rpgc::test {

@@ -25,6 +25,7 @@
 #include "model/f_item.h"
 #include "model/object_registry.h"
 #include "source/block_context.h"
+#include "support/finding_recorder.h"
 
 namespace rpgc::test {
 
@@ -251,9 +252,18 @@ class SourceTest : public ::testing::Test {
 
   std::string name(Atom atom) const { return atomName(atoms_, atom); }
 
+  /// The one error reported so far, as its message says it; "" without one.
+  std::string errorMessage() const {
+    return errors_.errors.size() == 1 ? messageOf(errors_.errors[0]) : std::string();
+  }
+
+  /// Keeps the errors reported from now on in errors_.
+  void recordErrors() { ctx_.findings = &errors_; }
+
   AtomTable atoms_;
   ObjectRegistry registry_{atoms_};
   BlockContext ctx_{atoms_, registry_};
+  FindingRecorder errors_;
 };
 
 }  // namespace rpgc::test

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "archive/memory_stream.h"
 #include "support/compile_in_memory.h"
 #include "support/format_bytes.h"
 #include "support/program_run.h"
@@ -83,10 +82,7 @@ void useEveryMode(const DumpInput& input, const DumpInput& original, const Bytes
   (input.kind == FileKind::kStringTable ? files.strings : files.database) = &input;
   SourceProblem problem;
   if (checkSourceForm(files, problem)) {
-    MemoryStream stored;
-    stored.write(bytes.data(), static_cast<int32_t>(bytes.size()));
-    stored.seek(0);
-    if (storedFormMatches(input, stored, problem)) writeSource(files, out);
+    if (storedFormMatches(input, bytes, problem)) writeSource(files, out);
   }
   if (input.kind == FileKind::kDatabase) {
     EXPECT_GT(walkValues(input.database), 0u);

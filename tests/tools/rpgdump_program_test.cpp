@@ -209,6 +209,42 @@ TEST(RpgdumpProgramTest, ErrorLinesAndExitStatus) {
   EXPECT_EQ(dump(dir.path(), {"--version"}).out, "rpgdump " RPGC_VERSION "\n");
 }
 
+// rpgdump through the shell: "$0" is the program.
+ProgramRun dumpThroughShell(const fs::path& folder, const std::string& command) {
+  return test::runBinary("/bin/sh", folder, {"-c", command, RPGDUMP_BINARY});
+}
+
+// Regression: --diff and --source opened their inputs a second time by path, so an input
+// read from a pipe compared as empty: "the same content, stored differently", and "not
+// stored byte for byte". Each input is read once.
+TEST(RpgdumpProgramTest, APipeInputIsReadOnceAndComparedByTheBytesRead) {
+  test::TempDir dir;
+  writeFile(dir.path() / "d.gdf", test::readFileBytes(kGolden / "duskvale.gdf"));
+  ProgramRun diff =
+      dumpThroughShell(dir.path(), "cat d.gdf | \"$0\" --diff --kind gdf /dev/stdin d.gdf");
+  EXPECT_EQ(diff.exitStatus, 0) << diff.err;
+  EXPECT_EQ(diff.out, "");
+  ProgramRun source =
+      dumpThroughShell(dir.path(), "cat d.gdf | \"$0\" --source --kind gdf /dev/stdin");
+  EXPECT_EQ(source.exitStatus, 0) << source.err;
+  EXPECT_EQ(source.out, dump(dir.path(), {"--source", "d.gdf"}).out);
+}
+
+// --source -o puts its files in place as rpgc does: what a stopped run left in the folder
+// is dealt with first and said.
+TEST(RpgdumpProgramTest, SourceFolderSaysWhatStoppedRunsLeft) {
+  test::TempDir dir;
+  writeFile(dir.path() / "d.gdf", test::readFileBytes(kGolden / "duskvale.gdf"));
+  fs::create_directory(dir.path() / "out");
+  writeFile(dir.path() / "out" / ".rpgc-99-1.old", std::string("left"));
+  ProgramRun run = dump(dir.path(), {"--source", "-o", "out", "d.gdf"});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1),
+            "rpgdump: note: 'out/.rpgc-99-1.old' was left by a stopped run of an earlier version; "
+            "it may hold the earlier content of an output, so it is left in place\n");
+  EXPECT_TRUE(fs::exists(dir.path() / "out" / "d.txt"));
+}
+
 // Regression: each object, and in --diff each value, was built as one string, so a
 // 4 MB database holding a million copies of a 1024-byte atom needed gigabytes (and ended
 // in an uncaught std::bad_alloc). Here 16,384 copies (a 70 kB file, 16 MB of listing)

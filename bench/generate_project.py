@@ -1125,30 +1125,36 @@ MIXES = {mix_.name: mix_ for mix_ in (
 
 
 def make_file(task):
-    """The three renderings of one source file's objects and string sections; extension
-    blocks only as sources (their content is in their objects' JSON and protobuf)."""
+    """The three renderings of one source file's objects and string sections (extension
+    blocks only as sources: their content is in their objects' JSON and protobuf), and
+    the counts of objects, string sections and blocks in the file."""
     mix_name, count, seed, file_index, formats = task
     content_mix = MIXES[mix_name]
     names = content_mix.names(count, seed)
     rng = content_mix.stream(seed, file_index)
     source, json_objects, json_strings, txtpb = [], [], [], []
+    objects = sections = blocks = 0
     for what, thing in content_mix.file_content(names, rng, file_index):
         if what == "string":
+            sections += 1
             source.append(content_mix.render_section(*thing))
             if "json" in formats:
                 json_strings.append(json_string(*thing))
             if "txtpb" in formats:
                 txtpb.append(pb_string(*thing))
             continue
+        blocks += 1
         source.append(rpgc_object(thing))
         if what == "extension":
             continue
+        objects += 1
         if "json" in formats:
             json_objects.append(json_object(thing))
         if "txtpb" in formats:
             txtpb.append(pb_object(thing))
     return ("; generated content\n\n" + "".join(source),
-            ",\n".join(json_objects), ",\n".join(json_strings), "".join(txtpb))
+            ",\n".join(json_objects), ",\n".join(json_strings), "".join(txtpb),
+            (objects, sections, blocks))
 
 
 def write_project(count, folder, seed, formats, mix_name="default"):
@@ -1164,10 +1170,12 @@ def write_project(count, folder, seed, formats, mix_name="default"):
         pb_out.write('project: "Generated"\nversion: 1.0\n')
     workers = min(len(tasks), os.cpu_count() or 1)
     wrote_objects = False
+    totals = [0, 0, 0, 0]  # objects, string sections, blocks, bytes of sources
     with multiprocessing.Pool(workers) as pool:
-        for k, (source, objs, strs, txtpb) in enumerate(pool.imap(make_file, tasks)):
+        for k, (source, objs, strs, txtpb, counts) in enumerate(pool.imap(make_file, tasks)):
             with open(os.path.join(folder, files[k]), "w") as out:
                 out.write(source)
+                totals = [a + b for a, b in zip(totals, counts + (out.tell(),))]
             if json_out:
                 if objs:
                     json_out.write((",\n" if wrote_objects else "") + objs)
@@ -1183,6 +1191,9 @@ def write_project(count, folder, seed, formats, mix_name="default"):
         pb_out.close()
     with open(os.path.join(folder, "duskvale.gdm"), "w") as out:
         out.write("Generated\n1.0\ngenerated\n" + "\n".join(files) + "\n")
+    objects, sections, blocks, size = totals
+    print(f"{mix_name}: {objects:,} objects, {sections:,} string sections, {blocks:,} blocks "
+          f"in {len(files):,} files, {size / 1e6:.1f} MB of sources")
 
 
 def write_hostile_atoms(size, folder, lines):

@@ -597,7 +597,8 @@ def make_lists_item(names, rng, i):
             [rng.choice(MATERIALS) for _ in range(list_length(rng))])
     if rng.random() < 0.3:
         count = list_length(rng)
-        o.field("ATOMS", "ModNames", "mod_names", "ls", [rng.choice(MOD_NAMES) for _ in range(count)])
+        o.field("ATOMS", "ModNames", "mod_names", "ls",
+                [rng.choice(MOD_NAMES) for _ in range(count)])
         o.field("FLOATS", "ModFactors", "mod_factors", "lf", floats(rng, count, 0.5, 1.5))
     if rng.random() < 0.15:
         o.field("ATOMS", "EffectMacro_0", "effect_macro_0", "ls",
@@ -629,7 +630,8 @@ def make_lists_character(names, rng, i):
                 integers(rng, stops, 1, 15))
         o.field("ATOMS", "WayptRoles", "waypt_roles", "ls",
                 [rng.choice(WAYPT_ROLES) for _ in range(stops)])
-        o.field("ATOMS", "WayptSpots", "waypt_spots", "ls", [rng.choice(SPOTS) for _ in range(stops)])
+        o.field("ATOMS", "WayptSpots", "waypt_spots", "ls",
+                [rng.choice(SPOTS) for _ in range(stops)])
     o.prop("INTEGER", "Health", [str(rng.randint(4, 400))])
     if rng.random() < 0.5:
         o.prop("INTEGERS", "History", integers(rng, list_length(rng)))
@@ -1026,8 +1028,9 @@ class ObjectMix:
 
     def stream(self, seed, file_index):
         # The default mix keeps the streams it always had, so its content stays the same.
-        label = f"{seed}:{file_index}" if self.name == "default" else f"{seed}:{self.name}:{file_index}"
-        return random.Random(label)
+        if self.name == "default":
+            return random.Random(f"{seed}:{file_index}")
+        return random.Random(f"{seed}:{self.name}:{file_index}")
 
     def object(self, names, rng, i):
         return self.makers[names.kind(i)](names, rng, i)

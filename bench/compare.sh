@@ -87,6 +87,8 @@ else
   work=$(mktemp -d "${TMPDIR:-/tmp}/rpgc-bench.XXXXXX")
   trap 'rm -rf "$work"' EXIT
 fi
+# shellcheck source=bench/common.sh
+. "$bench/common.sh"
 facts="$work/facts.tsv"
 : >"$facts"
 fact() { printf '%s\t%s\t%s\t%s\n' "$@" >>"$facts"; }
@@ -105,24 +107,6 @@ bytes_of() { stat -c %s "$@" | awk '{ s += $1 } END { print s }'; }
 runs_for() {
   if [ -n "${BENCH_RUNS:-}" ]; then echo "$BENCH_RUNS"; elif [ "$1" -gt 200000 ]; then echo 3; else echo 5; fi
 }
-
-# Generates a project of mix MIX and size N in DIR unless a complete one is there already
-# (written by the same generator: its hash is in the stamp's name). The stamp holds the
-# generator's summary line (objects, sections, blocks, files).
-# Usage: generate MIX N DIR FORMATS
-generate() {
-  local mix=$1 n=$2 dir=$3 formats=$4
-  local stamp="$dir/.complete-$mix-$seed-$formats-$(sha256sum "$bench/generate_project.py" | cut -c1-12)"
-  [ -f "$stamp" ] && return 0
-  rm -rf "$dir"
-  echo "== generating $mix, size $n ($formats) in $dir"
-  python3 "$bench/generate_project.py" --seed "$seed" --mix "$mix" --formats "$formats" "$n" "$dir" \
-    | tee "$dir.summary"
-  mv "$dir.summary" "$stamp"
-}
-content_of() { cat "$1"/.complete-* 2>/dev/null | head -n 1; }
-
-load() { cut -d' ' -f1 /proc/loadavg; }
 
 # Compiles the project in DIR with BINARY into DIR/LABEL/ (outputs, standard output and
 # standard error). Usage: compile_into BINARY DIR LABEL
@@ -147,7 +131,7 @@ compile_into() {
 differing=0
 for mix in "${mixes[@]}"; do
 for n in "${sizes[@]}"; do
-  if [ "$mix" = default ]; then dir="$work/p$n"; else dir="$work/$mix-p$n"; fi
+  dir=$(project_dir "$mix" "$n")
   label="$mix:$n"
   generate "$mix" "$n" "$dir" rpgc,json,txtpb
   runs=$(runs_for "$n")

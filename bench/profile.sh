@@ -68,17 +68,11 @@ echo "- \`perf stat\` (another run):" \
 echo
 echo "### Transparent huge pages"
 echo
-before_alloc=$(vmstat_of thp_fault_alloc)
-before_fallback=$(vmstat_of thp_fault_fallback)
-compile "$RPGC"
-after_alloc=$(vmstat_of thp_fault_alloc)
-after_fallback=$(vmstat_of thp_fault_fallback)
-echo "- \`/proc/vmstat\` around one run: thp_fault_alloc $before_alloc → $after_alloc" \
-  "(+$((after_alloc - before_alloc))), thp_fault_fallback +$((after_fallback - before_fallback))" \
+echo "- \`/sys/kernel/mm/transparent_hugepage/enabled\`: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo –)," \
+  "\`defrag\`: $(cat /sys/kernel/mm/transparent_hugepage/defrag 2>/dev/null || echo –)"
+echo "- \`/proc/vmstat\` thp_fault_alloc and thp_fault_fallback around the profiled run: below" \
   "(machine-wide counters: other processes count too)"
-echo "- \`/sys/kernel/mm/transparent_hugepage/enabled\`: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo –)"
 echo
-
 echo "### System calls (\`strace -c -f\`)"
 echo
 rm -f generated.gds generated.gdf
@@ -95,6 +89,14 @@ echo
 echo "### Where the time goes (\`perf record -g -e cpu-clock\`, call graph: $call_graph)"
 echo
 rm -f generated.gds generated.gdf
+before_alloc=$(vmstat_of thp_fault_alloc)
+before_fallback=$(vmstat_of thp_fault_fallback)
 perf record -q -o "$work/perf.data" -e cpu-clock -F 2999 --call-graph "$call_graph" -- \
   "$RPGC" duskvale.gdm >/dev/null 2>"$work/perf.log"
-perf script -i "$work/perf.data" -F comm,tid,ip,sym,dso 2>/dev/null | python3 "$bench/profile_summary.py" 20
+after_alloc=$(vmstat_of thp_fault_alloc)
+after_fallback=$(vmstat_of thp_fault_fallback)
+echo "Huge page faults of this run: thp_fault_alloc $before_alloc → $after_alloc" \
+  "(+$((after_alloc - before_alloc))), thp_fault_fallback +$((after_fallback - before_fallback))."
+echo
+perf script -i "$work/perf.data" -F comm,tid,ip,sym,dso 2>/dev/null |
+  python3 "$bench/profile_summary.py" 20 2999 "$((after_alloc - before_alloc))"

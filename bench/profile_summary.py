@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Summarizes a call-graph profile of one rpgc run for bench/profile.sh.
 
-Usage: perf script -F comm,tid,ip,sym,dso | profile_summary.py [TOP]
+Usage: perf script -F comm,tid,ip,sym,dso | profile_summary.py [TOP [HZ HUGE_PAGE_FAULTS]]
 
 Reads the samples (one stack each, innermost frame first) and prints, as Markdown:
 the share of the kernel and of each library; the TOP functions by self time; the TOP
 functions outside the kernel by inclusive time (a function counted once per sample
 however deep it recurses); and the kernel's page zeroing: its share of the run, split by the fault
-path (huge page or small page) and by the user function whose access faulted.
+path (huge page or small page) and by the user function whose access faulted; given
+the sampling frequency HZ and the huge page faults of the profiled run, also the time
+spent zeroing per huge page.
 Frame-pointer stacks of an optimized build can lose frames between the leaf and main;
 the leaf, the kernel path and the faulting function are reliable.
 """
@@ -61,6 +63,7 @@ def fault_origin(frames):
 
 def main():
     top = int(sys.argv[1]) if len(sys.argv) > 1 else 20
+    hertz, huge_faults = (int(sys.argv[2]), int(sys.argv[3])) if len(sys.argv) > 3 else (0, 0)
     total = 0
     self_time, inclusive, libraries = Counter(), Counter(), Counter()
     zeroing, zeroing_paths, zeroing_users, faulting = 0, Counter(), Counter(), 0
@@ -97,6 +100,9 @@ def main():
         print(f"| {share(count)} | `{function}` |")
     print(f"\n**Kernel page zeroing: {share(zeroing)} of the run**; all page fault handling "
           f"(`asm_exc_page_fault` and below): {share(faulting)}.")
+    if hertz and huge_faults:
+        print(f"\nAbout {1000 * zeroing / hertz:.0f} ms of zeroing for {huge_faults} huge page "
+              f"faults of the run: {1000 * zeroing / hertz / huge_faults:.2f} ms per 2 MiB page.")
     if zeroing:
         print("\n| share of the run | fault path |\n|---:|---|")
         for path, count in zeroing_paths.most_common(5):

@@ -172,7 +172,12 @@ for n in "${sizes[@]}"; do
       cmp -s "$dir/reference/$file" "$dir/tested/$file" || differs+="${differs:+ }$file"
     done
     [ -s "$dir/reference/generated.gdf" ] || differs+="${differs:+ }(the reference wrote nothing)"
-    if [ -n "$differs" ]; then differing=1; fi
+    if [ -n "$differs" ]; then
+      differing=1
+      echo "   differs: $differs (both kept in $dir/reference and $dir/tested)"
+    else
+      rm -rf "${dir:?}/reference" "${dir:?}/tested"
+    fi
     fact size "$label" reference "${differs:-identical}"
   fi
 done

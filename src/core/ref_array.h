@@ -2,7 +2,7 @@
 //
 // A handle is one pointer to a representation (reference count, length, reserved
 // blocks, storage). Copying a handle shares the representation; changes through any
-// handle are seen by all of them until one calls makeUnique().
+// handle are seen by all of them.
 //
 // The logical storage follows the block rule: storage is reserved in whole blocks of
 // G elements, except that the first allocation of an empty array is exact (recorded as
@@ -82,13 +82,10 @@ class RefArray {
     rep_ = nullptr;
   }
 
-  bool present() const { return rep_ != nullptr; }
   int32_t length() const { return rep_ == nullptr ? 0 : rep_->length; }
   bool empty() const { return length() == 0; }
   /// The number of handles sharing the representation (0 for none).
   int32_t refCount() const { return rep_ == nullptr ? 0 : rep_->refs; }
-  /// Reserved blocks as the block rule records them (one less after an exact allocation).
-  int32_t reservedBlocks() const { return rep_ == nullptr ? 0 : rep_->reserved; }
   bool sharesWith(const RefArray& other) const { return rep_ == other.rep_; }
 
   T& operator[](int32_t i) {
@@ -153,28 +150,6 @@ class RefArray {
   void push(const T& value) {
     T copy = value;  // growing may move the storage that value lives in
     *append(1) = std::move(copy);
-  }
-
-  /// Gives this handle a private copy when the representation is shared.
-  void makeUnique() {
-    if (rep_ == nullptr || rep_->refs == 1) return;
-    Rep* old = rep_;
-    rep_ = Rep::create(old->length);
-    if (old->length > 0) {
-      allocateExact(old->length);
-      std::copy(old->data, old->data + old->length, rep_->data);
-    }
-    --old->refs;
-  }
-
-  /// Copies n elements (n < 0: the array's length) from source into positions index, ...;
-  /// the count is cut at the end of the array.
-  void writeRange(const T* source, int32_t n, int32_t index) {
-    if (rep_ == nullptr || index < 0 || index >= rep_->length) return;
-    if (n < 0) n = rep_->length;
-    n = std::min(n, rep_->length - index);
-    if (n <= 0) return;
-    std::copy(source, source + n, rep_->data + index);
   }
 
  private:

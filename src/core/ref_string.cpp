@@ -83,15 +83,6 @@ bool RefString::equals(const char* literal) const {
   return std::strcmp(text(), literal) == 0;
 }
 
-RefString RefString::substring(int32_t start, int32_t count) const {
-  assert(present());
-  int32_t length = textLength(text());
-  int32_t available = length - start;
-  count = std::min(count, available);
-  if (count < 1 || start < 0) return RefString("", 0);
-  return RefString(text() + start, count);
-}
-
 RefString RefString::concat(const char* tail) const {
   if (tail == nullptr) tail = "";
   int32_t head = rep_ == nullptr ? 0 : textLength(text());
@@ -103,12 +94,6 @@ RefString RefString::concat(const char* tail) const {
   std::memcpy(result.bytes() + head, tail, static_cast<size_t>(rest));
   result.bytes()[head + rest] = 0;
   return result;
-}
-
-void RefString::copyIn(const char* source, int32_t count, int32_t offset) {
-  if (rep_ == nullptr || offset < 0 || offset >= rep_->size || count <= 0) return;
-  count = std::min(count, rep_->size - offset);
-  std::memcpy(bytes() + offset, source, static_cast<size_t>(count));
 }
 
 void RefString::setLength(int32_t length) {

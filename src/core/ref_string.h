@@ -53,11 +53,7 @@ class RefString {
   /// string; an absent string matches no literal, not even "".
   bool equals(const char* literal) const;
 
-  RefString substring(int32_t start, int32_t count) const;
   RefString concat(const char* tail) const;
-
-  /// Copies bytes into the buffer at an offset, never past its size.
-  void copyIn(const char* source, int32_t count, int32_t offset);
 
   /// Writable bytes of a present string (for building and for in-place folding).
   char* mutableBytes() { return rep_ == nullptr ? nullptr : bytes(); }

@@ -1,4 +1,4 @@
-// Tests of RefString: building, sharing and releasing, equality, substring and concat.
+// Tests of RefString: building, sharing and releasing, equality and concat.
 #include "core/ref_string.h"
 
 #include <gtest/gtest.h>
@@ -86,37 +86,6 @@ TEST(RefStringTest, EqualsSeparatesAbsentFromEmpty) {
   }
 }
 
-TEST(RefStringTest, Substring) {
-  struct Row {
-    int32_t start;
-    int32_t count;
-    std::string_view text;
-  };
-  const Row rows[] = {
-      {6, 10, "item"}, {20, 1, ""}, {0, 5, "BEGIN"}, {0, 100, "BEGIN item"},
-      {6, 0, ""},      {6, -3, ""}, {9, 1, "m"},     {10, 1, ""},
-  };
-  const RefString source("BEGIN item");
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.start << ", " << row.count);
-    RefString part = source.substring(row.start, row.count);
-    ASSERT_TRUE(part.present());
-    EXPECT_EQ(part.view(), row.text);
-    EXPECT_EQ(part.size(), static_cast<int32_t>(row.text.size()) + 1);
-    EXPECT_FALSE(part.sharesWith(source));
-  }
-  EXPECT_EQ(source.view(), "BEGIN item");
-  EXPECT_EQ(source.refCount(), 1);
-}
-
-TEST(RefStringTest, SubstringMeasuresTextUpToFirstZeroByte) {
-  RefString s = RefString::allocate(6);
-  s.copyIn("ab\0de", 6, 0);
-  EXPECT_EQ(s.size(), 6);
-  EXPECT_EQ(s.substring(0, 10).view(), "ab");
-  EXPECT_EQ(s.substring(3, 2).view(), "");
-}
-
 TEST(RefStringTest, Concat) {
   struct Row {
     const char* head;  // null: absent
@@ -193,22 +162,6 @@ TEST(RefStringTest, LastOfThreeHandlesFrees) {
   c.release();
   EXPECT_FALSE(c.present());
   c.release();  // releasing an absent handle does nothing
-}
-
-TEST(RefStringTest, CopyInStaysInsideTheBuffer) {
-  RefString s("abcd");  // 5 bytes
-  s.copyIn("XY", 2, 1);
-  EXPECT_STREQ(s.text(), "aXYd");
-  s.copyIn("12345678", 8, 10);  // past the end: nothing
-  s.copyIn("12345678", 8, -1);  // negative offset: nothing
-  EXPECT_STREQ(s.text(), "aXYd");
-  s.copyIn("PQRSTU", 6, 3);  // cut at the size: bytes 3 and 4 only
-  EXPECT_EQ(s.mutableBytes()[3], 'P');
-  EXPECT_EQ(s.mutableBytes()[4], 'Q');
-  EXPECT_EQ(s.size(), 5);
-  RefString absent;
-  absent.copyIn("x", 1, 0);
-  EXPECT_FALSE(absent.present());
 }
 
 TEST(RefStringTest, SetLengthShortensInPlace) {

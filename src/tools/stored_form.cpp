@@ -7,7 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "archive/archive.h"
+#include "archive/archive_writer.h"
+#include "archive/byte_source.h"
 #include "archive/byte_stream.h"
 #include "archive/scramble_stream.h"
 #include "core/atom_table.h"
@@ -26,7 +27,7 @@ namespace {
 // A stream that takes what is written and compares it with the original's bytes.
 class ComparingStream : public ByteStream {
  public:
-  ComparingStream(ByteStream& original, int64_t originalSize)
+  ComparingStream(ByteSource& original, int64_t originalSize)
       : original_(&original), originalSize_(originalSize) {}
 
   bool write(const void* data, int32_t n) override {
@@ -56,7 +57,7 @@ class ComparingStream : public ByteStream {
   }
 
  private:
-  ByteStream* original_;
+  ByteSource* original_;
   int64_t originalSize_;
   int64_t written_ = 0;
   int64_t difference_ = -1;
@@ -107,7 +108,7 @@ std::unique_ptr<GameObject> templateOf(ObjectView view, AtomTable& atoms) {
   return object;
 }
 
-bool writeBody(const DumpInput& input, Archive& archive, AtomTable& atoms) {
+bool writeBody(const DumpInput& input, ArchiveWriter& archive, AtomTable& atoms) {
   if (input.kind == FileKind::kStringTable) {
     if (!archive.writeInt32(input.strings.sectionCount())) return false;
     for (StringSectionView view : input.strings.sections()) {
@@ -153,16 +154,15 @@ std::string placeOf(const DumpInput& input, int64_t offset) {
 
 }  // namespace
 
-bool storedFormMatches(const DumpInput& input, ByteStream& original, SourceProblem& problem) {
+bool storedFormMatches(const DumpInput& input, ByteSource& original, SourceProblem& problem) {
   FileHeader header = input.header();
   ComparingStream compared(original, header.fileSize());
   ScrambleStream scrambled(compared);
   AtomTable atoms;
-  Archive archive(atoms);
-  archive.beginWrite(scrambled);
-  archive.setName(header.hasProjectName() ? RefString(header.projectName()) : RefString());
-  archive.setVersion(header.version());
-  bool written = writeBody(input, archive, atoms) && archive.finish();
+  ArchiveWriter archive(atoms);
+  bool written = writeContainer(
+      archive, scrambled, header.hasProjectName() ? RefString(header.projectName()) : RefString(),
+      header.version(), [&] { return writeBody(input, archive, atoms); });
   int64_t difference = written ? compared.difference() : 0;
   if (difference < 0) return true;
   problem.file = input.path;

@@ -8,14 +8,14 @@
 
 namespace rpgc {
 
-class ByteStream;
+class ByteSource;
 struct DumpInput;
 struct SourceProblem;
 
 /// original gives the file's bytes from the first on. The input must have passed
 /// checkSourceForm. When the bytes differ, problem names the first difference: the
 /// header, or the object and property, or the string section that holds it.
-bool storedFormMatches(const DumpInput& input, ByteStream& original, SourceProblem& problem);
+bool storedFormMatches(const DumpInput& input, ByteSource& original, SourceProblem& problem);
 
 }  // namespace rpgc
 

@@ -6,7 +6,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "model/value_kind.h"
+#include "format/value_kind.h"
 #include "source/typed_declarations.h"
 #include "tools/float_text.h"
 #include "tools/text_escape.h"

@@ -40,7 +40,13 @@ bool run(std::string_view input, ArchiveWriter& writer, const std::vector<Atom>&
   auto next = [&]() -> uint8_t {
     return at < input.size() ? static_cast<uint8_t>(input[at++]) : 0;
   };
-  auto atom = [&] { return atoms[next() % atoms.size()]; };
+  // An atom for a value or a tag; a name past the limit fails the file at finish.
+  auto atom = [&] {
+    Atom chosen = atoms[next() % atoms.size()];
+    expected.longName = expected.longName || writer.atoms().atomView(chosen).size() >
+                                                 static_cast<size_t>(format::kMaxAtomNameLength);
+    return chosen;
+  };
   bool ok = true;
   while (at < input.size() && ok) {
     uint8_t op = next();
@@ -55,14 +61,9 @@ bool run(std::string_view input, ArchiveWriter& writer, const std::vector<Atom>&
       case 1:
         ok = writer.writeFloat(static_cast<float>(next()) / 8.0f);
         break;
-      case 2: {
-        Atom written = atom();
-        expected.longName =
-            expected.longName || writer.atoms().atomView(written).size() >
-                                     static_cast<size_t>(format::kMaxAtomNameLength);
-        ok = writer.writeAtom(written);
+      case 2:
+        ok = writer.writeAtom(atom());
         break;
-      }
       case 3: {
         size_t length = std::min<size_t>(next() % 16, input.size() - at);
         ok = writer.writeString(length == 0 ? RefString() : RefString(input.substr(at, length)));
@@ -94,11 +95,12 @@ bool run(std::string_view input, ArchiveWriter& writer, const std::vector<Atom>&
           open.pop_back();
         }
         break;
-      default:
-        ok =
-            writer.writeRaw(input.data() + at,
-                            std::min<int32_t>(next() % 8, static_cast<int32_t>(input.size() - at)));
+      default: {
+        size_t length = std::min<size_t>(next() % 8, input.size() - at);
+        ok = writer.writeRaw(input.data() + at, static_cast<int32_t>(length));
+        at += length;
         break;
+      }
     }
   }
   expected.leftOpen = !open.empty();

@@ -102,7 +102,9 @@ class ArchiveWriter {
   /// The file's atom table so far: entry i is the atom stored as index i.
   const AtomList& fileAtoms() const { return fileAtoms_; }
   /// The length of the body written so far in this pass.
-  int32_t bodyPosition() const { return static_cast<int32_t>(handed_ + pending_); }
+  int32_t bodyPosition() const {
+    return static_cast<int32_t>(handed_ + static_cast<int64_t>(pending_));
+  }
 
  private:
   // Room for n more body bytes in the open record's buffer, or null when the slow path

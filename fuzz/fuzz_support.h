@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/scramble_stream.h"
+#include "format/scramble.h"
 
 namespace rpgc::fuzz {
 

@@ -25,7 +25,7 @@ seed() {  # seed TARGET: the corpus folder of a target, filled with its seeds
       for f in "$repo"/examples/duskvale/*.txt; do head -c 4000 "$f" >"$corpus/example-$(basename "$f")"; done ;;
     description)
       cp "$repo/examples/duskvale/duskvale.gdm" "$corpus/" ;;
-    archive|reader|reader-large)
+    reader|reader-large)
       [ "$target" = reader-large ] && cp "$repo/fuzz/seeds/reader/"* "$corpus/"
       # The first byte chooses the walk: even for a string table, odd for a database.
       { printf '\x00'; cat "$repo/tests/driver/golden/duskvale.gds"; } >"$corpus/golden-gds"

@@ -1,15 +1,16 @@
 // Fuzz entry of the source front end: one to three source files (separated by the byte
 // 0x1E) compiled as one project with every warning on, the end-of-run checks, then both
-// output files written into memory and read back.
+// output files written into memory and read back through the reader library.
 //
 // Promises checked: nothing crashes or reads out of bounds; every diagnostic rendered as
-// JSON is one valid JSON object a line; a written database holds one record per object
-// and a written string table one record per section.
+// JSON is one valid JSON object a line; a written database opens with one record per
+// object, its declared properties pairing up, and a written string table with one record
+// per section holding its texts.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "archive/archive.h"
+#include "archive/archive_writer.h"
 #include "archive/memory_stream.h"
 #include "archive/scramble_stream.h"
 #include "diagnostics/diagnostic_engine.h"
@@ -19,24 +20,20 @@
 #include "fuzz_support.h"
 #include "io/line_reader.h"
 #include "model/object_record.h"
+#include "rpgc/reader.h"
 #include "strings/string_section.h"
+#include "strings/string_table.h"
 
 namespace {
 
 using namespace rpgc;
 
-// Writes a container into memory and opens it again for reading; false when either fails.
+// Writes a container into memory; false when writing fails.
 template <typename WriteBody>
-bool roundTrip(Compilation& compilation, WriteBody writeBody, MemoryStream& bytes) {
+bool writeFile(Compilation& compilation, WriteBody writeBody, MemoryStream& bytes) {
   ScrambleStream out(bytes);
-  Archive& archive = compilation.archive;
-  archive.beginWrite(out);
-  archive.setName(RefString("fuzz"));
-  archive.setVersion(1.0f);
-  if (!writeBody(archive) || !archive.finish()) return false;
-  bytes.seek(0);
-  ScrambleStream in(bytes);
-  return archive.beginRead(in);
+  return writeContainer(compilation.archive, out, RefString("fuzz"), 1.0f,
+                        [&] { return writeBody(compilation.archive); });
 }
 
 }  // namespace
@@ -68,11 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   checkNamedUses(compilation, engine);
   reportLongNames(compilation, engine);
 
+  // What is written reads back through the reader library, record for record.
   const StringTable& table = compilation.strings;
   MemoryStream strings;
-  if (roundTrip(
+  if (writeFile(
           compilation,
-          [&](Archive& archive) {
+          [&](ArchiveWriter& archive) {
             if (!archive.writeInt32(table.count())) return false;
             for (int32_t i = 0; i < table.count(); ++i) {
               if (!table.at(i).write(archive)) return false;
@@ -80,33 +78,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             return true;
           },
           strings)) {
-    int32_t count = -1;
-    fuzz::require(compilation.archive.readInt32(count) && count == table.count());
-    for (int32_t i = 0; i < count; ++i) {
-      StringSection section;
-      fuzz::require(section.read(compilation.archive));
-      fuzz::require(section.texts.length() == table.at(i).texts.length());
+    StringTableFile file;
+    fuzz::require(file.openMemory(strings.bytes(), static_cast<size_t>(strings.length())).ok());
+    fuzz::require(file.sectionCount() == table.count());
+    for (int32_t i = 0; i < table.count(); ++i) {
+      fuzz::require(file.section(i).textCount() == table.at(i).texts.length());
     }
   }
 
   const ObjectRegistry& registry = compilation.registry;
   MemoryStream database;
-  if (roundTrip(
+  if (writeFile(
           compilation,
-          [&](Archive& archive) {
+          [&](ArchiveWriter& archive) {
             for (int32_t j = 0; j < registry.count(); ++j) {
               if (!writeObjectRecord(archive, *registry.at(j))) return false;
             }
             return true;
           },
           database)) {
-    int32_t records = 0;
-    while (compilation.archive.hasChunk()) {
-      std::unique_ptr<GameObject> object;
-      fuzz::require(readObjectRecord(compilation.archive, object) && object != nullptr);
-      ++records;
+    DatabaseFile file;
+    fuzz::require(file.openMemory(database.bytes(), static_cast<size_t>(database.length())).ok());
+    fuzz::require(file.objectCount() == registry.count());
+    for (ObjectView object : file.objects()) {
+      fuzz::require(object.declaredListsMatch());
     }
-    fuzz::require(records == registry.count());
   }
   return 0;
 }

@@ -11,10 +11,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
 #include <string_view>
 #include <utility>
+
+#include "rpgc/little_endian.h"
 
 namespace rpgc {
 
@@ -31,21 +32,6 @@ struct ObjectReference {
 namespace detail {
 
 struct ViewMaker;
-
-/// The int32 stored little-endian at bytes, whatever the machine's byte order.
-inline int32_t loadInt32(const unsigned char* bytes) noexcept {
-  uint32_t bits = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-                  uint32_t{bytes[3]} << 24;
-  return static_cast<int32_t>(bits);
-}
-
-/// The IEEE-754 single stored little-endian at bytes.
-inline float loadFloat(const unsigned char* bytes) noexcept {
-  uint32_t bits = static_cast<uint32_t>(loadInt32(bytes));
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 
 /// A file's atom table: index i stands for names[i]; any other index for "".
 struct AtomNames {

@@ -1,9 +1,8 @@
-// One entry of a container's atom table: the text length L (0 to 1024) as a 4-byte
-// integer, then, when L > 0, the L bytes of the name in one call, without terminator.
+// One entry of a container's atom table: the text length L (0 to kMaxAtomNameLength) as a
+// 4-byte integer, then, when L > 0, the L bytes of the name in one call, without
+// terminator.
 #ifndef RPGC_ARCHIVE_ATOM_ENTRY_H_
 #define RPGC_ARCHIVE_ATOM_ENTRY_H_
-
-#include <cstdint>
 
 #include "core/atom.h"
 
@@ -12,16 +11,9 @@ namespace rpgc {
 class AtomTable;
 class ByteStream;
 
-/// The longest name an atom-table entry can hold.
-inline constexpr int32_t kMaxAtomNameLength = 1024;
-
 /// Writes the entry of atom; false for a name over kMaxAtomNameLength (nothing written)
 /// or a failed write. A negative atom is written as the length 0.
 bool writeAtomEntry(ByteStream& out, const AtomTable& atoms, Atom atom);
-
-/// Reads one entry and interns its text; a length of 0 or less gives kNoAtom. False for
-/// a failed read or a length over kMaxAtomNameLength.
-bool readAtomEntry(ByteStream& in, AtomTable& atoms, Atom& atom);
 
 }  // namespace rpgc
 

@@ -1,4 +1,4 @@
-// ByteStream: the do-nothing base behaviour and the piecewise default of writeItems.
+// ByteStream: the refusing base and the piecewise default of writeItems.
 #include "archive/byte_stream.h"
 
 namespace rpgc {
@@ -10,22 +10,7 @@ int32_t itemBytes(int32_t size, int32_t count) {
 }
 
 bool ByteStream::write(const void*, int32_t) {
-  return true;
-}
-bool ByteStream::read(void*, int32_t) {
-  return true;
-}
-bool ByteStream::readItems(void*, int32_t, int32_t) {
-  return true;
-}
-bool ByteStream::seek(int32_t) {
   return false;
-}
-int32_t ByteStream::tell() {
-  return 0;
-}
-int32_t ByteStream::size() {
-  return 0;
 }
 
 bool ByteStream::writeItems(const void* data, int32_t size, int32_t count) {

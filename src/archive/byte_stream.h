@@ -1,9 +1,8 @@
-// ByteStream: the stream interface every byte on disk passes through.
+// ByteStream: where the bytes of an output file go, through filters to their destination.
 //
-// Transfers are all or nothing: write and read move the whole count or report false.
-// Positions and lengths are signed 32-bit; a stream holds at most 2^31 - 1 bytes.
-// The base class overrides nothing: transfers succeed without effect, seek fails,
-// tell and size are 0.
+// Transfers are all or nothing: write moves the whole count or reports false. Lengths are
+// signed 32-bit. The base class has no destination: every write fails, so that a stream
+// standing in for an output that could not be made never reports a write as done.
 #ifndef RPGC_ARCHIVE_BYTE_STREAM_H_
 #define RPGC_ARCHIVE_BYTE_STREAM_H_
 
@@ -19,12 +18,6 @@ class ByteStream {
   virtual ~ByteStream() = default;
 
   virtual bool write(const void* data, int32_t n);
-  virtual bool read(void* data, int32_t n);
-  /// count pieces of size bytes, each read as if by its own read(piece, size).
-  virtual bool readItems(void* data, int32_t size, int32_t count);
-  virtual bool seek(int32_t position);
-  virtual int32_t tell();
-  virtual int32_t size();
 
   /// count pieces of size bytes, each written as if by its own write(piece, size).
   /// The default makes those calls; streams for which the cut does not matter, or that

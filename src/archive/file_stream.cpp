@@ -63,11 +63,6 @@ bool FileStream::read(void* data, int32_t n) {
   return false;
 }
 
-bool FileStream::readItems(void* data, int32_t size, int32_t count) {
-  int32_t total = itemBytes(size, count);
-  return total >= 0 && read(data, total);
-}
-
 // A file has no notion of write calls: the pieces go out as one block.
 bool FileStream::writeItems(const void* data, int32_t size, int32_t count) {
   int32_t total = itemBytes(size, count);

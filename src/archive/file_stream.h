@@ -7,11 +7,12 @@
 
 #include <cstdio>
 
+#include "archive/byte_source.h"
 #include "archive/byte_stream.h"
 
 namespace rpgc {
 
-class FileStream : public ByteStream {
+class FileStream : public ByteStream, public ByteSource {
  public:
   FileStream() = default;
   ~FileStream() override;
@@ -30,11 +31,12 @@ class FileStream : public ByteStream {
 
   bool write(const void* data, int32_t n) override;
   bool read(void* data, int32_t n) override;
-  bool readItems(void* data, int32_t size, int32_t count) override;
-  bool seek(int32_t position) override;
-  int32_t tell() override;
-  int32_t size() override;
   bool writeItems(const void* data, int32_t size, int32_t count) override;
+  bool seek(int32_t position);
+  /// The position, or -1 past 2^31 - 1.
+  int32_t tell();
+  /// The file's length (the position is kept), or -1 past 2^31 - 1.
+  int32_t size();
 
  private:
   void openMode(const char* path, const char* mode, bool forWriting);

@@ -28,19 +28,9 @@ bool MemoryStream::read(void* data, int32_t n) {
   return true;
 }
 
-bool MemoryStream::readItems(void* data, int32_t size, int32_t count) {
-  int32_t total = itemBytes(size, count);
-  return total >= 0 && read(data, total);
-}
-
 bool MemoryStream::writeItems(const void* data, int32_t size, int32_t count) {
   int32_t total = itemBytes(size, count);
   return total >= 0 && write(data, total);
-}
-
-bool MemoryStream::seek(int32_t position) {
-  position_ = position;
-  return true;
 }
 
 void MemoryStream::clear() {

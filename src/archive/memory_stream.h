@@ -1,4 +1,5 @@
-// MemoryStream: a growable in-memory byte buffer with a movable position.
+// MemoryStream: a growable in-memory byte buffer with a movable position, written as an
+// output and read back as a source.
 //
 // Storage is reserved in blocks of 8096 bytes. Reads past the end fail without moving;
 // a write beyond the end first fills the gap with zero bytes. The stream refuses to grow
@@ -8,6 +9,7 @@
 
 #include <cstdint>
 
+#include "archive/byte_source.h"
 #include "archive/byte_stream.h"
 #include "core/ref_array.h"
 
@@ -15,18 +17,16 @@ namespace rpgc {
 
 using MemoryBuffer = RefArray<uint8_t, 8096, SlotInit::kNone>;
 
-class MemoryStream : public ByteStream {
+class MemoryStream : public ByteStream, public ByteSource {
  public:
   MemoryStream() = default;
 
   bool write(const void* data, int32_t n) override;
   bool read(void* data, int32_t n) override;
-  bool readItems(void* data, int32_t size, int32_t count) override;
-  bool seek(int32_t position) override;
-  int32_t tell() override { return position_; }
-  int32_t size() override { return buffer_.length(); }
   bool writeItems(const void* data, int32_t size, int32_t count) override;
 
+  /// Moves the position; a write beyond the end fills the gap with zero bytes.
+  void seek(int32_t position) { position_ = position; }
   /// Releases the buffer and rewinds.
   void clear();
   const uint8_t* bytes() const { return buffer_.data(); }

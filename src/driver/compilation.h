@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "archive/archive.h"
+#include "archive/archive_writer.h"
 #include "core/atom_table.h"
 #include "core/finding.h"
 #include "model/object_registry.h"
@@ -25,7 +25,7 @@ struct Compilation {
   ObjectRegistry registry{atoms};
   StringTable strings;
   BlockContext blocks{atoms, registry};
-  Archive archive{atoms};
+  ArchiveWriter archive{atoms};
   /// Whether a walk goes on after a section fails (to report everything, writing nothing).
   bool keepGoing = false;
 };

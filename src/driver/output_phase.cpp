@@ -20,28 +20,25 @@ namespace {
 // Says why writing out's file failed.
 void reportWriteFailure(const Compilation& compilation, const PendingOutput& out,
                         FindingSink& sink) {
-  const Archive& archive = compilation.archive;
+  const WriteStatus& status = compilation.archive.status();
   std::string target = out.target();
-  switch (archive.error()) {
-    case ArchiveError::kNameTooLong:
-      sink.report(longNameFinding(compilation, archive.errorAtom()));
+  switch (status.failure) {
+    case WriteFailure::kNameTooLong:
+      sink.report(longNameFinding(compilation, status.atom));
       return;
-    case ArchiveError::kBodyTooLarge:
+    case WriteFailure::kBodyTooLarge:
       sink.report(Finding(FindingCode::kOutputTooLarge, SourcePlace()).with(target));
       return;
-    case ArchiveError::kNoOutput:
-    case ArchiveError::kUnknownAtom:
-    case ArchiveError::kNotOpen:
-    case ArchiveError::kTruncated:
-    case ArchiveError::kCorrupt:
-    case ArchiveError::kWrongMode:
-    case ArchiveError::kNotReplayed:
+    case WriteFailure::kNotBegun:
+    case WriteFailure::kUnknownAtom:
+    case WriteFailure::kNotOpen:
+    case WriteFailure::kNotReplayed:
       sink.report(Finding(FindingCode::kOutputInternal, SourcePlace())
                       .with(target)
-                      .with(static_cast<int64_t>(archive.error())));
+                      .with(static_cast<int64_t>(status.failure)));
       return;
-    case ArchiveError::kNone:
-    case ArchiveError::kStreamFailed:
+    case WriteFailure::kNone:
+    case WriteFailure::kStreamFailed:
       break;
   }
   int code = out.errorCode();
@@ -66,13 +63,13 @@ bool writePhase(Compilation& compilation, const RunSettings& settings, Console& 
                 std::string_view failure, WriteRecords writeRecords) {
   console.banner(title);
   ScrambleStream scrambled(out.stream());
-  Archive& archive = compilation.archive;
-  archive.beginMeasure(scrambled);
+  ArchiveWriter& archive = compilation.archive;
+  archive.beginWrite(scrambled);
   archive.setVersion(settings.version);
   archive.setName(settings.projectName);
   bool ok = writeRecords(archive, true);
   console.text("\n");
-  if (ok && archive.finishStreamed([&] { return writeRecords(archive, false); }) && out.finish()) {
+  if (ok && archive.finish([&] { return writeRecords(archive, false); }) && out.finish()) {
     return true;
   }
   reportWriteFailure(compilation, out, sink);
@@ -86,7 +83,7 @@ bool writeStringsPhase(Compilation& compilation, const RunSettings& settings, Co
                        FindingSink& sink, PendingOutput& out) {
   const StringTable& table = compilation.strings;
   return writePhase(compilation, settings, console, sink, out, kWritingStringsTitle,
-                    kCannotWriteStrings, [&](Archive& archive, bool showProgress) {
+                    kCannotWriteStrings, [&](ArchiveWriter& archive, bool showProgress) {
                       if (!archive.writeInt32(table.count())) return false;
                       for (int32_t i = 0; i < table.count(); ++i) {
                         if (!table.at(i).write(archive)) return false;
@@ -100,7 +97,7 @@ bool writeDatabasePhase(Compilation& compilation, const RunSettings& settings, C
                         FindingSink& sink, PendingOutput& out) {
   const ObjectRegistry& registry = compilation.registry;
   return writePhase(compilation, settings, console, sink, out, kWritingDatabaseTitle,
-                    kCannotWriteDatabase, [&](Archive& archive, bool showProgress) {
+                    kCannotWriteDatabase, [&](ArchiveWriter& archive, bool showProgress) {
                       for (int32_t j = 0; j < registry.count(); ++j) {
                         if (!writeObjectRecord(archive, *registry.at(j))) return false;
                         if (showProgress) console.progress(j);

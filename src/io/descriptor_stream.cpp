@@ -11,7 +11,6 @@ bool DescriptorStream::flush() {
   if (error_ != 0) return false;
   if (buffer_.empty()) return true;
   error_ = fs_->write(fd_, buffer_.data(), buffer_.size());
-  written_ += static_cast<int64_t>(buffer_.size());
   buffer_.clear();
   return error_ == 0;
 }
@@ -24,7 +23,6 @@ bool DescriptorStream::write(const void* data, int32_t n) {
     if (!flush()) return false;
     if (count >= kBlock) {
       error_ = fs_->write(fd_, bytes, count);
-      written_ += n;
       return error_ == 0;
     }
   }

@@ -2,7 +2,7 @@
 // FileSystem, in blocks of 64 KiB.
 //
 // The first failure is kept (errorCode) and every later write fails, so a caller may
-// check once at the end. Reading and seeking are not offered.
+// check once at the end.
 #ifndef RPGC_IO_DESCRIPTOR_STREAM_H_
 #define RPGC_IO_DESCRIPTOR_STREAM_H_
 
@@ -22,10 +22,6 @@ class DescriptorStream : public ByteStream {
 
   bool write(const void* data, int32_t n) override;
   bool writeItems(const void* data, int32_t size, int32_t count) override;
-  int32_t tell() override {
-    return static_cast<int32_t>(written_ + static_cast<int64_t>(buffer_.size()));
-  }
-  int32_t size() override { return tell(); }
 
   /// Writes out what is buffered.
   bool flush();
@@ -37,7 +33,6 @@ class DescriptorStream : public ByteStream {
   FileSystem* fs_;
   int fd_;
   std::vector<uint8_t> buffer_;
-  int64_t written_ = 0;
   int error_ = 0;
 };
 

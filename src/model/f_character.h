@@ -3,16 +3,20 @@
 #ifndef RPGC_MODEL_F_CHARACTER_H_
 #define RPGC_MODEL_F_CHARACTER_H_
 
+#include <iterator>
+
 #include "core/value_lists.h"
+#include "format/property_tables.h"
 #include "model/f_generic.h"
 
 namespace rpgc {
 
 class F_character : public F_generic {
  public:
-  static constexpr int32_t kPropertyCount = 47;
+  static constexpr auto kPropertyCount =
+      static_cast<int32_t>(std::size(format::kCharacterProperties));
 
-  const char* classNameText() const override { return "F_character"; }
+  const char* classNameText() const override { return format::kCharacterClass.name.data(); }
   int32_t propertyCount() const override { return kPropertyCount; }
   PropertyRef property(int32_t index) override;
   const char* propertyNameText(int32_t index) const override;

@@ -6,16 +6,20 @@
 #ifndef RPGC_MODEL_F_GENERIC_H_
 #define RPGC_MODEL_F_GENERIC_H_
 
+#include <iterator>
+
 #include "core/value_lists.h"
+#include "format/property_tables.h"
 #include "model/object_template.h"
 
 namespace rpgc {
 
 class F_generic : public ObjectTemplate {
  public:
-  static constexpr int32_t kPropertyCount = 21;
+  static constexpr auto kPropertyCount =
+      static_cast<int32_t>(std::size(format::kGenericProperties));
 
-  const char* classNameText() const override { return "F_generic"; }
+  const char* classNameText() const override { return format::kGenericClass.name.data(); }
   int32_t propertyCount() const override { return kPropertyCount; }
   PropertyRef property(int32_t index) override;
   const char* propertyNameText(int32_t index) const override;

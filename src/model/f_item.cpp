@@ -1,41 +1,41 @@
-// F_item: its property table.
+// F_item: the fields of its property table.
 #include "model/f_item.h"
 
 namespace rpgc {
 
 namespace {
 
-using K = ValueKind;
 using I = F_item;
 
-constexpr TemplateProperty<I> kItemProperties[] = {
-    templateProperty<K::kAtomList, &I::STR_Desc>("STR_Desc"),
-    templateProperty<K::kAtom, &I::Type>("Type"),
-    templateProperty<K::kAtom, &I::Class>("Class"),
-    templateProperty<K::kAtomList, &I::FloatPropertyName>("FloatPropertyName"),
-    templateProperty<K::kFloatList, &I::FloatPropertyMin>("FloatPropertyMin"),
-    templateProperty<K::kFloatList, &I::FloatPropertyMax>("FloatPropertyMax"),
-    templateProperty<K::kAtomList, &I::AtomPropertyName>("AtomPropertyName"),
-    templateProperty<K::kAtomList, &I::AtomPropertyValue>("AtomPropertyValue"),
-    templateProperty<K::kAtomList, &I::ReferencePropertyName>("ReferencePropertyName"),
-    templateProperty<K::kAtomList, &I::ReferencePropertyValue>("ReferencePropertyValue"),
-    templateProperty<K::kAtomList, &I::ModNames>("ModNames"),
-    templateProperty<K::kFloatList, &I::ModFactors>("ModFactors"),
-    templateProperty<K::kAtomList, &I::Materials>("Materials"),
-    templateProperty<K::kAtomList, &I::EffectMacro_0>("EffectMacro_0"),
-    templateProperty<K::kAtomList, &I::EffectMacro_1>("EffectMacro_1"),
-    templateProperty<K::kAtomList, &I::EffectMacro_2>("EffectMacro_2"),
+// ORDER: format::kItemProperties.
+constexpr TemplateField<I> kItemFields[] = {
+    templateField<&I::STR_Desc>("STR_Desc"),
+    templateField<&I::Type>("Type"),
+    templateField<&I::Class>("Class"),
+    templateField<&I::FloatPropertyName>("FloatPropertyName"),
+    templateField<&I::FloatPropertyMin>("FloatPropertyMin"),
+    templateField<&I::FloatPropertyMax>("FloatPropertyMax"),
+    templateField<&I::AtomPropertyName>("AtomPropertyName"),
+    templateField<&I::AtomPropertyValue>("AtomPropertyValue"),
+    templateField<&I::ReferencePropertyName>("ReferencePropertyName"),
+    templateField<&I::ReferencePropertyValue>("ReferencePropertyValue"),
+    templateField<&I::ModNames>("ModNames"),
+    templateField<&I::ModFactors>("ModFactors"),
+    templateField<&I::Materials>("Materials"),
+    templateField<&I::EffectMacro_0>("EffectMacro_0"),
+    templateField<&I::EffectMacro_1>("EffectMacro_1"),
+    templateField<&I::EffectMacro_2>("EffectMacro_2"),
 };
-static_assert(std::size(kItemProperties) == F_item::kPropertyCount);
+static_assert(fieldsMatch<I>(kItemFields, format::kItemProperties));
 
 }  // namespace
 
 PropertyRef F_item::property(int32_t index) {
-  return tableProperty<I>(kItemProperties, *this, index);
+  return tableProperty<I>(kItemFields, format::kItemProperties, *this, index);
 }
 
 const char* F_item::propertyNameText(int32_t index) const {
-  return tablePropertyName<I>(kItemProperties, index);
+  return tablePropertyName(format::kItemProperties, index);
 }
 
 }  // namespace rpgc

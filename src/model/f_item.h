@@ -3,16 +3,19 @@
 #ifndef RPGC_MODEL_F_ITEM_H_
 #define RPGC_MODEL_F_ITEM_H_
 
+#include <iterator>
+
 #include "core/value_lists.h"
+#include "format/property_tables.h"
 #include "model/object_template.h"
 
 namespace rpgc {
 
 class F_item : public ObjectTemplate {
  public:
-  static constexpr int32_t kPropertyCount = 16;
+  static constexpr auto kPropertyCount = static_cast<int32_t>(std::size(format::kItemProperties));
 
-  const char* classNameText() const override { return "F_item"; }
+  const char* classNameText() const override { return format::kItemClass.name.data(); }
   int32_t propertyCount() const override { return kPropertyCount; }
   PropertyRef property(int32_t index) override;
   const char* propertyNameText(int32_t index) const override;

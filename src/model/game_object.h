@@ -2,23 +2,20 @@
 //
 // The database writer knows no concrete class: it asks an object for its class name,
 // its number of properties and, per index, the property's name, kind and location, and
-// encodes the value by its kind. Reading uses the same operations in reverse.
+// encodes the value by its kind. Files are read back by the reader library (src/reader),
+// not into these classes.
 #ifndef RPGC_MODEL_GAME_OBJECT_H_
 #define RPGC_MODEL_GAME_OBJECT_H_
 
 #include <cstdint>
-#include <functional>
 
 #include "core/atom.h"
-#include "model/value_kind.h"
+#include "model/property_ref.h"
 
 namespace rpgc {
 
-class Archive;
+class ArchiveWriter;
 class AtomTable;
-
-/// Finds the object that a reference read from a file names, or returns null.
-using ReferenceResolver = std::function<GameObject*(Atom name, int32_t instance)>;
 
 class GameObject {
  public:
@@ -44,9 +41,7 @@ class GameObject {
   virtual bool storedFlag() const { return storedFlag_; }
 
   /// Writes the record content: the flags word, then one chunk per property.
-  virtual bool save(Archive& archive, bool all);
-  /// Reads record content written by save; references are resolved through resolver.
-  virtual bool load(Archive& archive, bool all, const ReferenceResolver& resolver = {});
+  virtual bool save(ArchiveWriter& archive, bool all);
 
   // Reflection: properties are numbered 0 .. propertyCount() - 1 in writing order.
   // Out of range, property() has kind kNone, the name is null and nothing is shared.

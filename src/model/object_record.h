@@ -5,24 +5,14 @@
 #ifndef RPGC_MODEL_OBJECT_RECORD_H_
 #define RPGC_MODEL_OBJECT_RECORD_H_
 
-#include <memory>
-
 #include "model/game_object.h"
 
 namespace rpgc {
 
-class Archive;
+class ArchiveWriter;
 
 /// Writes the record of object.
-bool writeObjectRecord(Archive& archive, GameObject& object);
-
-/// Reads the next record of a database body: creates an object of the record's class
-/// (see createTemplate) with the record's name and loads its content into object. A
-/// record of a class this program does not know is skipped: true with object null, and
-/// the walk goes on. False when the record cannot be read (archive.error() says why);
-/// the walk cannot go on.
-bool readObjectRecord(Archive& archive, std::unique_ptr<GameObject>& object,
-                      const ReferenceResolver& resolver = {});
+bool writeObjectRecord(ArchiveWriter& archive, GameObject& object);
 
 }  // namespace rpgc
 

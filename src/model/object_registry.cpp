@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/atom_table.h"
+#include "format/property_tables.h"
 #include "model/f_character.h"
 #include "model/f_generic.h"
 #include "model/f_item.h"
@@ -11,9 +12,9 @@
 namespace rpgc {
 
 std::unique_ptr<GameObject> createTemplate(std::string_view className) {
-  if (className == "F_generic") return std::make_unique<F_generic>();
-  if (className == "F_item") return std::make_unique<F_item>();
-  if (className == "F_character") return std::make_unique<F_character>();
+  if (className == format::kGenericClass.name) return std::make_unique<F_generic>();
+  if (className == format::kItemClass.name) return std::make_unique<F_item>();
+  if (className == format::kCharacterClass.name) return std::make_unique<F_character>();
   return nullptr;
 }
 

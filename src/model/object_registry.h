@@ -48,8 +48,8 @@ class ObjectRegistry {
   int32_t count() const { return static_cast<int32_t>(objects_.size()); }
   GameObject* at(int32_t index) const { return objects_[static_cast<size_t>(index)].get(); }
 
-  /// Appends an object made elsewhere (a reader of databases); false, and the object is
-  /// dropped, when its name is taken.
+  /// Appends an object made elsewhere; false, and the object is dropped, when its name
+  /// is taken.
   bool add(std::unique_ptr<GameObject> object);
 
  private:

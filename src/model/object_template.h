@@ -1,15 +1,20 @@
-// ObjectTemplate: the base of the three template classes, and their property tables.
+// ObjectTemplate: the base of the three template classes, and the tables that tie their
+// fields to the property tables of format/property_tables.h.
 //
-// A template's properties are its fields, listed in a table of rows (name, kind, field)
-// in writing order. Every template property is shared (class-level).
+// A template's properties are its fields. Names, kinds and record order come from the
+// class's property table; the template's own table lists the field of each row, in the
+// same order, and a static_assert checks that each field bears the row's name and can
+// hold its kind. Every template property is shared (class-level).
 #ifndef RPGC_MODEL_OBJECT_TEMPLATE_H_
 #define RPGC_MODEL_OBJECT_TEMPLATE_H_
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <type_traits>
 
 #include "core/value_lists.h"
+#include "format/property_tables.h"
 #include "model/game_object.h"
 
 namespace rpgc {
@@ -22,11 +27,33 @@ class ObjectTemplate : public GameObject {
   }
 };
 
-/// One row of a template's property table.
+/// What a field's C++ type is, as far as the kinds it can hold go.
+enum class FieldType : uint8_t { kOther, kInt32, kFloat, kIntList, kFloatList, kAtomList };
+
+/// Whether a field of this type can hold values of kind (atoms are int32 indices).
+constexpr bool fieldHoldsKind(FieldType type, ValueKind kind) {
+  switch (kind) {
+    case ValueKind::kInteger:
+    case ValueKind::kAtom:
+      return type == FieldType::kInt32;
+    case ValueKind::kFloat:
+      return type == FieldType::kFloat;
+    case ValueKind::kIntegerList:
+      return type == FieldType::kIntList;
+    case ValueKind::kFloatList:
+      return type == FieldType::kFloatList;
+    case ValueKind::kAtomList:
+      return type == FieldType::kAtomList;
+    default:
+      return false;
+  }
+}
+
+/// One row of a template's field table: the member holding a property.
 template <class Object>
-struct TemplateProperty {
-  const char* name;
-  ValueKind kind;
+struct TemplateField {
+  std::string_view name;  // the member's name, which is the property's
+  FieldType type;
   void* (*locate)(Object&);
 };
 
@@ -41,48 +68,54 @@ struct MemberOf<F C::*> {
 };
 
 template <class F>
-constexpr bool fieldHoldsKind(ValueKind kind) {
-  switch (kind) {
-    case ValueKind::kInteger:
-    case ValueKind::kAtom:
-      return std::is_same_v<F, int32_t>;
-    case ValueKind::kFloat:
-      return std::is_same_v<F, float>;
-    case ValueKind::kIntegerList:
-      return std::is_same_v<F, IntList>;
-    case ValueKind::kFloatList:
-      return std::is_same_v<F, FloatList>;
-    case ValueKind::kAtomList:
-      return std::is_same_v<F, AtomList>;
-    default:
-      return false;
-  }
+constexpr FieldType fieldTypeOf() {
+  if constexpr (std::is_same_v<F, int32_t>) return FieldType::kInt32;
+  if constexpr (std::is_same_v<F, float>) return FieldType::kFloat;
+  if constexpr (std::is_same_v<F, IntList>) return FieldType::kIntList;
+  if constexpr (std::is_same_v<F, FloatList>) return FieldType::kFloatList;
+  if constexpr (std::is_same_v<F, AtomList>) return FieldType::kAtomList;
+  return FieldType::kOther;
 }
 
 }  // namespace detail
 
-/// A table row for the field Member, checked at compile time to hold values of kind K.
-template <ValueKind K, auto Member>
-constexpr auto templateProperty(const char* name) {
+/// The table row of the field Member, which holds the property called name.
+template <auto Member>
+constexpr auto templateField(std::string_view name) {
   using Traits = detail::MemberOf<decltype(Member)>;
-  static_assert(detail::fieldHoldsKind<typename Traits::Field>(K), "field cannot hold this kind");
   using Object = typename Traits::Object;
-  return TemplateProperty<Object>{name, K, [](Object& o) -> void* { return &(o.*Member); }};
+  return TemplateField<Object>{name, detail::fieldTypeOf<typename Traits::Field>(),
+                               [](Object& o) -> void* { return &(o.*Member); }};
 }
 
-/// Looks up row index of a table; kind kNone out of range.
+/// Whether fields follow rows one for one: the same names, each field able to hold its
+/// row's kind.
 template <class Object>
-PropertyRef tableProperty(std::span<const TemplateProperty<Object>> table, Object& object,
+constexpr bool fieldsMatch(std::span<const TemplateField<Object>> fields,
+                           std::span<const format::PropertyRow> rows) {
+  if (fields.size() != rows.size()) return false;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (fields[i].name != rows[i].name || !fieldHoldsKind(fields[i].type, rows[i].kind)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+/// Property index of a template: its row's kind, its field's place; kind kNone out of
+/// range.
+template <class Object>
+PropertyRef tableProperty(std::span<const TemplateField<Object>> fields,
+                          std::span<const format::PropertyRow> rows, Object& object,
                           int32_t index) {
-  if (index < 0 || static_cast<size_t>(index) >= table.size()) return {};
-  const TemplateProperty<Object>& row = table[static_cast<size_t>(index)];
-  return {row.kind, row.locate(object)};
+  if (index < 0 || static_cast<size_t>(index) >= fields.size()) return {};
+  return {rows[static_cast<size_t>(index)].kind, fields[static_cast<size_t>(index)].locate(object)};
 }
 
-template <class Object>
-const char* tablePropertyName(std::span<const TemplateProperty<Object>> table, int32_t index) {
-  if (index < 0 || static_cast<size_t>(index) >= table.size()) return nullptr;
-  return table[static_cast<size_t>(index)].name;
+/// The name of property index of a class, or null out of range.
+inline const char* tablePropertyName(std::span<const format::PropertyRow> rows, int32_t index) {
+  if (index < 0 || static_cast<size_t>(index) >= rows.size()) return nullptr;
+  return rows[static_cast<size_t>(index)].name.data();
 }
 
 }  // namespace rpgc

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "format/container_layout.h"
 #include "reader/file_image.h"
 #include "rpgc/read_status.h"
 
@@ -23,7 +24,7 @@ class BodyReader {
 
   /// The word at `at`; it must end by limit, else the part runs past its end.
   bool word(int32_t at, int32_t limit, FilePart part, int32_t& value) {
-    if (!holds(at, 1, 4, limit)) return fail(ReadFailure::kTruncated, part, at);
+    if (!holds(at, 1, format::kWordBytes, limit)) return fail(ReadFailure::kTruncated, part, at);
     value = image_->word(at);
     return true;
   }
@@ -33,7 +34,7 @@ class BodyReader {
   bool count(int32_t at, int32_t limit, int32_t itemBytes, FilePart part, int32_t& value) {
     if (!word(at, limit, part, value)) return false;
     if (value < 0) return fail(ReadFailure::kNegative, part, at, value);
-    if (!holds(int64_t{at} + 4, value, itemBytes, limit)) {
+    if (!holds(int64_t{at} + format::kWordBytes, value, itemBytes, limit)) {
       return fail(ReadFailure::kTooMany, part, at, value);
     }
     return true;

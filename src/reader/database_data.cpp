@@ -7,6 +7,7 @@
 #include <span>
 #include <utility>
 
+#include "format/container_layout.h"
 #include "reader/body_reader.h"
 #include "reader/declared_properties.h"
 
@@ -18,33 +19,35 @@ namespace {
 // elements of a reference list.
 bool checkValue(BodyReader& body, int32_t chunk, int32_t end, DatabaseData& data) {
   const FileImage& image = body.image();
-  int32_t at = chunk + 16;
+  int32_t at = chunk + format::kPropertyValue;
   int32_t word = 0;
-  switch (static_cast<PropertyKind>(image.word(chunk + 12))) {
+  switch (static_cast<PropertyKind>(image.word(chunk + format::kPropertyKind))) {
     case PropertyKind::kInteger:
     case PropertyKind::kFloat:
     case PropertyKind::kAtom:
       return body.word(at, end, FilePart::kValue, word);
     case PropertyKind::kReference:
-      // No target: -1 alone. Otherwise the instance and the name.
-      return body.word(at, end, FilePart::kValue, word) &&
-             (word < 0 || body.word(at + 4, end, FilePart::kValue, word));
+      // No target: the instance alone. Otherwise the instance and the name.
+      return body.word(at + format::kReferenceInstance, end, FilePart::kValue, word) &&
+             (word < 0 || body.word(at + format::kReferenceName, end, FilePart::kValue, word));
     case PropertyKind::kIntegerList:
     case PropertyKind::kFloatList:
     case PropertyKind::kAtomList:
-      return body.count(at, end, 4, FilePart::kValue, word);
+      return body.count(at, end, format::kWordBytes, FilePart::kValue, word);
     case PropertyKind::kReferenceList: {
       int32_t count = 0;
-      if (!body.count(at, end, 4, FilePart::kValue, count)) return false;
+      if (!body.count(at, end, format::kWordBytes, FilePart::kValue, count)) return false;
       data.referenceLists.push_back({chunk, static_cast<int32_t>(data.references.size())});
-      at += 4;
+      at = chunk + format::kListElements;
       for (int32_t k = 0; k < count; ++k) {
         StoredReference element;
-        if (!body.word(at, end, FilePart::kValue, element.instance)) return false;
-        at += 4;
+        if (!body.word(at + format::kReferenceInstance, end, FilePart::kValue, element.instance)) {
+          return false;
+        }
+        at += format::kWordBytes;
         if (element.instance >= 0) {
           if (!body.word(at, end, FilePart::kValue, element.nameIndex)) return false;
-          at += 4;
+          at += format::kWordBytes;
         }
         data.references.push_back(element);
       }
@@ -59,8 +62,10 @@ bool checkValue(BodyReader& body, int32_t chunk, int32_t end, DatabaseData& data
 // The chunk at `at` inside [.., limit): its end offset, a body offset, as a file offset.
 bool chunkEnd(BodyReader& body, int32_t at, int32_t headerBytes, int32_t limit, FilePart part,
               int32_t& end) {
-  if (!BodyReader::holds(at, 1, 16, limit)) return body.fail(ReadFailure::kTruncated, part, at);
-  int32_t stored = body.image().word(at);
+  if (!BodyReader::holds(at, 1, format::kChunkHeaderBytes, limit)) {
+    return body.fail(ReadFailure::kTruncated, part, at);
+  }
+  int32_t stored = body.image().word(at + format::kChunkEndOffset);
   int64_t fileEnd = int64_t{body.image().bodyOffset} + stored;
   if (fileEnd < int64_t{at} + headerBytes || fileEnd > limit) {
     return body.fail(ReadFailure::kBadEnd, part, at, stored);
@@ -82,13 +87,16 @@ ReadStatus readDatabase(std::vector<uint8_t> bytes, DatabaseData& data) {
   for (int32_t at = image.bodyOffset; at < bodyEnd;) {
     // A record: its chunk header, then the class atom and the flags word.
     int32_t recordEnd = 0;
-    if (!chunkEnd(body, at, 24, bodyEnd, FilePart::kRecord, recordEnd)) return body.status;
+    if (!chunkEnd(body, at, format::kRecordHeaderBytes, bodyEnd, FilePart::kRecord, recordEnd)) {
+      return body.status;
+    }
     ObjectEntry object;
     object.record = at;
     object.firstProperty = static_cast<int32_t>(data.properties.size());
-    for (int32_t chunk = at + 24; chunk < recordEnd;) {
+    for (int32_t chunk = at + format::kRecordProperties; chunk < recordEnd;) {
       int32_t chunkEndAt = 0;
-      if (!chunkEnd(body, chunk, 16, recordEnd, FilePart::kProperty, chunkEndAt) ||
+      if (!chunkEnd(body, chunk, format::kChunkHeaderBytes, recordEnd, FilePart::kProperty,
+                    chunkEndAt) ||
           !checkValue(body, chunk, chunkEndAt, data)) {
         return body.status;
       }
@@ -101,7 +109,7 @@ ReadStatus readDatabase(std::vector<uint8_t> bytes, DatabaseData& data) {
     auto first = static_cast<size_t>(object.firstProperty);
     auto count = static_cast<size_t>(object.propertyCount);
     object.declaredListsMatch =
-        roles.pair(roles.classOf(image.word(at + 16)),
+        roles.pair(roles.classOf(image.word(at + format::kRecordClass)),
                    std::span<const int32_t>(data.properties).subspan(first, count),
                    std::span<uint8_t>(data.storesDeclared).subspan(first, count), data.declared);
     object.declaredCount = static_cast<int32_t>(data.declared.size()) - object.firstDeclared;

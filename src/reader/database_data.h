@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "format/container_layout.h"
 #include "reader/file_image.h"
 #include "rpgc/property_kind.h"
 #include "rpgc/read_status.h"
@@ -48,7 +49,8 @@ struct DatabaseData {
   std::vector<int32_t> byName;                // object indices sorted by name, then index
 
   std::string_view objectName(int32_t object) const {
-    return image.atomName(image.word(objects[static_cast<size_t>(object)].record + 4));
+    return image.atomName(
+        image.word(objects[static_cast<size_t>(object)].record + format::kChunkTag));
   }
 };
 

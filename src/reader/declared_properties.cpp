@@ -1,116 +1,93 @@
-// pairDeclaredProperties: which lists store what, and the pairing walk.
+// StorageRoles: the storage lists of each class found by name, and the pairing walk.
 #include "reader/declared_properties.h"
 
 #include <algorithm>
 #include <array>
-#include <initializer_list>
 #include <string_view>
-#include <unordered_map>
 
-#include "model/f_character.h"
-#include "model/f_generic.h"
-#include "model/f_item.h"
+#include "format/container_layout.h"
+#include "format/property_tables.h"
 
 namespace rpgc::detail {
 
 namespace {
 
-// Storage lists by their index in the property tables of model/f_generic.cpp (shared by
-// F_character) and model/f_item.cpp; the names and kinds come from those tables.
-struct SingleStorage {
-  int32_t names;
-  int32_t values;
-  PropertyKind kind;
-};
-struct ListStorage {
-  int32_t names;
-  int32_t counts;
-  int32_t values;
-  PropertyKind kind;
-};
+using format::DeclaredStorage;
+using format::PropertyRow;
 
-// ORDER: the order in which ObjectView lists declared properties.
-constexpr SingleStorage kGenericSingles[] = {
-    {1, 2, PropertyKind::kInteger},
-    {3, 4, PropertyKind::kFloat},
-    {5, 6, PropertyKind::kAtom},
-    {7, 8, PropertyKind::kReference},
-};
-constexpr ListStorage kGenericLists[] = {
-    {9, 10, 11, PropertyKind::kAtomList},
-    {12, 13, 14, PropertyKind::kReferenceList},
-    {15, 16, 17, PropertyKind::kIntegerList},
-    {18, 19, 20, PropertyKind::kFloatList},
-};
-constexpr ListStorage kItemRanges = {3, 4, 5, PropertyKind::kFloat};  // names, minima, maxima
-constexpr SingleStorage kItemSingles[] = {
-    {6, 7, PropertyKind::kAtom},
-    {8, 9, PropertyKind::kReference},
-};
+// Storage lists lie among the first properties of every class.
+constexpr size_t kMostRows =
+    std::max({std::size(format::kGenericProperties), std::size(format::kItemProperties),
+              format::kCharacterProperties.size()});
 
-// The slot (property index + 1) of every property name of prototype, and the kinds.
-std::unordered_map<std::string_view, uint8_t> slotsOf(GameObject& prototype,
-                                                      std::array<int32_t, kMaxSlots>& kinds) {
-  std::unordered_map<std::string_view, uint8_t> slots;
-  for (int32_t i = 0; i < prototype.propertyCount(); ++i) {
-    slots.emplace(prototype.propertyNameText(i), static_cast<uint8_t>(i + 1));
-    kinds[static_cast<size_t>(i)] = static_cast<int32_t>(prototype.property(i).kind);
+// Marks, by atom index, the names of the storage lists among rows.
+void findSlots(const FileImage& image, std::span<const PropertyRow> rows,
+               std::vector<uint8_t>& slots) {
+  slots.assign(image.atomNames.size(), 0);
+  for (size_t i = 0; i < image.atomNames.size(); ++i) {
+    int32_t index = format::propertyIndex(rows, image.atomNames[i]);
+    if (index >= 0 && rows[static_cast<size_t>(index)].role != format::StorageRole::kOwn) {
+      slots[i] = static_cast<uint8_t>(index + 1);
+    }
   }
-  return slots;
 }
 
-// The storage chunks of one object, found by slot.
+// The storage chunks of one object, found by property index.
 class StorageChunks {
  public:
-  StorageChunks(const FileImage& image, const std::array<int32_t, kMaxSlots>& kinds)
-      : image_(&image), kinds_(&kinds) {
+  StorageChunks(const FileImage& image, std::span<const PropertyRow> rows)
+      : image_(&image), rows_(rows) {
     found_.fill(-1);
     positions_.fill(-1);
   }
 
-  // Offers the chunk at position of the record's chunks.
-  void offer(int32_t chunk, int32_t position, uint8_t slot) {
-    if (slot == 0) return;
-    size_t index = slot - 1u;
-    if (image_->word(chunk + 12) != (*kinds_)[index]) return;
-    found_[index] = chunk;  // the last wins
-    positions_[index] = position;
+  // Offers the chunk at position of the record's chunks, whose name is storage list index.
+  void offer(int32_t chunk, int32_t position, int32_t index) {
+    auto slot = static_cast<size_t>(index);
+    if (image_->word(chunk + format::kPropertyKind) != static_cast<int32_t>(rows_[slot].kind)) {
+      return;
+    }
+    found_[slot] = chunk;  // the last wins
+    positions_[slot] = position;
   }
-  // Marks the lists of these indices as the storage of declared properties.
-  void markUsed(std::span<uint8_t> storesDeclared, std::initializer_list<int32_t> indices) const {
-    for (int32_t index : indices) {
-      int32_t position = positions_[static_cast<size_t>(index)];
+  // Marks the lists of storage as the storage of declared properties.
+  void markUsed(std::span<uint8_t> storesDeclared, const DeclaredStorage& storage) const {
+    for (int32_t index : {storage.names, storage.counts, storage.values, storage.maxima}) {
+      int32_t position = index < 0 ? -1 : positions_[static_cast<size_t>(index)];
       if (position >= 0) storesDeclared[static_cast<size_t>(position)] = 1;
     }
   }
   int32_t length(int32_t index) const {
     int32_t chunk = found_[static_cast<size_t>(index)];
-    return chunk < 0 ? 0 : image_->word(chunk + 16);
+    return chunk < 0 ? 0 : image_->word(chunk + format::kListCount);
   }
   // The file offset of element k of list index.
   int32_t element(int32_t index, int32_t k) const {
-    return found_[static_cast<size_t>(index)] + 20 + 4 * k;
+    return found_[static_cast<size_t>(index)] + format::kListElements + format::kWordBytes * k;
   }
 
  private:
   const FileImage* image_;
-  const std::array<int32_t, kMaxSlots>* kinds_;
-  std::array<int32_t, kMaxSlots> found_;
-  std::array<int32_t, kMaxSlots> positions_;
+  std::span<const PropertyRow> rows_;
+  std::array<int32_t, kMostRows> found_;
+  std::array<int32_t, kMostRows> positions_;
 };
 
-bool pairSingles(const StorageChunks& lists, const SingleStorage& storage,
+// Names paired with one value each.
+bool pairSingles(const StorageChunks& lists, const DeclaredStorage& storage,
                  std::vector<DeclaredEntry>& declared, const FileImage& image) {
   int32_t names = lists.length(storage.names);
   int32_t values = lists.length(storage.values);
   for (int32_t k = 0; k < std::min(names, values); ++k) {
-    declared.push_back({image.word(lists.element(storage.names, k)), storage.kind,
-                        lists.element(storage.values, k), 1, -1});
+    declared.push_back({image.word(lists.element(storage.names, k)),
+                        static_cast<PropertyKind>(storage.kind), lists.element(storage.values, k),
+                        1, -1});
   }
   return names == values;
 }
 
-bool pairLists(const StorageChunks& lists, const ListStorage& storage,
+// Names paired with a count each, their values one list after another.
+bool pairLists(const StorageChunks& lists, const DeclaredStorage& storage,
                std::vector<DeclaredEntry>& declared, const FileImage& image) {
   int32_t names = lists.length(storage.names);
   int32_t counts = lists.length(storage.counts);
@@ -119,22 +96,24 @@ bool pairLists(const StorageChunks& lists, const ListStorage& storage,
   for (int32_t k = 0; k < std::min(names, counts); ++k) {
     int32_t count = image.word(lists.element(storage.counts, k));
     if (count < 0 || count > values - used) return false;
-    declared.push_back({image.word(lists.element(storage.names, k)), storage.kind,
+    declared.push_back({image.word(lists.element(storage.names, k)),
+                        static_cast<PropertyKind>(storage.kind),
                         lists.element(storage.values, used), count, -1});
     used += count;
   }
   return names == counts && used == values;
 }
 
-bool pairRanges(const StorageChunks& lists, std::vector<DeclaredEntry>& declared,
-                const FileImage& image) {
-  int32_t names = lists.length(kItemRanges.names);
-  int32_t minima = lists.length(kItemRanges.counts);
-  int32_t maxima = lists.length(kItemRanges.values);
+// Names paired with a minimum and a maximum each.
+bool pairRanges(const StorageChunks& lists, const DeclaredStorage& storage,
+                std::vector<DeclaredEntry>& declared, const FileImage& image) {
+  int32_t names = lists.length(storage.names);
+  int32_t minima = lists.length(storage.values);
+  int32_t maxima = lists.length(storage.maxima);
   for (int32_t k = 0; k < std::min({names, minima, maxima}); ++k) {
-    declared.push_back({image.word(lists.element(kItemRanges.names, k)), PropertyKind::kFloat,
-                        lists.element(kItemRanges.counts, k), 1,
-                        lists.element(kItemRanges.values, k)});
+    declared.push_back({image.word(lists.element(storage.names, k)),
+                        static_cast<PropertyKind>(storage.kind), lists.element(storage.values, k),
+                        1, lists.element(storage.maxima, k)});
   }
   return names == minima && names == maxima;
 }
@@ -142,26 +121,17 @@ bool pairRanges(const StorageChunks& lists, std::vector<DeclaredEntry>& declared
 }  // namespace
 
 StorageRoles::StorageRoles(const FileImage& image) : image_(&image) {
-  F_generic generic;
-  F_item item;
-  F_character character;
-  std::unordered_map<std::string_view, uint8_t> genericSlots = slotsOf(generic, genericKinds_);
-  std::unordered_map<std::string_view, uint8_t> itemSlots = slotsOf(item, itemKinds_);
+  findSlots(image, format::kGenericProperties, genericSlot_);
+  findSlots(image, format::kItemProperties, itemSlot_);
   size_t count = image.atomNames.size();
-  genericSlot_.assign(count, 0);
-  itemSlot_.assign(count, 0);
   classOf_.assign(count, static_cast<uint8_t>(Class::kOther));
   for (size_t i = 0; i < count; ++i) {
     std::string_view name = image.atomNames[i];
-    if (auto slot = genericSlots.find(name); slot != genericSlots.end()) {
-      genericSlot_[i] = slot->second;
-    }
-    if (auto slot = itemSlots.find(name); slot != itemSlots.end()) itemSlot_[i] = slot->second;
-    if (name == generic.classNameText()) classOf_[i] = static_cast<uint8_t>(Class::kGeneric);
-    if (name == item.classNameText()) classOf_[i] = static_cast<uint8_t>(Class::kItem);
-    if (name == character.classNameText()) {
-      classOf_[i] = static_cast<uint8_t>(Class::kCharacter);
-    }
+    Class named = name == format::kGenericClass.name     ? Class::kGeneric
+                  : name == format::kItemClass.name      ? Class::kItem
+                  : name == format::kCharacterClass.name ? Class::kCharacter
+                                                         : Class::kOther;
+    classOf_[i] = static_cast<uint8_t>(named);
   }
 }
 
@@ -175,31 +145,27 @@ bool StorageRoles::pair(Class objectClass, std::span<const int32_t> chunks,
                         std::vector<DeclaredEntry>& declared) const {
   if (objectClass == Class::kOther) return true;
   bool isItem = objectClass == Class::kItem;
-  StorageChunks lists(*image_, isItem ? itemKinds_ : genericKinds_);
+  // A character's storage lists are those of a generic object, at the same indices.
+  std::span<const PropertyRow> rows =
+      isItem ? std::span<const PropertyRow>(format::kItemProperties) : format::kGenericProperties;
+  std::span<const DeclaredStorage> storages =
+      isItem ? std::span<const DeclaredStorage>(format::kItemStorages) : format::kGenericStorages;
   const std::vector<uint8_t>& slots = isItem ? itemSlot_ : genericSlot_;
+  StorageChunks lists(*image_, rows);
   for (size_t i = 0; i < chunks.size(); ++i) {
-    int32_t nameIndex = image_->word(chunks[i] + 4);
-    if (nameIndex >= 0 && static_cast<size_t>(nameIndex) < slots.size()) {
-      lists.offer(chunks[i], static_cast<int32_t>(i), slots[static_cast<size_t>(nameIndex)]);
+    int32_t nameIndex = image_->word(chunks[i] + format::kChunkTag);
+    if (nameIndex < 0 || static_cast<size_t>(nameIndex) >= slots.size()) continue;
+    if (uint8_t slot = slots[static_cast<size_t>(nameIndex)]; slot != 0) {
+      lists.offer(chunks[i], static_cast<int32_t>(i), slot - 1);
     }
   }
   bool match = true;
-  if (isItem) {
-    match = pairRanges(lists, declared, *image_);
-    lists.markUsed(storesDeclared, {kItemRanges.names, kItemRanges.counts, kItemRanges.values});
-    for (const SingleStorage& storage : kItemSingles) {
-      match = pairSingles(lists, storage, declared, *image_) && match;
-      lists.markUsed(storesDeclared, {storage.names, storage.values});
-    }
-    return match;
-  }
-  for (const SingleStorage& storage : kGenericSingles) {
-    match = pairSingles(lists, storage, declared, *image_) && match;
-    lists.markUsed(storesDeclared, {storage.names, storage.values});
-  }
-  for (const ListStorage& storage : kGenericLists) {
-    match = pairLists(lists, storage, declared, *image_) && match;
-    lists.markUsed(storesDeclared, {storage.names, storage.counts, storage.values});
+  for (const DeclaredStorage& storage : storages) {
+    bool paired = storage.maxima >= 0   ? pairRanges(lists, storage, declared, *image_)
+                  : storage.counts >= 0 ? pairLists(lists, storage, declared, *image_)
+                                        : pairSingles(lists, storage, declared, *image_);
+    match = paired && match;
+    lists.markUsed(storesDeclared, storage);
   }
   return match;
 }

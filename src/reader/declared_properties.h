@@ -1,30 +1,24 @@
-// pairDeclaredProperties: the properties a designer declared in a generic, item or
-// character block, paired back up from the parallel lists that store them.
+// StorageRoles: the properties a designer declared in a generic, item or character block,
+// paired back up from the parallel lists that store them.
 //
-// Generic objects and characters keep single values as a name list and a value list
-// (IntegerPropertyName with IntegerPropertyValue), and list values as a name list, a
-// count list and one concatenated value list (LAtomPropertyName, LAtomPropertyCount,
-// LAtomPropertyValues). Items keep FLOAT ranges as FloatPropertyName, FloatPropertyMin and
-// FloatPropertyMax, and ATOM and REFERENCE properties as name/value pairs. The lists are
-// found by name and kind, as a loader finds them: the last chunk of that name and kind.
+// Which lists pair up, and how, is the storage roles of the property tables
+// (format/property_tables.h): generic objects and characters keep single values as a name
+// list and a value list (IntegerPropertyName with IntegerPropertyValue), and list values
+// as a name list, a count list and one list of every value (LAtomPropertyName,
+// LAtomPropertyCount, LAtomPropertyValues); items keep FLOAT ranges as names, minima and
+// maxima, and ATOM and REFERENCE properties as name/value pairs. The lists are found by
+// name and kind, as a loader finds them: the last chunk of that name and kind.
 #ifndef RPGC_READER_DECLARED_PROPERTIES_H_
 #define RPGC_READER_DECLARED_PROPERTIES_H_
 
-#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
 
-#include "model/f_generic.h"
-#include "model/f_item.h"
 #include "reader/database_data.h"
 #include "reader/file_image.h"
 
 namespace rpgc::detail {
-
-/// Storage lists are found among the first kMaxSlots properties of a class.
-inline constexpr int32_t kMaxSlots = F_generic::kPropertyCount;
-static_assert(F_item::kPropertyCount <= kMaxSlots);
 
 /// Which storage list an atom of the file names, per class, found once per file.
 class StorageRoles {
@@ -42,11 +36,11 @@ class StorageRoles {
 
  private:
   const FileImage* image_;
-  std::vector<uint8_t> genericSlot_;  // by atom index: F_generic property index + 1, or 0
-  std::vector<uint8_t> itemSlot_;     // the same for F_item
-  std::vector<uint8_t> classOf_;      // by atom index: a Class
-  std::array<int32_t, kMaxSlots> genericKinds_{};  // the value kind of each property
-  std::array<int32_t, kMaxSlots> itemKinds_{};
+  // By atom index: the property index + 1 of the storage list of that name, or 0. Generic
+  // objects and characters store at the same indices.
+  std::vector<uint8_t> genericSlot_;
+  std::vector<uint8_t> itemSlot_;
+  std::vector<uint8_t> classOf_;  // by atom index: a Class
 };
 
 }  // namespace rpgc::detail

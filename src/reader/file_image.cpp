@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "archive/atom_entry.h"
-#include "archive/scramble_stream.h"
+#include "format/container_layout.h"
+#include "format/scramble.h"
 #include "reader/body_reader.h"
 #include "reader/whole_file.h"
 
@@ -49,16 +49,15 @@ ReadStatus loadImage(std::vector<uint8_t> bytes, FileImage& image) {
     return true;
   };
   auto word = [&](FilePart part, int32_t& value) {
-    if (!field(4, part, false)) return false;
-    value = image.word(at - 4);
+    if (!field(format::kWordBytes, part, false)) return false;
+    value = image.word(at - format::kWordBytes);
     return true;
   };
   auto length = [&](FilePart part, int32_t& value) {
     return word(part, value) &&
-           (value >= 0 || check.fail(ReadFailure::kNegative, part, at - 4, value));
+           (value >= 0 || check.fail(ReadFailure::kNegative, part, at - format::kWordBytes, value));
   };
 
-  int32_t versionBits = 0;
   int32_t atomCount = 0;
   int32_t bodyLength = 0;
   if (!length(FilePart::kProjectName, image.nameSize)) return check.status;
@@ -68,16 +67,18 @@ ReadStatus loadImage(std::vector<uint8_t> bytes, FileImage& image) {
     check.fail(ReadFailure::kNoZeroByte, FilePart::kProjectName, image.nameOffset);
     return check.status;
   }
-  if (!word(FilePart::kVersion, versionBits)) return check.status;
-  image.version = image.real(at - 4);
+  if (!field(format::kWordBytes, FilePart::kVersion, false)) return check.status;
+  image.version = image.real(at - format::kWordBytes);
   if (!length(FilePart::kAtomCount, atomCount)) return check.status;
-  // Every entry takes at least its 4-byte length: reserve no more than the file holds.
-  image.atomNames.reserve(static_cast<size_t>(std::min(atomCount, (size - at) / 4)));
+  // Every entry takes at least its length word: reserve no more than the file holds.
+  image.atomNames.reserve(
+      static_cast<size_t>(std::min(atomCount, (size - at) / format::kWordBytes)));
   for (int32_t i = 0; i < atomCount; ++i) {
     int32_t textLength = 0;
     if (!word(FilePart::kAtomName, textLength)) return check.status;
-    if (textLength > kMaxAtomNameLength) {
-      check.fail(ReadFailure::kNameTooLong, FilePart::kAtomName, at - 4, textLength);
+    if (textLength > format::kMaxAtomNameLength) {
+      check.fail(ReadFailure::kNameTooLong, FilePart::kAtomName, at - format::kWordBytes,
+                 textLength);
       return check.status;
     }
     if (textLength <= 0) {  // the empty name

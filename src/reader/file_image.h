@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "format/container_layout.h"
 #include "rpgc/read_status.h"
 #include "rpgc/value_views.h"
 
@@ -35,7 +36,7 @@ struct FileImage {
 };
 
 /// The largest file the format allows.
-inline constexpr size_t kLargestFile = INT32_MAX;
+inline constexpr auto kLargestFile = static_cast<size_t>(format::kLargestSize);
 
 /// Reads the file at path whole into bytes. A file larger than limit fails with
 /// kTooLarge: unread when its size is known, else after reading limit + 1 bytes (a pipe,

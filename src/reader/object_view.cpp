@@ -1,6 +1,7 @@
 // ObjectView: the record's fields, its properties, and lookup by name.
 #include "rpgc/object_view.h"
 
+#include "format/container_layout.h"
 #include "reader/database_data.h"
 #include "reader/view_maker.h"
 
@@ -27,12 +28,12 @@ std::string_view ObjectView::name() const noexcept {
 std::string_view ObjectView::className() const noexcept {
   const detail::ObjectEntry* entry = entryOf(data_, index_);
   if (entry == nullptr) return {};
-  return data_->image.atomName(data_->image.word(entry->record + 16));
+  return data_->image.atomName(data_->image.word(entry->record + format::kRecordClass));
 }
 
 int32_t ObjectView::flags() const noexcept {
   const detail::ObjectEntry* entry = entryOf(data_, index_);
-  return entry == nullptr ? 0 : data_->image.word(entry->record + 20);
+  return entry == nullptr ? 0 : data_->image.word(entry->record + format::kRecordFlags);
 }
 
 int64_t ObjectView::fileOffset() const noexcept {

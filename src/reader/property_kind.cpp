@@ -1,7 +1,7 @@
 // propertyKindName: the names of the value kinds, as the documentation writes them.
 #include "rpgc/property_kind.h"
 
-#include "model/value_kind.h"
+#include "format/value_kind.h"
 
 namespace rpgc {
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "format/container_layout.h"
 #include "reader/database_data.h"
 #include "reader/view_maker.h"
 
@@ -10,8 +11,8 @@ namespace rpgc {
 
 namespace {
 
-// Where one property's value is: a chunk of a record (the value after its 16-byte
-// header; a list's elements after their count) or the paired storage lists.
+// Where one property's value is: a chunk of a record (the value after its header; a
+// list's elements after their count) or the paired storage lists.
 struct ValuePlace {
   PropertyKind kind = PropertyKind::kNone;
   int32_t value = 0;     // the scalar, or a list's first element
@@ -33,11 +34,11 @@ ValuePlace placeOf(const detail::DatabaseData* data, int32_t index, bool declare
   }
   const detail::FileImage& image = data->image;
   place.chunk = data->properties[static_cast<size_t>(index)];
-  place.kind = static_cast<PropertyKind>(image.word(place.chunk + 12));
-  place.value = place.chunk + 16;
+  place.kind = static_cast<PropertyKind>(image.word(place.chunk + format::kPropertyKind));
+  place.value = place.chunk + format::kPropertyValue;
   if (isListKind(place.kind)) {
-    place.count = image.word(place.value);
-    place.value += 4;
+    place.count = image.word(place.chunk + format::kListCount);
+    place.value = place.chunk + format::kListElements;
   }
   return place;
 }
@@ -50,7 +51,8 @@ std::string_view PropertyView::name() const noexcept {
   if (data_ == nullptr) return {};
   const detail::FileImage& image = data_->image;
   if (declared_) return image.atomName(data_->declared[static_cast<size_t>(index_)].nameIndex);
-  return image.atomName(image.word(data_->properties[static_cast<size_t>(index_)] + 4));
+  return image.atomName(
+      image.word(data_->properties[static_cast<size_t>(index_)] + format::kChunkTag));
 }
 
 PropertyKind PropertyView::kind() const noexcept {
@@ -102,9 +104,9 @@ ObjectReference PropertyView::reference() const noexcept {
   if (place.kind != PropertyKind::kReference) return {};
   const detail::FileImage& image = data_->image;
   if (declared_) return {true, 0, image.atomName(image.word(place.value))};
-  int32_t instance = image.word(place.value);
+  int32_t instance = image.word(place.value + format::kReferenceInstance);
   if (instance < 0) return {};
-  return {true, instance, image.atomName(image.word(place.value + 4))};
+  return {true, instance, image.atomName(image.word(place.value + format::kReferenceName))};
 }
 
 IntegerValues PropertyView::integers() const noexcept {

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "format/container_layout.h"
+
 namespace rpgc {
 
 namespace {
@@ -86,7 +88,8 @@ std::string ReadStatus::message() const {
       text = "cannot read the file: " + std::generic_category().message(systemError);
       break;
     case ReadFailure::kTooLarge:
-      text = "the file is larger than the format's limit of 2147483647 bytes";
+      text = "the file is larger than the format's limit of " +
+             std::to_string(format::kLargestSize) + " bytes";
       break;
     case ReadFailure::kTruncated:
       text.append(partNoun(part)).append(" runs past the end of ").append(roomOf(part));
@@ -95,7 +98,8 @@ std::string ReadStatus::message() const {
       text.append(countNoun(part)).append(" is negative (").append(number).append(")");
       break;
     case ReadFailure::kNameTooLong:
-      text = "an atom name of " + number + " bytes passes the limit of 1024";
+      text = "an atom name of " + number + " bytes passes the limit of " +
+             std::to_string(format::kMaxAtomNameLength);
       break;
     case ReadFailure::kNoZeroByte:
       text.append(partNoun(part)).append(" does not end with a zero byte");

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "format/container_layout.h"
 #include "reader/body_reader.h"
 
 namespace rpgc::detail {
@@ -15,39 +16,46 @@ ReadStatus readStringTable(std::vector<uint8_t> bytes, StringTableData& data) {
   const FileImage& image = data.image;
   BodyReader body(image);
   const int32_t end = image.bodyEnd();
-  int32_t at = image.bodyOffset;
+  int32_t at = image.bodyOffset + format::kSectionCount;
   int32_t sectionCount = 0;
-  // Each record takes at least 12 bytes: name, random flag, text count.
-  if (!body.count(at, end, 12, FilePart::kSectionCount, sectionCount)) return body.status;
-  at += 4;
+  // Each record takes at least its header: name, random flag, text count.
+  if (!body.count(at, end, format::kSectionHeaderBytes, FilePart::kSectionCount, sectionCount)) {
+    return body.status;
+  }
+  at = image.bodyOffset + format::kFirstSection;
   data.sections.reserve(static_cast<size_t>(sectionCount));
   for (int32_t i = 0; i < sectionCount; ++i) {
     int32_t textCount = 0;
-    if (!BodyReader::holds(at, 1, 12, end)) {
+    if (!BodyReader::holds(at, 1, format::kSectionHeaderBytes, end)) {
       body.fail(ReadFailure::kTruncated, FilePart::kSection, at);
       return body.status;
     }
-    // Each text takes at least its 4-byte size.
-    if (!body.count(at + 8, end, 4, FilePart::kSection, textCount)) return body.status;
+    // Each text takes at least its size word.
+    if (!body.count(at + format::kSectionTextCount, end, format::kWordBytes, FilePart::kSection,
+                    textCount)) {
+      return body.status;
+    }
     data.sections.push_back({at, static_cast<int32_t>(data.texts.size())});
-    at += 12;
+    at += format::kSectionTexts;
     for (int32_t k = 0; k < textCount; ++k) {
       int32_t size = 0;
-      if (!body.word(at, end, FilePart::kText, size)) return body.status;
+      if (!body.word(at + format::kTextSize, end, FilePart::kText, size)) return body.status;
       if (size < 0) {
         body.fail(ReadFailure::kNegative, FilePart::kText, at, size);
         return body.status;
       }
-      if (!BodyReader::holds(int64_t{at} + 4, size, 1, end)) {
+      const int64_t textBytes = int64_t{at} + format::kTextBytes;
+      if (!BodyReader::holds(textBytes, size, 1, end)) {
         body.fail(ReadFailure::kTruncated, FilePart::kText, at, size);
         return body.status;
       }
-      if (size > 0 && image.bytes[static_cast<size_t>(at) + 3 + static_cast<size_t>(size)] != 0) {
+      // The stored size counts the zero byte that ends the text.
+      if (size > 0 && image.bytes[static_cast<size_t>(textBytes + size - 1)] != 0) {
         body.fail(ReadFailure::kNoZeroByte, FilePart::kText, at);
         return body.status;
       }
       data.texts.push_back(at);
-      at += 4 + size;
+      at = static_cast<int32_t>(textBytes + size);
     }
   }
   if (at != end) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "format/container_layout.h"
 #include "reader/file_image.h"
 #include "rpgc/read_status.h"
 
@@ -24,7 +25,8 @@ struct StringTableData {
   std::vector<int32_t> byName;  // section indices sorted by name, then index
 
   std::string_view sectionName(int32_t section) const {
-    return image.atomName(image.word(sections[static_cast<size_t>(section)].record));
+    return image.atomName(
+        image.word(sections[static_cast<size_t>(section)].record + format::kSectionName));
   }
 };
 

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "format/container_layout.h"
 #include "reader/string_table_data.h"
 #include "reader/view_maker.h"
 
@@ -32,12 +33,14 @@ std::string_view StringSectionView::name() const noexcept {
 
 bool StringSectionView::random() const noexcept {
   if (!validSection(data_, index_)) return false;
-  return data_->image.word(data_->sections[static_cast<size_t>(index_)].record + 4) != 0;
+  return data_->image.word(data_->sections[static_cast<size_t>(index_)].record +
+                           format::kSectionRandom) != 0;
 }
 
 int32_t StringSectionView::textCount() const noexcept {
   if (!validSection(data_, index_)) return 0;
-  return data_->image.word(data_->sections[static_cast<size_t>(index_)].record + 8);
+  return data_->image.word(data_->sections[static_cast<size_t>(index_)].record +
+                           format::kSectionTextCount);
 }
 
 std::string_view StringSectionView::text(int32_t i) const noexcept {
@@ -45,9 +48,10 @@ std::string_view StringSectionView::text(int32_t i) const noexcept {
   const detail::FileImage& image = data_->image;
   int32_t at =
       data_->texts[static_cast<size_t>(data_->sections[static_cast<size_t>(index_)].firstText + i)];
-  int32_t size = image.word(at);
+  int32_t size = image.word(at + format::kTextSize);
   if (size <= 0) return {};
-  return {reinterpret_cast<const char*>(image.at(at + 4)), static_cast<size_t>(size - 1)};
+  return {reinterpret_cast<const char*>(image.at(at + format::kTextBytes)),
+          static_cast<size_t>(size - 1)};
 }
 
 int64_t StringSectionView::fileOffset() const noexcept {

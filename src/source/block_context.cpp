@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "archive/atom_entry.h"
 #include "core/atom_table.h"
+#include "format/container_layout.h"
 #include "model/f_generic.h"
 #include "model/game_object.h"
 #include "model/object_registry.h"
@@ -44,7 +44,7 @@ Finding& withObjectKind(Finding& finding, const GameObject& object, AtomTable& a
 }  // namespace
 
 void BlockContext::noteLength(Atom atom, std::string_view text, SourcePlace place) {
-  if (text.size() <= static_cast<size_t>(kMaxAtomNameLength)) return;
+  if (text.size() <= static_cast<size_t>(format::kMaxAtomNameLength)) return;
   for (const LongName& noted : longNames) {
     if (noted.atom == atom) return;
   }

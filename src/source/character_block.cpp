@@ -7,6 +7,7 @@
 
 #include "core/atom_table.h"
 #include "core/spelling.h"
+#include "format/property_tables.h"
 #include "model/f_character.h"
 #include "source/block_context.h"
 #include "source/field_assignment.h"
@@ -46,6 +47,7 @@ constexpr FixedField kCharacterFixedFields[] = {
     {"CrowdMax"},
     {"CrowdMembers", FieldTarget::kObject},
 };
+static_assert(fixedFieldsExist(kCharacterFixedFields, format::kCharacterProperties));
 
 constexpr std::string_view kCharacterTypes[] = {"player", "monster", "crowd"};
 
@@ -92,7 +94,7 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
     return -1;
   }
 
-  static const FixedFields fixedFields(F_character(), kCharacterFixedFields);
+  static const FixedFields fixedFields(format::kCharacterProperties, kCharacterFixedFields);
   std::string_view characterType = kDefaultCharacterType;
   AssignmentBuffer& buffer = ctx.buffer;
   std::vector<bool>& leftover = ctx.leftover;

@@ -2,7 +2,6 @@
 #include "source/field_assignment.h"
 
 #include "core/spelling.h"
-#include "model/game_object.h"
 #include "source/block_context.h"
 #include "source/line_values.h"
 
@@ -61,14 +60,11 @@ void assignField(const PropertyRef& field, LineValues& values, FieldTarget targe
   }
 }
 
-FixedFields::FixedFields(const GameObject& prototype, std::span<const FixedField> fields) {
+FixedFields::FixedFields(std::span<const format::PropertyRow> rows,
+                         std::span<const FixedField> fields) {
   for (const FixedField& field : fields) {
-    for (int32_t i = 0; i < prototype.propertyCount(); ++i) {
-      if (field.name == prototype.propertyNameText(i)) {
-        entries_.push_back({field.name, i, field.target});
-        names_.push_back(field.name);
-      }
-    }
+    entries_.push_back({field.name, format::propertyIndex(rows, field.name), field.target});
+    names_.push_back(field.name);
   }
 }
 

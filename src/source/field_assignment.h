@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "core/atom.h"
-#include "model/value_kind.h"
+#include "format/property_tables.h"
+#include "model/property_ref.h"
 
 namespace rpgc {
 
 class AtomMemo;
 class BlockContext;
-class GameObject;
 class LineValues;
 
 /// What the names held by a fixed field stand for, for the checks at the end of a run.
@@ -39,13 +39,24 @@ constexpr std::array<std::string_view, N> fixedFieldNames(const FixedField (&fie
   return names;
 }
 
+/// Whether every field names a property of rows.
+template <size_t N>
+constexpr bool fixedFieldsExist(const FixedField (&fields)[N],
+                                std::span<const format::PropertyRow> rows) {
+  for (const FixedField& field : fields) {
+    if (format::propertyIndex(rows, field.name) < 0) return false;
+  }
+  return true;
+}
+
 void assignField(const PropertyRef& field, LineValues& values, FieldTarget target);
 
 /// The fixed fields of a class with their property indices looked up once.
 class FixedFields {
  public:
-  /// fields must name properties of prototype's class.
-  FixedFields(const GameObject& prototype, std::span<const FixedField> fields);
+  /// fields must name properties of the class whose property table is rows (see
+  /// fixedFieldsExist).
+  FixedFields(std::span<const format::PropertyRow> rows, std::span<const FixedField> fields);
 
   /// The position in fields of the field called name, or -1.
   int32_t find(std::string_view name) const;

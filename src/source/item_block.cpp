@@ -4,7 +4,8 @@
 #include <string_view>
 
 #include "core/atom_table.h"
-#include "model/f_item.h"
+#include "format/property_tables.h"
+#include "model/game_object.h"
 #include "source/block_context.h"
 #include "source/field_assignment.h"
 #include "source/line_values.h"
@@ -20,6 +21,17 @@ constexpr FixedField kItemFixedFields[] = {
     {"Materials"},     {"ModNames"},      {"ModFactors"},
     {"EffectMacro_0"}, {"EffectMacro_1"}, {"EffectMacro_2"},
 };
+static_assert(fixedFieldsExist(kItemFixedFields, format::kItemProperties));
+
+// Where an item stores its FLOAT ranges, ATOM and REFERENCE properties.
+constexpr format::DeclaredStorage kRanges =
+    format::declaredStorage(format::kItemProperties, ValueKind::kFloat);
+constexpr format::DeclaredStorage kAtoms =
+    format::declaredStorage(format::kItemProperties, ValueKind::kAtom);
+constexpr format::DeclaredStorage kReferences =
+    format::declaredStorage(format::kItemProperties, ValueKind::kReference);
+static_assert(kRanges.maxima >= 0 && kAtoms.kind == ValueKind::kAtom &&
+              kReferences.kind == ValueKind::kReference);
 
 // Words written between the two ends of a range: "FLOAT Damage = 2 to 5".
 bool isRangeWord(std::string_view word) {
@@ -54,12 +66,12 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
                   .name = name.view()};
   int32_t next = readAssignmentBlock(lines, start, ctx.atoms, ctx.buffer,
                                      ctx.findings != nullptr ? &scope : nullptr);
-  auto* item = static_cast<F_item*>(obtainTemplate(ctx, name, SectionKind::kItem, start - 1));
+  GameObject* item = obtainTemplate(ctx, name, SectionKind::kItem, start - 1);
   if (item == nullptr) {
     ctx.resumeAt = next;
     return -1;
   }
-  static const FixedFields fixedFields(F_item(), kItemFixedFields);
+  static const FixedFields fixedFields(format::kItemProperties, kItemFixedFields);
   const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
     Atom propertyName = buffer.name(i);
@@ -94,20 +106,15 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
       float min = values.real(0);
       float max = values.count() >= 3 ? values.real(2) : min;
       if (ctx.findings != nullptr) reportRange(ctx, values);
-      item->FloatPropertyName.push(propertyName);
-      item->FloatPropertyMin.push(min);
-      item->FloatPropertyMax.push(max);
+      item->property(kRanges.names).atoms().push(propertyName);
+      item->property(kRanges.values).reals().push(min);
+      item->property(kRanges.maxima).reals().push(max);
     } else if (typeWord == kAtomTypeWord) {
       LineValues values(ctx, i);
-      values.ignoreFrom(1);
-      item->AtomPropertyName.push(propertyName);
-      item->AtomPropertyValue.push(nameText.starts_with("STR_") ? values.stringName(0)
-                                                                : values.atom(0));
+      appendDeclared(*item, kAtoms, propertyName, values, nameText.starts_with("STR_"));
     } else if (typeWord == kReferenceTypeWord) {
       LineValues values(ctx, i);
-      values.ignoreFrom(1);
-      item->ReferencePropertyName.push(propertyName);
-      item->ReferencePropertyValue.push(values.objectName(0));
+      appendDeclared(*item, kReferences, propertyName, values, false);
     } else {
       reportUnknownTypeWord(
           ctx, i, typeWord >= 0 ? FindingCode::kIgnoredTypeWord : FindingCode::kUnknownTypeWord);

@@ -1,10 +1,13 @@
-// applyTypedDeclarations: keyword table and the appending conversions.
+// applyTypedDeclarations: the keyword table, and the appending conversions driven by the
+// storage roles of the property tables.
 #include "source/typed_declarations.h"
 
+#include <array>
 #include <string_view>
 
 #include "core/atom_table.h"
 #include "core/spelling.h"
+#include "format/property_tables.h"
 #include "model/f_generic.h"
 #include "source/assignment_buffer.h"
 #include "source/block_context.h"
@@ -14,42 +17,30 @@ namespace rpgc {
 
 namespace {
 
-enum class Declaration {
-  kFloat,
-  kInteger,
-  kAtom,
-  kReference,
-  kAtoms,
-  kIntegers,
-  kFloats,
-  kReferences
+// The kind of the property each type word declares. ORDER: kTypeWords.
+constexpr ValueKind kDeclaredKinds[] = {
+    ValueKind::kFloat,    ValueKind::kInteger,     ValueKind::kAtom,      ValueKind::kReference,
+    ValueKind::kAtomList, ValueKind::kIntegerList, ValueKind::kFloatList, ValueKind::kReferenceList,
 };
+static_assert(std::size(kDeclaredKinds) == std::size(kTypeWords));
 
-struct DeclarationWord {
-  std::string_view word;
-  Declaration declaration;
-  ValueKind kind;  // the kind of the property it declares
-};
+// Where a generic object or a character stores the declared properties of each kind, by
+// kind code.
+constexpr auto kStorageByKind = [] {
+  std::array<format::DeclaredStorage, 9> storages{};
+  for (ValueKind kind : kDeclaredKinds) {
+    storages[static_cast<size_t>(kind)] = format::declaredStorage(format::kGenericProperties, kind);
+  }
+  return storages;
+}();
 
-// Compared in this order; the first exact match wins.
-constexpr DeclarationWord kDeclarationWords[] = {
-    {"FLOAT", Declaration::kFloat, ValueKind::kFloat},
-    {"INTEGER", Declaration::kInteger, ValueKind::kInteger},
-    {"ATOM", Declaration::kAtom, ValueKind::kAtom},
-    {"REFERENCE", Declaration::kReference, ValueKind::kReference},
-    {"ATOMS", Declaration::kAtoms, ValueKind::kAtomList},
-    {"INTEGERS", Declaration::kIntegers, ValueKind::kIntegerList},
-    {"FLOATS", Declaration::kFloats, ValueKind::kFloatList},
-    {"REFERENCES", Declaration::kReferences, ValueKind::kReferenceList},
-};
-constexpr bool declarationWordsFollowTypeWords() {
-  for (size_t k = 0; k < std::size(kTypeWords); ++k) {
-    if (kDeclarationWords[k].word != kTypeWords[k]) return false;
+constexpr bool everyKindHasStorage() {
+  for (ValueKind kind : kDeclaredKinds) {
+    if (kStorageByKind[static_cast<size_t>(kind)].kind != kind) return false;
   }
   return true;
 }
-static_assert(std::size(kDeclarationWords) == std::size(kTypeWords) &&
-              declarationWordsFollowTypeWords());
+static_assert(everyKindHasStorage());
 
 bool isStringField(std::string_view name) {
   return name.starts_with("STR_");
@@ -58,8 +49,8 @@ bool isStringField(std::string_view name) {
 }  // namespace
 
 std::string_view declarationWordOf(ValueKind kind) {
-  for (const DeclarationWord& candidate : kDeclarationWords) {
-    if (candidate.kind == kind) return candidate.word;
+  for (size_t i = 0; i < std::size(kDeclaredKinds); ++i) {
+    if (kDeclaredKinds[i] == kind) return kTypeWords[i];
   }
   return {};
 }
@@ -85,68 +76,54 @@ int32_t typeWordIndex(BlockContext& ctx, Atom word) {
   });
 }
 
+void appendDeclared(GameObject& object, const format::DeclaredStorage& storage, Atom name,
+                    LineValues& values, bool strings) {
+  bool list = isList(storage.kind);
+  if (!list) values.ignoreFrom(1);
+  int32_t count = list ? values.count() : 1;
+  object.property(storage.names).atoms().push(name);
+  if (list) object.property(storage.counts).integers().push(count);
+  PropertyRef target = object.property(storage.values);
+  for (int32_t j = 0; j < count; ++j) {
+    switch (storage.kind) {
+      case ValueKind::kInteger:
+      case ValueKind::kIntegerList:
+        target.integers().push(values.integer(j));
+        break;
+      case ValueKind::kFloat:
+      case ValueKind::kFloatList:
+        target.reals().push(values.real(j));
+        break;
+      case ValueKind::kAtom:
+      case ValueKind::kAtomList:
+        target.atoms().push(strings ? values.stringName(j) : values.atom(j));
+        break;
+      case ValueKind::kReference:
+      case ValueKind::kReferenceList:
+        target.atoms().push(values.objectName(j));  // references are stored as names
+        break;
+      case ValueKind::kNone:
+        break;
+    }
+  }
+}
+
 void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockContext& ctx) {
   object.Type = ctx.atoms.intern(typeWord.view());
   const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
     Atom name = buffer.name(i);
-    // kDeclarationWords follows kTypeWords.
     int32_t declaration = typeWordIndex(ctx, buffer.typeWord(i));
-    const DeclarationWord* match = declaration >= 0 ? &kDeclarationWords[declaration] : nullptr;
-    if (match == nullptr) {
+    if (declaration < 0) {
       reportUnknownTypeWord(ctx, i, FindingCode::kUnknownTypeWord);
       continue;
     }
-    bool list = match->declaration >= Declaration::kAtoms;
-    LineValues values(ctx, i, list ? LineValues::Shape::kList : LineValues::Shape::kSingle);
+    ValueKind kind = kDeclaredKinds[declaration];
+    LineValues values(ctx, i, isList(kind) ? LineValues::Shape::kList : LineValues::Shape::kSingle);
     std::string_view nameText = ctx.atoms.atomView(name);
     ctx.noteLength(name, nameText, SourcePlace::atToken(ctx.file, values.line(), 1));
-    bool strings = isStringField(nameText);
-    auto atomOf = [&](int32_t j) { return strings ? values.stringName(j) : values.atom(j); };
-    if (!list) values.ignoreFrom(1);
-    switch (match->declaration) {
-      case Declaration::kFloat:
-        object.FloatPropertyName.push(name);
-        object.FloatPropertyValue.push(values.real(0));
-        break;
-      case Declaration::kInteger:
-        object.IntegerPropertyName.push(name);
-        object.IntegerPropertyValue.push(values.integer(0));
-        break;
-      case Declaration::kAtom:
-        object.AtomPropertyName.push(name);
-        object.AtomPropertyValue.push(atomOf(0));
-        break;
-      case Declaration::kReference:
-        object.ReferencePropertyName.push(name);
-        object.ReferencePropertyValue.push(values.objectName(0));
-        break;
-      case Declaration::kAtoms:
-        object.LAtomPropertyName.push(name);
-        object.LAtomPropertyCount.push(values.count());
-        for (int32_t j = 0; j < values.count(); ++j) object.LAtomPropertyValues.push(atomOf(j));
-        break;
-      case Declaration::kReferences:
-        object.LReferencePropertyName.push(name);
-        object.LReferencePropertyCount.push(values.count());
-        for (int32_t j = 0; j < values.count(); ++j) {
-          object.LReferencePropertyValues.push(values.objectName(j));
-        }
-        break;
-      case Declaration::kIntegers:
-        object.LIntegerPropertyName.push(name);
-        object.LIntegerPropertyCount.push(values.count());
-        for (int32_t j = 0; j < values.count(); ++j) {
-          object.LIntegerPropertyValues.push(values.integer(j));
-        }
-        break;
-      case Declaration::kFloats:
-        object.LFloatPropertyName.push(name);
-        object.LFloatPropertyCount.push(values.count());
-        for (int32_t j = 0; j < values.count(); ++j)
-          object.LFloatPropertyValues.push(values.real(j));
-        break;
-    }
+    appendDeclared(object, kStorageByKind[static_cast<size_t>(kind)], name, values,
+                   isStringField(nameText));
   }
 }
 

@@ -1,8 +1,9 @@
 // applyTypedDeclarations: designer-defined properties of generic objects and characters.
 //
 // Each buffered line whose type word is one of the eight keywords appends its property
-// to the matching typed-property lists of the object; other lines are skipped. Single
-// forms take the first value; list forms take every value token and record the count.
+// to the lists that store declared properties of its kind (the storage roles of
+// format/property_tables.h); other lines are skipped. Single forms take the first value;
+// list forms take every value token and record the count.
 #ifndef RPGC_SOURCE_TYPED_DECLARATIONS_H_
 #define RPGC_SOURCE_TYPED_DECLARATIONS_H_
 
@@ -12,12 +13,18 @@
 #include "core/atom.h"
 #include "core/finding.h"
 #include "core/ref_string.h"
-#include "model/value_kind.h"
+#include "format/value_kind.h"
 
 namespace rpgc {
 
 class BlockContext;
 class F_generic;
+class GameObject;
+class LineValues;
+
+namespace format {
+struct DeclaredStorage;
+}  // namespace format
 
 /// The eight type words of typed declarations, singles first.
 inline constexpr std::string_view kTypeWords[] = {"FLOAT", "INTEGER",  "ATOM",   "REFERENCE",
@@ -40,6 +47,13 @@ std::string_view declarationWordOf(ValueKind kind);
 /// Sets object.Type to the atom of typeWord, then appends every typed declaration of
 /// ctx.buffer, in order, reporting the lines it skips and the values it doubts.
 void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockContext& ctx);
+
+/// Appends one declared property of storage.kind to the lists of storage: name to the
+/// names, the count of a list, and the value tokens converted to the kind (atoms naming
+/// string sections when strings is set, objects for references). A single value takes the
+/// first token and reports the others.
+void appendDeclared(GameObject& object, const format::DeclaredStorage& storage, Atom name,
+                    LineValues& values, bool strings);
 
 /// Reports that the type word of buffer entry i is not one (kUnknownTypeWord) or is one
 /// this kind of block ignores (kIgnoredTypeWord).

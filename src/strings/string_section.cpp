@@ -1,7 +1,7 @@
 // String sections: in-place folding, the section parser and the record writer.
 #include "strings/string_section.h"
 
-#include "archive/archive.h"
+#include "archive/archive_writer.h"
 #include "core/atom_table.h"
 #include "core/source_syntax.h"
 #include "strings/string_table.h"
@@ -107,23 +107,7 @@ int32_t parseStringSection(SourceLines& lines, int32_t start, const RefString& n
   return i + 1;
 }
 
-bool StringSection::read(Archive& archive) {
-  int32_t count = 0;
-  if (!archive.readAtom(name) || !archive.readBool(random) || !archive.readInt32(count)) {
-    return false;
-  }
-  // Every stored text takes at least its 4-byte size: a larger count cannot be right.
-  if (!archive.expectItems(count, 4)) return false;
-  texts.release();
-  for (int32_t i = 0; i < count; ++i) {
-    RefString text;
-    if (!archive.readString(text)) return false;
-    texts.push(text);
-  }
-  return true;
-}
-
-bool StringSection::write(Archive& archive) const {
+bool StringSection::write(ArchiveWriter& archive) const {
   if (!archive.writeAtom(name) || !archive.writeBool(random) ||
       !archive.writeInt32(texts.length())) {
     return false;

@@ -17,7 +17,7 @@
 
 namespace rpgc {
 
-class Archive;
+class ArchiveWriter;
 class AtomTable;
 class StringTable;
 
@@ -27,9 +27,7 @@ struct StringSection {
   StringList texts;  // folded, non-empty lines in source order
 
   /// Writes the section's record: name atom, random flag, text count, texts.
-  bool write(Archive& archive) const;
-  /// Reads a record written by write(); false when it is cut short or corrupt.
-  bool read(Archive& archive);
+  bool write(ArchiveWriter& archive) const;
 };
 
 /// Folds the blanks of a line's length bytes in place; returns the folded length.

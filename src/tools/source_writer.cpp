@@ -15,7 +15,7 @@
 #include "model/f_item.h"
 #include "model/game_object.h"
 #include "model/object_registry.h"
-#include "model/value_kind.h"
+#include "model/property_ref.h"
 #include "source/character_block.h"
 #include "source/item_block.h"
 #include "source/typed_declarations.h"

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <vector>
 
-#include "archive/archive.h"
+#include "archive/archive_writer.h"
 #include "archive/byte_stream.h"
 #include "archive/scramble_stream.h"
 #include "core/atom_table.h"
@@ -107,7 +108,7 @@ std::unique_ptr<GameObject> templateOf(ObjectView view, AtomTable& atoms) {
   return object;
 }
 
-bool writeBody(const DumpInput& input, Archive& archive, AtomTable& atoms) {
+bool writeBody(const DumpInput& input, ArchiveWriter& archive, AtomTable& atoms) {
   if (input.kind == FileKind::kStringTable) {
     if (!archive.writeInt32(input.strings.sectionCount())) return false;
     for (StringSectionView view : input.strings.sections()) {
@@ -164,11 +165,10 @@ bool storedFormMatches(const DumpInput& input, std::span<const uint8_t> original
   ComparingStream compared(original);
   ScrambleStream scrambled(compared);
   AtomTable atoms;
-  Archive archive(atoms);
-  archive.beginWrite(scrambled);
-  archive.setName(header.hasProjectName() ? RefString(header.projectName()) : RefString());
-  archive.setVersion(header.version());
-  bool written = writeBody(input, archive, atoms) && archive.finish();
+  ArchiveWriter archive(atoms);
+  bool written = writeContainer(
+      archive, scrambled, header.hasProjectName() ? RefString(header.projectName()) : RefString(),
+      header.version(), [&] { return writeBody(input, archive, atoms); });
   int64_t difference = written ? compared.difference() : 0;
   if (difference < 0) return true;
   problem.file = input.path;

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "diagnostics/text_escape.h"
-#include "model/value_kind.h"
+#include "format/value_kind.h"
 #include "source/typed_declarations.h"
 #include "tools/escaped_output.h"
 #include "tools/float_text.h"

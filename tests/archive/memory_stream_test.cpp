@@ -20,8 +20,7 @@ Bytes contents(const MemoryStream& stream) {
 TEST(MemoryStreamTest, StartsEmpty) {
   MemoryStream stream;
   EXPECT_EQ(stream.length(), 0);
-  EXPECT_EQ(stream.size(), 0);
-  EXPECT_EQ(stream.tell(), 0);
+  EXPECT_EQ(stream.position(), 0);
   uint8_t byte = 0;
   EXPECT_FALSE(stream.read(&byte, 1));
   EXPECT_TRUE(stream.read(&byte, 0));
@@ -30,47 +29,35 @@ TEST(MemoryStreamTest, StartsEmpty) {
 TEST(MemoryStreamTest, ReadPastTheEndFailsWithoutMoving) {
   MemoryStream stream;
   ASSERT_TRUE(stream.write("01234567", 8));
-  ASSERT_TRUE(stream.seek(4));
+  stream.seek(4);
   uint8_t out[8] = {};
   EXPECT_FALSE(stream.read(out, 8));
-  EXPECT_EQ(stream.tell(), 4);
-  EXPECT_FALSE(stream.readItems(out, 4, 2));
-  EXPECT_EQ(stream.tell(), 4);
+  EXPECT_EQ(stream.position(), 4);
   EXPECT_FALSE(stream.read(out, -1));
   ASSERT_TRUE(stream.read(out, 4));
   EXPECT_EQ(Bytes(out, out + 4), (Bytes{'4', '5', '6', '7'}));
-  EXPECT_EQ(stream.tell(), 8);
-}
-
-TEST(MemoryStreamTest, ReadItemsReadsSizeTimesCount) {
-  MemoryStream stream;
-  ASSERT_TRUE(stream.write("abcdefgh", 8));
-  stream.seek(0);
-  uint8_t out[8] = {};
-  ASSERT_TRUE(stream.readItems(out, 4, 2));
-  EXPECT_EQ(Bytes(out, out + 8), contents(stream));
-  EXPECT_FALSE(stream.readItems(out, 65536, 65536));  // the product passes 2^31 - 1
+  EXPECT_EQ(stream.position(), 8);
 }
 
 TEST(MemoryStreamTest, OverwriteKeepsTheLength) {
   MemoryStream stream;
   ASSERT_TRUE(stream.write("01234567", 8));
-  ASSERT_TRUE(stream.seek(0));
+  stream.seek(0);
   ASSERT_TRUE(stream.write("abcd", 4));
   EXPECT_EQ(stream.length(), 8);
-  EXPECT_EQ(stream.tell(), 4);
+  EXPECT_EQ(stream.position(), 4);
   EXPECT_EQ(contents(stream), (Bytes{'a', 'b', 'c', 'd', '4', '5', '6', '7'}));
-  ASSERT_TRUE(stream.seek(6));
+  stream.seek(6);
   ASSERT_TRUE(stream.write("XYZ", 3));  // overlaps the end
   EXPECT_EQ(contents(stream), (Bytes{'a', 'b', 'c', 'd', '4', '5', 'X', 'Y', 'Z'}));
 }
 
-TEST(MemoryStreamTest, SeekAlwaysSucceeds) {
+TEST(MemoryStreamTest, SeekMovesAnywhere) {
   for (int32_t position : {0, 5, 100, -3, INT32_MAX, INT32_MIN}) {
     MemoryStream stream;
     stream.write("abc", 3);
-    EXPECT_TRUE(stream.seek(position));
-    EXPECT_EQ(stream.tell(), position);
+    stream.seek(position);
+    EXPECT_EQ(stream.position(), position);
     EXPECT_EQ(stream.length(), 3);
   }
 }
@@ -86,9 +73,9 @@ TEST(MemoryStreamTest, WritePastTheEndFillsTheGapWithZeros) {
     MemoryStream stream;
     Bytes first(static_cast<size_t>(row.firstLength), 0xAA);
     ASSERT_TRUE(stream.write(first.data(), row.firstLength));
-    ASSERT_TRUE(stream.seek(row.gapEnd));
+    stream.seek(row.gapEnd);
     ASSERT_TRUE(stream.write("xy", 2));
-    EXPECT_EQ(stream.tell(), row.gapEnd + 2);
+    EXPECT_EQ(stream.position(), row.gapEnd + 2);
     Bytes expected = first;
     expected.resize(static_cast<size_t>(row.gapEnd), 0);
     expected.push_back('x');
@@ -116,7 +103,7 @@ TEST(MemoryStreamTest, WriteAtANegativePositionFails) {
     stream.seek(position);
     EXPECT_FALSE(stream.write("xy", 2));
     EXPECT_FALSE(stream.write("xy", 0));
-    EXPECT_EQ(stream.tell(), position);
+    EXPECT_EQ(stream.position(), position);
     uint8_t byte = 0;
     EXPECT_FALSE(stream.read(&byte, 1));
   }
@@ -135,7 +122,7 @@ TEST(MemoryStreamTest, WritePastTheLargestLengthFails) {
     SCOPED_TRACE(row.position);
     stream.seek(row.position);
     EXPECT_FALSE(stream.write("abcdefgh", row.count));
-    EXPECT_EQ(stream.tell(), row.position);
+    EXPECT_EQ(stream.position(), row.position);
     EXPECT_EQ(stream.length(), 3);
   }
   stream.seek(0);
@@ -148,7 +135,7 @@ TEST(MemoryStreamTest, WriteItemsWritesSizeTimesCount) {
   MemoryStream stream;
   ASSERT_TRUE(stream.writeItems("abcdefghijkl", 4, 3));
   EXPECT_EQ(stream.length(), 12);
-  EXPECT_EQ(stream.tell(), 12);
+  EXPECT_EQ(stream.position(), 12);
 }
 
 TEST(MemoryStreamTest, ClearReleasesAndRewinds) {
@@ -156,7 +143,7 @@ TEST(MemoryStreamTest, ClearReleasesAndRewinds) {
   stream.write("abc", 3);
   stream.clear();
   EXPECT_EQ(stream.length(), 0);
-  EXPECT_EQ(stream.tell(), 0);
+  EXPECT_EQ(stream.position(), 0);
   ASSERT_TRUE(stream.write("z", 1));
   EXPECT_EQ(contents(stream), (Bytes{'z'}));
 }

@@ -1,6 +1,6 @@
-// End-to-end tests of the bundled example project: the run, both files decoded value by
-// value against what the sources say, the container framing read independently of the
-// library, and the golden files that pin every byte.
+// End-to-end tests of the bundled example project: the run, both files read value by value
+// with the reader library against what the sources say, the container framing read
+// independently of the library, and the golden files that pin every byte.
 //
 // Golden files: tests/driver/golden/duskvale.gds and duskvale.gdf are the outputs of the
 // example as checked by the value-by-value tests here. When a deliberate change of the
@@ -24,16 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/archive.h"
-#include "archive/memory_stream.h"
-#include "archive/scramble_stream.h"
-#include "core/atom_table.h"
-#include "model/f_character.h"
-#include "model/f_generic.h"
-#include "model/f_item.h"
-#include "model/game_object.h"
-#include "model/object_record.h"
-#include "strings/string_section.h"
+#include "rpgc/reader.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 
@@ -225,172 +216,115 @@ const std::vector<ExpectedObject>& expectedObjects() {
 }
 
 // ---------------------------------------------------------------------------------------
-// Text forms of decoded objects: one string per object, properties in property order,
-// those at their defaults (no atom, 0, empty list) left out.
+// Text forms of objects read with the reader library: one string per object, properties in
+// record order, those at their defaults (no atom, 0, empty list) left out, the declared
+// properties where the lists that store them are, grouped by kind.
 
-class ObjectText {
- public:
-  explicit ObjectText(const AtomTable& atoms) : atoms_(atoms) {}
+std::string number(float value) {
+  char buffer[32];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+std::string number(int32_t value) {
+  return std::to_string(value);
+}
+std::string name(std::string_view atom) {
+  return atom.empty() ? "-" : std::string(atom);
+}
 
-  std::string of(GameObject& object) {
-    text_.clear();
-    if (auto* character = dynamic_cast<F_character*>(&object)) {
-      generic(*character);
-      characterFields(*character);
-    } else if (auto* generic_object = dynamic_cast<F_generic*>(&object)) {
-      generic(*generic_object);
-    } else if (auto* item = dynamic_cast<F_item*>(&object)) {
-      itemFields(*item);
-    } else {
-      text_ = "?";
-    }
-    return text_;
-  }
+// The elements of a list property, each as text.
+std::vector<std::string> elementTexts(const PropertyView& property) {
+  std::vector<std::string> texts;
+  for (int32_t v : property.integers()) texts.push_back(number(v));
+  for (float v : property.floats()) texts.push_back(number(v));
+  for (std::string_view v : property.atoms()) texts.push_back(name(v));
+  for (const ObjectReference& v : property.references()) texts.push_back(name(v.name));
+  return texts;
+}
 
- private:
-  std::string atom(Atom value) const {
-    return value == kNoAtom ? "-" : std::string(atoms_.atomView(value));
+std::string joined(const std::vector<std::string>& texts, char separator) {
+  std::string out;
+  for (const std::string& text : texts) {
+    if (!out.empty()) out += separator;
+    out += text;
   }
-  static std::string number(float value) {
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-  }
-  static std::string number(int32_t value) { return std::to_string(value); }
-  // Element i of a list, by the list's kind (atoms and integers share their C++ type).
-  std::string element(const AtomList& list, int32_t i) const { return atom(list[i]); }
-  static std::string element(const IntList& list, int32_t i) { return number(list[i]); }
-  static std::string element(const FloatList& list, int32_t i) { return number(list[i]); }
+  return out;
+}
 
-  void field(std::string_view name, const std::string& value) {
-    if (!text_.empty()) text_ += ' ';
-    text_ += std::string(name) + "=" + value;
+// A declared property's value: 30, 4..9, pack,nocturnal.
+std::string declaredValue(const PropertyView& property) {
+  switch (property.kind()) {
+    case PropertyKind::kInteger:
+      return number(property.integer());
+    case PropertyKind::kFloat:
+      return property.isRange() ? number(property.real()) + ".." + number(property.maximum())
+                                : number(property.real());
+    case PropertyKind::kAtom:
+      return name(property.atom());
+    case PropertyKind::kReference:
+      return name(property.reference().name);
+    default:
+      return joined(elementTexts(property), ',');
   }
-  void atomField(std::string_view name, Atom value) {
-    if (value != kNoAtom) field(name, atom(value));
+}
+
+// The label of a group of declared properties: Integer=[...], Atoms=[...].
+std::string_view groupLabel(PropertyKind kind) {
+  switch (kind) {
+    case PropertyKind::kInteger:
+      return "Integer";
+    case PropertyKind::kFloat:
+      return "Float";
+    case PropertyKind::kAtom:
+      return "Atom";
+    case PropertyKind::kReference:
+      return "Reference";
+    case PropertyKind::kAtomList:
+      return "Atoms";
+    case PropertyKind::kReferenceList:
+      return "References";
+    case PropertyKind::kIntegerList:
+      return "Integers";
+    case PropertyKind::kFloatList:
+      return "Floats";
+    case PropertyKind::kNone:
+      break;
   }
-  void intField(std::string_view name, int32_t value) {
-    if (value != 0) field(name, number(value));
-  }
-  // A whole list: name=[a b c].
-  template <typename List>
-  void listField(std::string_view name, const List& list) {
-    if (list.length() == 0) return;
-    std::string value = "[";
-    for (int32_t i = 0; i < list.length(); ++i) {
-      if (i > 0) value += ' ';
-      value += element(list, i);
-    }
-    field(name, value + "]");
-  }
-  // Single properties paired by position: label=[name:value ...].
-  template <typename Values>
-  void pairs(std::string_view label, const AtomList& names, const Values& values) {
-    if (names.length() == 0 && values.length() == 0) return;
-    std::string value = "[";
-    for (int32_t k = 0; k < std::max(names.length(), values.length()); ++k) {
-      if (k > 0) value += ' ';
-      value += (k < names.length() ? atom(names[k]) : "!") + ":" +
-               (k < values.length() ? element(values, k) : "!");
-    }
-    field(label, value + "]");
-  }
-  // List properties: names, counts and the concatenated values: label=[name:a,b,c ...].
-  template <typename Values>
-  void groups(std::string_view label, const AtomList& names, const IntList& counts,
-              const Values& values) {
-    if (names.length() == 0 && counts.length() == 0 && values.length() == 0) return;
-    std::string value = "[";
-    int32_t next = 0;
-    for (int32_t k = 0; k < std::max(names.length(), counts.length()); ++k) {
-      if (k > 0) value += ' ';
-      value += (k < names.length() ? atom(names[k]) : "!") + ":";
-      int32_t count = k < counts.length() ? counts[k] : 0;
-      for (int32_t v = 0; v < count; ++v, ++next) {
-        if (v > 0) value += ',';
-        value += next < values.length() ? element(values, next) : "!";
+  return "?";
+}
+
+std::string objectText(ObjectView object) {
+  std::vector<std::string> fields;
+  auto declaredGroups = [&] {
+    for (int32_t i = 0; i < object.declaredCount();) {
+      PropertyKind kind = object.declaredProperty(i).kind();
+      std::vector<std::string> members;
+      for (; i < object.declaredCount() && object.declaredProperty(i).kind() == kind; ++i) {
+        PropertyView property = object.declaredProperty(i);
+        members.push_back(std::string(property.name()) + ":" + declaredValue(property));
       }
+      fields.push_back(std::string(groupLabel(kind)) + "=[" + joined(members, ' ') + "]");
     }
-    if (next != values.length()) value += " !values=" + std::to_string(values.length());
-    field(label, value + "]");
-  }
-
-  void itemFields(F_item& item) {
-    listField("STR_Desc", item.STR_Desc);
-    field("Type", atom(item.Type));
-    field("Class", atom(item.Class));
-    if (item.FloatPropertyName.length() > 0 || item.FloatPropertyMin.length() > 0 ||
-        item.FloatPropertyMax.length() > 0) {
-      std::string value = "[";
-      int32_t n = std::max({item.FloatPropertyName.length(), item.FloatPropertyMin.length(),
-                            item.FloatPropertyMax.length()});
-      for (int32_t k = 0; k < n; ++k) {
-        if (k > 0) value += ' ';
-        value +=
-            (k < item.FloatPropertyName.length() ? atom(item.FloatPropertyName[k]) : "!") + ":" +
-            (k < item.FloatPropertyMin.length() ? number(item.FloatPropertyMin[k]) : "!") + ".." +
-            (k < item.FloatPropertyMax.length() ? number(item.FloatPropertyMax[k]) : "!");
+  };
+  bool declaredShown = false;
+  for (PropertyView property : object.properties()) {
+    std::string field(property.name());
+    if (property.storesDeclared()) {
+      if (!declaredShown) declaredGroups();
+      declaredShown = true;
+    } else if (property.kind() == PropertyKind::kAtom) {
+      // The type word and an item's class are shown even when empty.
+      if (field == "Type" || field == "Class" || !property.atom().empty()) {
+        fields.push_back(field + "=" + name(property.atom()));
       }
-      field("Float", value + "]");
+    } else if (property.kind() == PropertyKind::kInteger) {
+      if (property.integer() != 0) fields.push_back(field + "=" + number(property.integer()));
+    } else if (property.size() > 0) {
+      fields.push_back(field + "=[" + joined(elementTexts(property), ' ') + "]");
     }
-    pairs("Atom", item.AtomPropertyName, item.AtomPropertyValue);
-    pairs("Reference", item.ReferencePropertyName, item.ReferencePropertyValue);
-    listField("ModNames", item.ModNames);
-    listField("ModFactors", item.ModFactors);
-    listField("Materials", item.Materials);
-    listField("EffectMacro_0", item.EffectMacro_0);
-    listField("EffectMacro_1", item.EffectMacro_1);
-    listField("EffectMacro_2", item.EffectMacro_2);
   }
-
-  void generic(F_generic& object) {
-    field("Type", atom(object.Type));
-    pairs("Integer", object.IntegerPropertyName, object.IntegerPropertyValue);
-    pairs("Float", object.FloatPropertyName, object.FloatPropertyValue);
-    pairs("Atom", object.AtomPropertyName, object.AtomPropertyValue);
-    pairs("Reference", object.ReferencePropertyName, object.ReferencePropertyValue);
-    groups("Atoms", object.LAtomPropertyName, object.LAtomPropertyCount,
-           object.LAtomPropertyValues);
-    groups("References", object.LReferencePropertyName, object.LReferencePropertyCount,
-           object.LReferencePropertyValues);
-    groups("Integers", object.LIntegerPropertyName, object.LIntegerPropertyCount,
-           object.LIntegerPropertyValues);
-    groups("Floats", object.LFloatPropertyName, object.LFloatPropertyCount,
-           object.LFloatPropertyValues);
-  }
-
-  void characterFields(F_character& character) {
-    listField("WeaponChoice", character.WeaponChoice);
-    listField("ArmourChoice", character.ArmourChoice);
-    listField("ShieldChoice", character.ShieldChoice);
-    listField("HelmetChoice", character.HelmetChoice);
-    listField("BootsChoice", character.BootsChoice);
-    listField("GlovesChoice", character.GlovesChoice);
-    listField("EquipmentChoice", character.EquipmentChoice);
-    listField("InventoryChoice", character.InventoryChoice);
-    listField("InventoryBonus", character.InventoryBonus);
-    listField("AbilityChoice", character.AbilityChoice);
-    listField("AbilityLevel", character.AbilityLevel);
-    listField("AbilityProficiency", character.AbilityProficiency);
-    atomField("Puppet", character.Puppet);
-    atomField("Role", character.Role);
-    listField("ClassChoice", character.ClassChoice);
-    listField("RankChoice", character.RankChoice);
-    listField("KnowledgeItem", character.KnowledgeItem);
-    intField("KnowledgeDesc", character.KnowledgeDesc);
-    listField("WayptLocations", character.WayptLocations);
-    listField("WayptConditions", character.WayptConditions);
-    listField("WayptTimeFlags", character.WayptTimeFlags);
-    listField("WayptRoles", character.WayptRoles);
-    listField("WayptSpots", character.WayptSpots);
-    intField("CrowdMin", character.CrowdMin);
-    intField("CrowdMax", character.CrowdMax);
-    listField("CrowdMembers", character.CrowdMembers);
-  }
-
-  const AtomTable& atoms_;
-  std::string text_;
-};
+  return joined(fields, ' ');
+}
 
 // ---------------------------------------------------------------------------------------
 // The container read from the format's definition alone, without the library.
@@ -566,49 +500,6 @@ std::vector<PropertyRow> propertiesOf(std::string_view className) {
   return rows;
 }
 
-// ---------------------------------------------------------------------------------------
-// Decoding with the library's own reader.
-
-struct DecodedStrings {
-  bool ok = false;
-  std::string project;
-  float version = 0;
-  std::vector<std::string> names;
-  std::vector<bool> random;
-  std::vector<std::vector<std::string>> texts;
-};
-
-/// Reads a file's bytes into the library's reader chain.
-bool beginLibraryRead(const std::string& file, MemoryStream& stored, Archive& archive) {
-  stored.write(file.data(), static_cast<int32_t>(file.size()));
-  stored.seek(0);
-  ScrambleStream in(stored);
-  return archive.beginRead(in);
-}
-
-DecodedStrings decodeStringTable(const std::string& file) {
-  DecodedStrings decoded;
-  AtomTable atoms;
-  Archive archive(atoms);
-  MemoryStream stored;
-  if (!beginLibraryRead(file, stored, archive)) return decoded;
-  decoded.project = std::string(archive.name().view());
-  decoded.version = archive.version();
-  int32_t count = 0;
-  if (!archive.readInt32(count)) return decoded;
-  for (int32_t i = 0; i < count; ++i) {
-    StringSection section;
-    if (!section.read(archive)) return decoded;
-    std::vector<std::string> texts;
-    for (const RefString& text : section.texts) texts.emplace_back(text.view());
-    decoded.names.emplace_back(atoms.atomView(section.name));
-    decoded.random.push_back(section.random);
-    decoded.texts.push_back(texts);
-  }
-  decoded.ok = archive.bodyPosition() == archive.bodyLength();
-  return decoded;
-}
-
 std::string expectedConsole() {
   const std::string rule(78, '=');
   std::string out = rule + "\nCompiling\n" + rule + "\n";
@@ -725,17 +616,19 @@ TEST_F(ExampleProjectTest, StringTableFramingReadsIndependently) {
 }
 
 TEST_F(ExampleProjectTest, StringTableHoldsEverySection) {
-  DecodedStrings decoded = decodeStringTable(strings_);
-  ASSERT_TRUE(decoded.ok);
-  EXPECT_EQ(decoded.project, "Duskvale");
-  EXPECT_EQ(decoded.version, 1.0f);
+  StringTableFile decoded;
+  ASSERT_TRUE(decoded.openMemory(strings_.data(), strings_.size()).ok());
+  EXPECT_EQ(decoded.header().projectName(), "Duskvale");
+  EXPECT_EQ(decoded.header().version(), 1.0f);
   const std::vector<ExpectedSection>& sections = expectedSections();
-  ASSERT_EQ(decoded.names.size(), sections.size());
+  ASSERT_EQ(decoded.sectionCount(), static_cast<int32_t>(sections.size()));
   for (size_t i = 0; i < sections.size(); ++i) {
     SCOPED_TRACE(sections[i].name);
-    EXPECT_EQ(decoded.names[i], sections[i].name);
-    EXPECT_EQ(decoded.random[i], sections[i].random);
-    EXPECT_EQ(decoded.texts[i], sections[i].texts);
+    StringSectionView section = decoded.section(static_cast<int32_t>(i));
+    EXPECT_EQ(section.name(), sections[i].name);
+    EXPECT_EQ(section.random(), sections[i].random);
+    EXPECT_EQ(std::vector<std::string>(section.texts().begin(), section.texts().end()),
+              sections[i].texts);
   }
 }
 
@@ -816,31 +709,23 @@ TEST_F(ExampleProjectTest, DatabaseFramingReadsIndependently) {
 }
 
 TEST_F(ExampleProjectTest, DatabaseHoldsEveryObject) {
-  AtomTable atoms;
-  Archive archive(atoms);
-  MemoryStream stored;
-  ASSERT_TRUE(beginLibraryRead(database_, stored, archive));
-  EXPECT_EQ(archive.name().view(), "Duskvale");
-  EXPECT_EQ(archive.version(), 1.0f);
+  DatabaseFile database;
+  ASSERT_TRUE(database.openMemory(database_.data(), database_.size()).ok());
+  EXPECT_EQ(database.header().projectName(), "Duskvale");
+  EXPECT_EQ(database.header().version(), 1.0f);
 
-  ObjectText text(atoms);
   const std::vector<ExpectedObject>& objects = expectedObjects();
-  size_t count = 0;
-  while (archive.hasChunk()) {
-    std::unique_ptr<GameObject> object;
-    ASSERT_TRUE(readObjectRecord(archive, object)) << "record " << count;
-    ASSERT_NE(object, nullptr) << "record " << count;
-    ASSERT_LT(count, objects.size());
-    const ExpectedObject& expected = objects[count++];
+  ASSERT_EQ(database.objectCount(), static_cast<int32_t>(objects.size()));
+  for (size_t i = 0; i < objects.size(); ++i) {
+    const ExpectedObject& expected = objects[i];
     SCOPED_TRACE(expected.name);
-    EXPECT_EQ(atoms.atomView(object->name()), expected.name);
-    EXPECT_STREQ(object->classNameText(), expected.className);
-    EXPECT_FALSE(object->savesAll());
-    EXPECT_FALSE(object->storedFlag());
-    EXPECT_EQ(text.of(*object), expected.content);
+    ObjectView object = database.object(static_cast<int32_t>(i));
+    EXPECT_EQ(object.name(), expected.name);
+    EXPECT_EQ(object.className(), expected.className);
+    EXPECT_EQ(object.flags(), 0);
+    EXPECT_TRUE(object.declaredListsMatch());
+    EXPECT_EQ(objectText(object), expected.content);
   }
-  EXPECT_EQ(count, objects.size());
-  EXPECT_EQ(archive.bodyPosition(), archive.bodyLength());
 }
 
 // The outputs must equal the checked-in golden files byte for byte (see the top of this

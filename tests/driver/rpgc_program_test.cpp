@@ -14,15 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "archive/archive.h"
-#include "archive/memory_stream.h"
-#include "archive/scramble_stream.h"
-#include "core/atom_table.h"
-#include "model/f_generic.h"
-#include "model/f_item.h"
-#include "model/game_object.h"
-#include "model/object_record.h"
-#include "strings/string_section.h"
+#include "rpgc/reader.h"
 #include "support/format_bytes.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
@@ -36,6 +28,11 @@ using test::Bytes;
 using test::ProgramRun;
 
 const std::string kRule(78, '=');
+
+template <class List>
+auto elements(const List& list) {
+  return std::vector<typename List::iterator::value_type>(list.begin(), list.end());
+}
 
 /// Each line followed by "\n".
 std::string lines(const std::vector<std::string>& each) {
@@ -113,7 +110,7 @@ struct StringRecord {
   std::vector<std::string> texts;
 };
 
-/// A string table file decoded with the library's reader.
+/// A string table file read with the reader library.
 struct StringFile {
   bool ok = false;
   std::string project;
@@ -121,64 +118,43 @@ struct StringFile {
   std::vector<StringRecord> sections;
 };
 
-/// An object database decoded with the library's reader.
-struct DatabaseFile {
+/// An object database read with the reader library.
+struct DecodedDatabase {
   bool ok = false;
   std::string project;
   float version = 0;
-  std::unique_ptr<AtomTable> atoms = std::make_unique<AtomTable>();
-  std::vector<std::unique_ptr<GameObject>> objects;
+  rpgc::DatabaseFile file;
 
-  std::string text(Atom atom) const { return std::string(atoms->atomView(atom)); }
-  std::string nameOf(size_t i) const { return text(objects[i]->name()); }
-  std::string classOf(size_t i) const { return objects[i]->classNameText(); }
+  size_t count() const { return static_cast<size_t>(file.objectCount()); }
+  ObjectView object(size_t i) const { return file.object(static_cast<int32_t>(i)); }
+  std::string nameOf(size_t i) const { return std::string(object(i).name()); }
+  std::string classOf(size_t i) const { return std::string(object(i).className()); }
 };
 
 StringFile readStringFile(const fs::path& path) {
   StringFile file;
-  std::string content = test::readFileBytes(path);
-  AtomTable atoms;
-  Archive archive(atoms);
-  MemoryStream stored;
-  stored.write(content.data(), static_cast<int32_t>(content.size()));
-  stored.seek(0);
-  ScrambleStream in(stored);
-  if (!archive.beginRead(in)) return file;
-  file.project = std::string(archive.name().view());
-  file.version = archive.version();
-  int32_t count = 0;
-  if (!archive.readInt32(count)) return file;
-  for (int32_t i = 0; i < count; ++i) {
-    StringSection section;
-    if (!section.read(archive)) return file;
+  StringTableFile table;
+  if (!table.open(path.string()).ok()) return file;
+  file.project = std::string(table.header().projectName());
+  file.version = table.header().version();
+  for (StringSectionView section : table.sections()) {
     StringRecord record;
-    record.name = std::string(atoms.atomView(section.name));
-    record.random = section.random;
-    for (const RefString& text : section.texts) record.texts.emplace_back(text.view());
+    record.name = std::string(section.name());
+    record.random = section.random();
+    for (std::string_view text : section.texts()) record.texts.emplace_back(text);
     file.sections.push_back(std::move(record));
   }
-  file.ok = archive.bodyPosition() == archive.bodyLength();
+  file.ok = true;
   return file;
 }
 
-DatabaseFile readDatabaseFile(const fs::path& path) {
-  DatabaseFile file;
-  std::string content = test::readFileBytes(path);
-  Archive archive(*file.atoms);
-  MemoryStream stored;
-  stored.write(content.data(), static_cast<int32_t>(content.size()));
-  stored.seek(0);
-  ScrambleStream in(stored);
-  if (!archive.beginRead(in)) return file;
-  file.project = std::string(archive.name().view());
-  file.version = archive.version();
-  while (archive.hasChunk()) {
-    std::unique_ptr<GameObject> object;
-    if (!readObjectRecord(archive, object) || object == nullptr) return file;
-    file.objects.push_back(std::move(object));
-  }
-  file.ok = archive.bodyPosition() == archive.bodyLength();
-  return file;
+DecodedDatabase readDatabaseFile(const fs::path& path) {
+  DecodedDatabase database;
+  if (!database.file.open(path.string()).ok()) return database;
+  database.project = std::string(database.file.header().projectName());
+  database.version = database.file.header().version();
+  database.ok = true;
+  return database;
 }
 
 /// Every file and folder below root, as sorted relative paths.
@@ -239,11 +215,11 @@ TEST_F(RpgcProgramTest, TwoFilesWithTwelveSectionsAndThreeObjects) {
     EXPECT_EQ(strings.sections[i].texts,
               std::vector<std::string>{"Text number " + std::to_string(i)});
   }
-  DatabaseFile database = readDatabaseFile(path("database.gdf"));
+  DecodedDatabase database = readDatabaseFile(path("database.gdf"));
   ASSERT_TRUE(database.ok);
   EXPECT_EQ(database.project, "proj");
   EXPECT_EQ(database.version, 1.0f);
-  ASSERT_EQ(database.objects.size(), 3u);
+  ASSERT_EQ(database.count(), 3u);
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(database.nameOf(i), "O" + std::to_string(i));
     EXPECT_EQ(database.classOf(i), "F_generic");
@@ -270,9 +246,9 @@ TEST_F(RpgcProgramTest, ADotFollowsTheFirstAndEveryTenthRecord) {
     StringFile strings = readStringFile(dir.path() / "database.gds");
     EXPECT_TRUE(strings.ok);
     EXPECT_EQ(strings.sections.size(), static_cast<size_t>(row.records));
-    DatabaseFile database = readDatabaseFile(dir.path() / "database.gdf");
+    DecodedDatabase database = readDatabaseFile(dir.path() / "database.gdf");
     EXPECT_TRUE(database.ok);
-    EXPECT_EQ(database.objects.size(), static_cast<size_t>(row.records));
+    EXPECT_EQ(database.count(), static_cast<size_t>(row.records));
   }
 }
 
@@ -446,10 +422,10 @@ TEST_F(RpgcProgramTest, ArgumentsNameProjectAndSources) {
     ASSERT_TRUE(strings.ok);
     EXPECT_EQ(strings.project, row.project);
     EXPECT_EQ(strings.version, 1.0f);
-    DatabaseFile database = readDatabaseFile(path("database.gdf"));
+    DecodedDatabase database = readDatabaseFile(path("database.gdf"));
     ASSERT_TRUE(database.ok);
     EXPECT_EQ(database.project, row.project);
-    EXPECT_EQ(database.objects.size(), std::string_view(row.objectDots).size());
+    EXPECT_EQ(database.count(), std::string_view(row.objectDots).size());
   }
 }
 
@@ -515,32 +491,29 @@ TEST_F(RpgcProgramTest, HighBytesAndLongLinesSurvive) {
   EXPECT_EQ(strings.sections[1].name, "Long");
   EXPECT_EQ(strings.sections[1].texts, std::vector<std::string>{longText});
 
-  DatabaseFile database = readDatabaseFile(path("database.gdf"));
+  DecodedDatabase database = readDatabaseFile(path("database.gdf"));
   ASSERT_TRUE(database.ok);
-  ASSERT_EQ(database.objects.size(), 2u);
+  ASSERT_EQ(database.count(), 2u);
   EXPECT_EQ(database.nameOf(0), "\xC3\x89p\xC3\xA9\x65");
-  auto* item = dynamic_cast<F_item*>(database.objects[0].get());
-  ASSERT_NE(item, nullptr);
-  EXPECT_EQ(database.text(item->Type), "arme");
-  ASSERT_EQ(item->AtomPropertyName.length(), 2);
-  ASSERT_EQ(item->AtomPropertyValue.length(), 2);
-  EXPECT_EQ(database.text(item->AtomPropertyName[0]), "Mati\xC3\xA8re");
-  EXPECT_EQ(database.text(item->AtomPropertyValue[0]), "acier");
-  EXPECT_EQ(database.text(item->AtomPropertyName[1]), "Dish");
-  EXPECT_EQ(database.text(item->AtomPropertyValue[1]), "Caf\xE9\x65");
+  ObjectView item = database.object(0);
+  ASSERT_EQ(item.className(), "F_item");
+  EXPECT_EQ(item.atom("Type"), "arme");
+  EXPECT_EQ(elements(*item.atoms("AtomPropertyName")),
+            (std::vector<std::string_view>{"Mati\xC3\xA8re", "Dish"}));
+  EXPECT_EQ(elements(*item.atoms("AtomPropertyValue")),
+            (std::vector<std::string_view>{"acier", "Caf\xE9\x65"}));
 
   EXPECT_EQ(database.nameOf(1), "For\xC3\xAAt");
-  auto* place = dynamic_cast<F_generic*>(database.objects[1].get());
-  ASSERT_NE(place, nullptr);
-  EXPECT_EQ(database.text(place->Type), "lieu");
-  ASSERT_EQ(place->LAtomPropertyCount.length(), 2);
-  EXPECT_EQ(place->LAtomPropertyCount[0], 2);
-  EXPECT_EQ(place->LAtomPropertyCount[1], 30000);
-  ASSERT_EQ(place->LAtomPropertyValues.length(), 30002);
-  EXPECT_EQ(database.text(place->LAtomPropertyValues[0]), "ch\xC3\xAAne");
-  EXPECT_EQ(database.text(place->LAtomPropertyValues[1]), "h\xC3\xAAtre");
-  EXPECT_EQ(database.text(place->LAtomPropertyValues[2]), "v0");
-  EXPECT_EQ(database.text(place->LAtomPropertyValues[30001]), "v29999");
+  ObjectView place = database.object(1);
+  ASSERT_EQ(place.className(), "F_generic");
+  EXPECT_EQ(place.atom("Type"), "lieu");
+  EXPECT_EQ(elements(*place.integers("LAtomPropertyCount")), (std::vector<int32_t>{2, 30000}));
+  AtomValues values = *place.atoms("LAtomPropertyValues");
+  ASSERT_EQ(values.size(), 30002);
+  EXPECT_EQ(values[0], "ch\xC3\xAAne");
+  EXPECT_EQ(values[1], "h\xC3\xAAtre");
+  EXPECT_EQ(values[2], "v0");
+  EXPECT_EQ(values[30001], "v29999");
 }
 
 TEST_F(RpgcProgramTest, NameOf1024BytesIsStored) {
@@ -555,9 +528,9 @@ TEST_F(RpgcProgramTest, NameOf1024BytesIsStored) {
   ASSERT_TRUE(strings.ok);
   ASSERT_EQ(strings.sections.size(), 1u);
   EXPECT_EQ(strings.sections[0].name, name);
-  DatabaseFile database = readDatabaseFile(path("database.gdf"));
+  DecodedDatabase database = readDatabaseFile(path("database.gdf"));
   ASSERT_TRUE(database.ok);
-  ASSERT_EQ(database.objects.size(), 1u);
+  ASSERT_EQ(database.count(), 1u);
   EXPECT_EQ(database.nameOf(0), name);
 }
 
@@ -575,9 +548,9 @@ TEST_F(RpgcProgramTest, SuccessReplacesEarlierOutputsAndLeavesNoTemporaryFile) {
   StringFile strings = readStringFile(path("out.gds"));
   EXPECT_TRUE(strings.ok);
   EXPECT_EQ(strings.sections.size(), 2u);
-  DatabaseFile database = readDatabaseFile(path("out.gdf"));
+  DecodedDatabase database = readDatabaseFile(path("out.gdf"));
   EXPECT_TRUE(database.ok);
-  EXPECT_EQ(database.objects.size(), 2u);
+  EXPECT_EQ(database.count(), 2u);
 }
 
 // A run that fails prints its designed text, exactly one line on standard error, exits

@@ -13,7 +13,7 @@ trap 'rm -rf "$out"' EXIT
 deb=$(ls "$out"/*.deb)
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's#^\./#/#' >"$out/contents"
 status=0
-for file in /usr/bin/rpgc /usr/bin/rpgdump /usr/lib/librpgc.a /usr/include/rpgc/reader.h \
+for file in /usr/bin/rpgc /usr/bin/rpgdump /usr/lib/librpgc_reader.a /usr/include/rpgc/reader.h \
   /usr/lib/cmake/rpgc/rpgcConfig.cmake /usr/lib/cmake/rpgc/rpgcTargets.cmake \
   /usr/lib/cmake/rpgc/rpgc_add_content.cmake /usr/share/man/man1/rpgc.1 \
   /usr/share/man/man1/rpgdump.1 /usr/share/bash-completion/completions/rpgc; do

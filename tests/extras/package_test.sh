@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, then builds a small game against it with
 # find_package(rpgc): its content compiled by rpgc_add_content, its loader linked with
-# rpgc::reader. Checks the installed files, the loader's reading of the compiled files,
-# and that the content is compiled only when needed: once at first, not at all on a
-# second build, exactly once after a source is touched.
+# rpgc::reader. Checks the installed files, that the loader links the reader library
+# alone (no compiler library, no threads), its reading of the compiled files, and that
+# the content is compiled only when needed: once at first, not at all on a second build,
+# exactly once after a source is touched.
 # Usage: package_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER [CXX_FLAGS]
 set -u
 build=$1 repo=$2 cxx=$3 flags=${4:-}
@@ -14,7 +15,7 @@ fail() { echo "FAIL: $*"; failed=1; }
 
 cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" || {
   cat "$work/install.log"; exit 1; }
-for file in bin/rpgc bin/rpgdump lib/librpgc.a include/rpgc/reader.h \
+for file in bin/rpgc bin/rpgdump lib/librpgc_reader.a include/rpgc/reader.h \
   lib/cmake/rpgc/rpgcConfig.cmake lib/cmake/rpgc/rpgcConfigVersion.cmake \
   lib/cmake/rpgc/rpgcTargets.cmake lib/cmake/rpgc/rpgc_add_content.cmake \
   share/man/man1/rpgc.1 share/man/man1/rpgdump.1 \
@@ -37,6 +38,12 @@ build() {
   cmake --build "$work/game/build" >"$work/$1" 2>&1 || { cat "$work/$1"; fail "build $1"; }
   compiled=$(grep -c 'Compiling content duskvale' "$work/$1")
 }
+
+# The loader's link line: the reader library and nothing of the compiler.
+link=$(ninja -C "$work/game/build" -t commands game | tail -1)
+case $link in *librpgc_reader.a*) ;; *) fail "the game does not link librpgc_reader.a: $link" ;; esac
+case $link in *rpgc_compiler* | *pthread*) fail "the game links more than the reader: $link" ;; esac
+[ -e "$work/prefix/lib/librpgc_compiler.a" ] && fail "the compiler library is installed"
 
 build first.log
 [ "$compiled" -eq 1 ] || fail "the first build compiled the content $compiled times"

@@ -8,12 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive.h"
-#include "archive/byte_stream.h"
-#include "archive/memory_stream.h"
+#include "archive/archive_writer.h"
 #include "core/atom_table.h"
 #include "support/format_bytes.h"
 #include "support/model_fixture.h"
+#include "support/written_body.h"
 
 namespace rpgc {
 namespace {
@@ -93,12 +92,11 @@ TEST(GameObjectTest, FlagsWordHoldsSaveAllInBitZeroAndStoredFlagInBitOne) {
     GameObject object;
     object.setSavesAll(row.saveAll);
     object.setStoredFlag(row.storedFlag);
-    ByteStream sink;
-    Archive archive(atoms);
-    ASSERT_TRUE(archive.beginWrite(sink));
-    ASSERT_TRUE(object.save(archive, true));
-    EXPECT_EQ(test::bodyOf(archive), ByteBuilder().i32(row.word).bytes());
-    EXPECT_EQ(archive.fileAtoms().length(), 0);
+    test::WrittenBody written = test::writtenBody(
+        atoms, [&](ArchiveWriter& archive) { return object.save(archive, true); });
+    ASSERT_TRUE(written.ok);
+    EXPECT_EQ(written.body, ByteBuilder().i32(row.word).bytes());
+    EXPECT_TRUE(written.atomTexts.empty());
   }
 }
 
@@ -110,10 +108,9 @@ TEST(GameObjectTest, SaveWithoutAllSkipsSharedProperties) {
   for (int32_t i = 0; i < Probe::kCount; ++i)
     probe.shared[static_cast<size_t>(i)] = i != 0 && i != 2;
 
-  ByteStream sink;
-  Archive archive(atoms);
-  ASSERT_TRUE(archive.beginWrite(sink));
-  ASSERT_TRUE(probe.save(archive, false));
+  test::WrittenBody written =
+      test::writtenBody(atoms, [&](ArchiveWriter& archive) { return probe.save(archive, false); });
+  ASSERT_TRUE(written.ok);
 
   ExpectedBody expected;
   expected.i32(0);
@@ -123,8 +120,8 @@ TEST(GameObjectTest, SaveWithoutAllSkipsSharedProperties) {
   chunk = expected.openProperty("Icon", ValueKind::kAtom);
   expected.atom("lantern");
   expected.close(chunk);
-  EXPECT_EQ(test::bodyOf(archive), expected.bytes());
-  EXPECT_EQ(test::fileAtomTexts(archive), expected.atomTexts());
+  EXPECT_EQ(written.body, expected.bytes());
+  EXPECT_EQ(written.atomTexts, expected.atomTexts());
 }
 
 TEST(GameObjectTest, SaveAllFlagOverridesTheCallersChoice) {
@@ -132,51 +129,15 @@ TEST(GameObjectTest, SaveAllFlagOverridesTheCallersChoice) {
   Probe probe;
   probe.shared.fill(true);
   probe.setSavesAll(true);
-  ByteStream sink;
-  Archive archive(atoms);
-  ASSERT_TRUE(archive.beginWrite(sink));
-  ASSERT_TRUE(probe.save(archive, false));
+  test::WrittenBody written =
+      test::writtenBody(atoms, [&](ArchiveWriter& archive) { return probe.save(archive, false); });
+  ASSERT_TRUE(written.ok);
   // Flags word, then all ten properties in index order.
   ExpectedBody expected;
   expected.i32(1);
   expected.defaultProperties(test::probeRows());
-  EXPECT_EQ(test::bodyOf(archive), expected.bytes());
-  EXPECT_EQ(test::fileAtomTexts(archive), expected.atomTexts());
-}
-
-TEST(GameObjectTest, LoadReadsTheFlagsWord) {
-  for (int32_t word : {0, 1, 2, 3, 4 | 2}) {
-    SCOPED_TRACE(word);
-    AtomTable atoms;
-    MemoryStream file;
-    {
-      Archive writer(atoms);
-      ASSERT_TRUE(writer.beginWrite(file));
-      ASSERT_TRUE(writer.writeInt32(word));
-      ASSERT_TRUE(writer.finish());
-    }
-    ASSERT_TRUE(file.seek(0));
-    Archive reader(atoms);
-    ASSERT_TRUE(reader.beginRead(file));
-    GameObject object;
-    object.setSavesAll(true);  // replaced by what the file says
-    ASSERT_TRUE(object.load(reader, true));
-    EXPECT_EQ(object.savesAll(), (word & 1) != 0);
-    EXPECT_EQ(object.storedFlag(), (word & 2) != 0);
-  }
-}
-
-TEST(GameObjectTest, LoadFailsWithoutAFlagsWord) {
-  AtomTable atoms;
-  MemoryStream file;
-  Archive writer(atoms);
-  ASSERT_TRUE(writer.beginWrite(file));
-  ASSERT_TRUE(writer.finish());  // empty body
-  ASSERT_TRUE(file.seek(0));
-  Archive reader(atoms);
-  ASSERT_TRUE(reader.beginRead(file));
-  GameObject object;
-  EXPECT_FALSE(object.load(reader, true));
+  EXPECT_EQ(written.body, expected.bytes());
+  EXPECT_EQ(written.atomTexts, expected.atomTexts());
 }
 
 }  // namespace

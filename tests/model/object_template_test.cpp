@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive.h"
-#include "archive/byte_stream.h"
+#include "archive/archive_writer.h"
 #include "core/atom_table.h"
 #include "model/f_character.h"
 #include "model/f_generic.h"
@@ -18,6 +17,7 @@
 #include "model/object_registry.h"
 #include "support/format_bytes.h"
 #include "support/model_fixture.h"
+#include "support/written_body.h"
 
 namespace rpgc {
 namespace {
@@ -199,17 +199,16 @@ TEST_F(ObjectTemplateTest, DefaultRecordsHoldEveryPropertyAtItsDefault) {
     AtomTable atoms;
     std::unique_ptr<GameObject> object = createTemplate(c.className);
     object->setName(atoms.intern("thing"));
-    ByteStream sink;
-    Archive archive(atoms);
-    ASSERT_TRUE(archive.beginWrite(sink));
-    ASSERT_TRUE(writeObjectRecord(archive, *object));
+    test::WrittenBody written = test::writtenBody(
+        atoms, [&](ArchiveWriter& archive) { return writeObjectRecord(archive, *object); });
+    ASSERT_TRUE(written.ok);
 
     ExpectedBody expected;
     expected.defaultRecord("thing", c.className, c.rows);
-    EXPECT_EQ(archive.bodyLength(), c.recordBytes);
+    EXPECT_EQ(written.body.size(), static_cast<size_t>(c.recordBytes));
     EXPECT_EQ(expected.size(), static_cast<size_t>(c.recordBytes));
-    EXPECT_EQ(test::bodyOf(archive), expected.bytes());
-    EXPECT_EQ(test::fileAtomTexts(archive), expected.atomTexts());
+    EXPECT_EQ(written.body, expected.bytes());
+    EXPECT_EQ(written.atomTexts, expected.atomTexts());
   }
 }
 
@@ -232,11 +231,10 @@ TEST_F(ObjectTemplateTest, SavingWithoutAllWritesOnlyTheFlagsWord) {
       std::unique_ptr<GameObject> object = createTemplate(c.className);
       object->setSavesAll(row.saveAll);
       object->setStoredFlag(row.storedFlag);
-      ByteStream sink;
-      Archive archive(atoms_);
-      ASSERT_TRUE(archive.beginWrite(sink));
-      ASSERT_TRUE(object->save(archive, false));
-      Bytes body = test::bodyOf(archive);
+      test::WrittenBody written = test::writtenBody(
+          atoms_, [&](ArchiveWriter& archive) { return object->save(archive, false); });
+      ASSERT_TRUE(written.ok);
+      const Bytes& body = written.body;
       ASSERT_GE(body.size(), 4u);
       EXPECT_EQ(Bytes(body.begin(), body.begin() + 4), test::ByteBuilder().i32(row.flags).bytes());
       size_t expectedSize = row.propertiesWritten ? static_cast<size_t>(c.recordBytes) - 20 : 4;

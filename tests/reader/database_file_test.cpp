@@ -1,23 +1,27 @@
 // Tests of the reader library: the example read through the public headers only, the
-// lookup rules, what the format allows beyond compiled files, and damaged files refused
-// with the part, the offset and the reason.
+// lookup rules, what the compiler's writer stores read back value for value, what the
+// format allows beyond compiled files, and damaged files refused with the part, the
+// offset and the reason.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "archive/archive.h"
+#include "archive/archive_writer.h"
 #include "archive/memory_stream.h"
 #include "archive/scramble_stream.h"
 #include "core/atom_table.h"
-#include "model/f_generic.h"
 #include "model/object_record.h"
+#include "model/object_registry.h"
 #include "rpgc/reader.h"
 #include "support/compile_in_memory.h"
 #include "support/format_bytes.h"
 #include "support/model_fixture.h"
+#include "support/written_body.h"
 
 namespace rpgc {
 namespace {
@@ -119,6 +123,229 @@ TEST(DatabaseFileTest, LookupRules) {
   EXPECT_EQ(elements(*quest.floats("Hp")), std::vector<float>{0.5f});
 }
 
+// Gives every property of an object a value that differs from its default and from the
+// other properties' values; list lengths vary from 0 to 17 elements.
+void fillEveryProperty(GameObject& object, AtomTable& atoms, int32_t seed) {
+  std::string stem = std::string(object.classNameText()) + "." + std::to_string(seed);
+  for (int32_t i = 0; i < object.propertyCount(); ++i) {
+    PropertyRef value = object.property(i);
+    std::string prefix = stem + "." + std::to_string(i);
+    int32_t length = i == 1 ? 17 : (i + seed) % 4;
+    switch (value.kind) {
+      case ValueKind::kInteger:
+        value.integer() = seed * 1000 + i;
+        break;
+      case ValueKind::kAtom:
+        value.atom() = atoms.intern(prefix);
+        break;
+      case ValueKind::kIntegerList:
+        for (int32_t k = 0; k < length; ++k) value.integers().push(k == 2 ? INT32_MIN : k - i);
+        break;
+      case ValueKind::kFloatList:
+        for (int32_t k = 0; k < length; ++k) value.reals().push(0.25f * static_cast<float>(k - i));
+        break;
+      case ValueKind::kAtomList:
+        for (int32_t k = 0; k < length; ++k) {
+          value.atoms().push(k == 1 ? kNoAtom : atoms.intern(prefix + "." + std::to_string(k)));
+        }
+        break;
+      default:
+        ADD_FAILURE() << "unexpected kind in a template";
+    }
+  }
+}
+
+// Every property of a template as the reader sees it, record for record.
+void expectReadAsWritten(GameObject& written, const AtomTable& atoms, ObjectView read) {
+  EXPECT_EQ(read.name(), atoms.atomView(written.name()));
+  EXPECT_EQ(read.className(), written.classNameText());
+  EXPECT_EQ(read.flags(), (written.savesAll() ? 1 : 0) | (written.storedFlag() ? 2 : 0));
+  ASSERT_EQ(read.propertyCount(), written.propertyCount());
+  for (int32_t i = 0; i < written.propertyCount(); ++i) {
+    PropertyRef want = written.property(i);
+    PropertyView got = read.property(i);
+    SCOPED_TRACE(written.propertyNameText(i));
+    EXPECT_EQ(got.name(), written.propertyNameText(i));
+    ASSERT_EQ(static_cast<int32_t>(got.kind()), static_cast<int32_t>(want.kind));
+    auto texts = [&](const AtomList& list) {
+      std::vector<std::string_view> names;
+      for (Atom atom : list) names.push_back(atoms.atomView(atom));
+      return names;
+    };
+    switch (want.kind) {
+      case ValueKind::kInteger:
+        EXPECT_EQ(got.integer(), want.integer());
+        break;
+      case ValueKind::kAtom:
+        EXPECT_EQ(got.atom(), atoms.atomView(want.atom()));
+        break;
+      case ValueKind::kIntegerList:
+        EXPECT_EQ(elements(got.integers()),
+                  std::vector<int32_t>(want.integers().begin(), want.integers().end()));
+        break;
+      case ValueKind::kFloatList:
+        EXPECT_EQ(elements(got.floats()),
+                  std::vector<float>(want.reals().begin(), want.reals().end()));
+        break;
+      case ValueKind::kAtomList:
+        EXPECT_EQ(elements(got.atoms()), texts(want.atoms()));
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+// The compiler's writer and the reader agree on every property of the three templates.
+TEST(DatabaseFileTest, TemplatesReadBackValueForValue) {
+  AtomTable atoms;
+  std::vector<std::unique_ptr<GameObject>> objects;
+  for (const char* className : {"F_generic", "F_item", "F_character", "F_item", "F_generic"}) {
+    objects.push_back(createTemplate(className));
+  }
+  const char* names[] = {"lamp", "sword", "hero", "pebble", ""};
+  for (size_t j = 0; j < objects.size(); ++j) {
+    objects[j]->setName(atoms.intern(names[j]));
+    if (j != 3) fillEveryProperty(*objects[j], atoms, static_cast<int32_t>(j) + 1);  // 3: defaults
+  }
+  objects[4]->setStoredFlag(true);
+  objects[4]->setSavesAll(true);
+
+  MemoryStream out;
+  ScrambleStream scrambled(out);
+  ArchiveWriter writer(atoms);
+  ASSERT_TRUE(writeContainer(writer, scrambled, RefString("duskvale"), 2.5f, [&] {
+    for (auto& object : objects) {
+      if (!writeObjectRecord(writer, *object)) return false;
+    }
+    return true;
+  }));
+  DatabaseFile database = databaseOf(Bytes(out.bytes(), out.bytes() + out.length()));
+  EXPECT_EQ(database.header().projectName(), "duskvale");
+  EXPECT_EQ(database.header().version(), 2.5f);
+  ASSERT_EQ(database.objectCount(), static_cast<int32_t>(objects.size()));
+  for (size_t j = 0; j < objects.size(); ++j) {
+    SCOPED_TRACE(names[j]);
+    expectReadAsWritten(*objects[j], atoms, database.object(static_cast<int32_t>(j)));
+  }
+}
+
+// Values of every kind, those no compiled record holds included, as the writer stores them:
+// references by name and instance, a list element without a target, kinds without value.
+TEST(DatabaseFileTest, EveryValueKindReadsBack) {
+  AtomTable atoms;
+  GameObject smith;
+  smith.setName(atoms.intern("smith"));
+  smith.setInstance(2);
+  GameObject guard;
+  guard.setName(atoms.intern("guard"));
+  test::Probe probe;
+  probe.setName(atoms.intern("probe"));
+  probe.Count = 4;
+  probe.Speed = -0.75f;
+  probe.Icon = atoms.intern("lantern");
+  probe.Owner = &smith;
+  probe.Levels.push(9);
+  probe.Weights.push(3.5f);
+  probe.Tags.push(atoms.intern("t"));
+  probe.Allies.push(&guard);
+  probe.Allies.push(nullptr);
+  probe.Allies.push(&smith);
+  test::Probe unowned;
+  unowned.setName(atoms.intern("unowned"));
+
+  MemoryStream out;
+  ScrambleStream scrambled(out);
+  ArchiveWriter writer(atoms);
+  ASSERT_TRUE(writeContainer(writer, scrambled, RefString("p"), 1.0f, [&] {
+    return writeObjectRecord(writer, probe) && writeObjectRecord(writer, unowned);
+  }));
+  DatabaseFile database = databaseOf(Bytes(out.bytes(), out.bytes() + out.length()));
+  ASSERT_EQ(database.objectCount(), 2);
+  ObjectView read = database.object(0);
+  EXPECT_EQ(read.className(), "Probe");
+  EXPECT_EQ(read.integer("Count"), 4);
+  EXPECT_EQ(read.real("Speed"), -0.75f);
+  EXPECT_EQ(read.atom("Icon"), "lantern");
+  EXPECT_EQ(read.reference("Owner"), (ObjectReference{true, 2, "smith"}));
+  EXPECT_EQ(elements(*read.integers("Levels")), std::vector<int32_t>{9});
+  EXPECT_EQ(elements(*read.floats("Weights")), std::vector<float>{3.5f});
+  EXPECT_EQ(elements(*read.atoms("Tags")), std::vector<std::string_view>{"t"});
+  EXPECT_EQ(elements(*read.references("Allies")),
+            (std::vector<ObjectReference>{{true, 0, "guard"}, {}, {true, 2, "smith"}}));
+  EXPECT_EQ(static_cast<int32_t>(read.property(8).kind()), 9);
+  EXPECT_EQ(read.property(8).size(), 0);
+  EXPECT_EQ(read.property(9).kind(), PropertyKind::kNone);
+  ObjectView second = database.object(1);  // what follows the references was read in step
+  EXPECT_EQ(second.name(), "unowned");
+  EXPECT_EQ(second.reference("Owner"), ObjectReference{});
+  EXPECT_TRUE(second.references("Allies")->empty());
+}
+
+// Reads every value of every property through the views.
+size_t walkValues(const DatabaseFile& database) {
+  size_t seen = 0;
+  auto walk = [&](const PropertyView& property) {
+    seen += property.name().size() + static_cast<size_t>(property.size());
+    seen += static_cast<size_t>(property.integer()) + property.atom().size();
+    seen += property.reference().name.size() + (property.real() == property.maximum() ? 1 : 0);
+    for (int32_t v : property.integers()) seen += static_cast<size_t>(v);
+    for (float v : property.floats()) seen += v > 0 ? 1 : 0;
+    for (std::string_view v : property.atoms()) seen += v.size();
+    for (const ObjectReference& v : property.references()) seen += v.name.size();
+  };
+  for (ObjectView object : database.objects()) {
+    seen += object.name().size() + object.className().size();
+    for (PropertyView property : object.properties()) walk(property);
+    for (PropertyView property : object.declaredProperties()) walk(property);
+  }
+  return seen;
+}
+
+// Every 32-bit word of a database of the three templates replaced by hostile values:
+// opening fails with a reason or gives a file every view can walk, never outside a buffer.
+TEST(DatabaseFileTest, HostileWordsNeverReadOutOfBounds) {
+  AtomTable atoms;
+  std::vector<std::unique_ptr<GameObject>> objects;
+  for (const char* className : {"F_generic", "F_item", "F_character"}) {
+    objects.push_back(createTemplate(className));
+    objects.back()->setName(atoms.intern(className));
+    fillEveryProperty(*objects.back(), atoms, static_cast<int32_t>(objects.size()) + 2);
+  }
+  test::WrittenBody written = test::writtenBody(atoms, [&](ArchiveWriter& writer) {
+    for (auto& object : objects) {
+      if (!writeObjectRecord(writer, *object)) return false;
+    }
+    return true;
+  });
+  ASSERT_TRUE(written.ok);
+  const size_t bodySize = written.body.size();
+  const size_t bodyStart = written.file.size() - bodySize;
+  ASSERT_EQ(databaseOf(test::scrambledAsRead(written.file)).objectCount(), 3);
+
+  const int32_t hostile[] = {-1,         0,         1,         16,
+                             0x3FFFFFFF, INT32_MAX, INT32_MIN, static_cast<int32_t>(bodySize) + 4};
+  int opened = 0;
+  for (size_t offset = 0; offset + 4 <= bodySize; offset += 4) {
+    for (int32_t value : hostile) {
+      Bytes damaged = written.file;
+      ByteBuilder word;
+      word.i32(value);
+      std::copy(word.bytes().begin(), word.bytes().end(), damaged.begin() + bodyStart + offset);
+      Bytes stored = test::scrambledAsRead(damaged);
+      DatabaseFile database;
+      ReadStatus status = database.openMemory(stored.data(), stored.size());
+      if (!status.ok()) {
+        EXPECT_NE(status.message(), "");
+        continue;
+      }
+      ++opened;
+      walkValues(database);
+    }
+  }
+  EXPECT_GT(opened, 0);
+}
+
 // Writes one record by hand: properties are (name, kind, words of the value).
 Bytes handMadeDatabase(
     const char* className,
@@ -126,24 +353,24 @@ Bytes handMadeDatabase(
   AtomTable atoms;
   MemoryStream out;
   ScrambleStream scrambled(out);
-  Archive archive(atoms);
-  archive.beginWrite(scrambled);
-  archive.setName(RefString("p"));
-  ArchiveChunk record;
-  record.tag = atoms.intern("thing");
-  archive.beginChunk(record);
-  archive.writeAtom(atoms.intern(className));
-  archive.writeInt32(0);
-  for (const auto& [name, kind, words] : chunks) {
-    ArchiveChunk chunk;
-    chunk.tag = atoms.intern(name);
-    chunk.word2 = kind;
-    archive.beginChunk(chunk);
-    for (int32_t word : words) archive.writeInt32(word);
-    archive.endChunk(chunk);
-  }
-  archive.endChunk(record);
-  archive.finish();
+  ArchiveWriter archive(atoms);
+  bool written = writeContainer(archive, scrambled, RefString("p"), 0.0f, [&] {
+    ArchiveChunk record;
+    record.tag = atoms.intern("thing");
+    archive.beginChunk(record);
+    archive.writeAtom(atoms.intern(className));
+    archive.writeInt32(0);
+    for (const auto& [name, kind, words] : chunks) {
+      ArchiveChunk chunk;
+      chunk.tag = atoms.intern(name);
+      chunk.word2 = kind;
+      archive.beginChunk(chunk);
+      for (int32_t word : words) archive.writeInt32(word);
+      archive.endChunk(chunk);
+    }
+    return archive.endChunk(record);
+  });
+  EXPECT_TRUE(written);
   return Bytes(out.bytes(), out.bytes() + out.length());
 }
 
@@ -156,7 +383,8 @@ TEST(DatabaseFileTest, WhatTheFormatAllowsBeyondCompiledFiles) {
                                            {"Allies", 8, {3, 2, 0, -1, 0, 1}},
                                            {"Speed", 2, {0x3FC00000}},
                                            {"Odd", 9, {}},
-                                           {"Speed", 2, {0x40000000}}});
+                                           {"Speed", 2, {0x40000000}},
+                                           {"Icon", 3, {999}}});
   DatabaseFile database = databaseOf(probe);
   ObjectView object = database.object(0);
   EXPECT_EQ(object.className(), "Probe");
@@ -170,6 +398,7 @@ TEST(DatabaseFileTest, WhatTheFormatAllowsBeyondCompiledFiles) {
   EXPECT_EQ(static_cast<int32_t>(odd.kind()), 9);
   EXPECT_EQ(odd.size(), 0);
   EXPECT_EQ(odd.integer(), 0);
+  EXPECT_EQ(object.atom("Icon"), "");  // an index outside the atom table
 
   // IntegerPropertyName holds two names for one value; LAtomPropertyCount asks for more
   // values than there are: the properties that pair up before the mismatch remain.

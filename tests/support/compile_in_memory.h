@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/archive_writer.h"
 #include "archive/memory_stream.h"
 #include "archive/scramble_stream.h"
 #include "driver/compilation.h"
@@ -43,23 +44,23 @@ inline CompiledFiles compileInMemory(std::string_view name, float version,
   auto write = [&](Bytes& bytes, auto writeBody) {
     MemoryStream out;
     ScrambleStream filter(out);
-    Archive& archive = compilation.archive;
-    archive.beginWrite(scrambled ? static_cast<ByteStream&>(filter) : out);
-    archive.setName(RefString(name));
-    archive.setVersion(version);
-    if (!writeBody(archive) || !archive.finish()) return false;
+    ArchiveWriter& archive = compilation.archive;
+    if (!writeContainer(archive, scrambled ? static_cast<ByteStream&>(filter) : out,
+                        RefString(name), version, [&] { return writeBody(archive); })) {
+      return false;
+    }
     bytes.assign(out.bytes(), out.bytes() + out.length());
     return true;
   };
   files.ok = write(files.strings,
-                   [&](Archive& archive) {
+                   [&](ArchiveWriter& archive) {
                      if (!archive.writeInt32(compilation.strings.count())) return false;
                      for (int32_t i = 0; i < compilation.strings.count(); ++i) {
                        if (!compilation.strings.at(i).write(archive)) return false;
                      }
                      return true;
                    }) &&
-             write(files.database, [&](Archive& archive) {
+             write(files.database, [&](ArchiveWriter& archive) {
                for (int32_t i = 0; i < compilation.registry.count(); ++i) {
                  if (!writeObjectRecord(archive, *compilation.registry.at(i))) return false;
                }

@@ -3,8 +3,10 @@
 #ifndef RPGC_TESTS_SUPPORT_FORMAT_BYTES_H_
 #define RPGC_TESTS_SUPPORT_FORMAT_BYTES_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -99,6 +101,52 @@ inline Bytes scrambleCalls(const Bytes& plain, const std::vector<int32_t>& callL
 inline int32_t le32(const uint8_t* bytes) {
   return static_cast<int32_t>(uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 |
                               uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24);
+}
+
+/// The parts of a plain container, split by the container's definition.
+struct ContainerParts {
+  bool ok = false;  // false when the bytes are not one whole container
+  Bytes nameBytes;  // with the zero byte; empty when absent
+  Bytes versionBytes;
+  std::vector<std::string> atomTexts;
+  Bytes body;
+};
+
+inline ContainerParts splitContainer(const Bytes& plain) {
+  ContainerParts parts;
+  size_t at = 0;
+  auto take = [&](size_t n, Bytes* into) {
+    if (plain.size() - at < n) return false;
+    if (into != nullptr)
+      into->assign(plain.begin() + static_cast<std::ptrdiff_t>(at),
+                   plain.begin() + static_cast<std::ptrdiff_t>(at + n));
+    at += n;
+    return true;
+  };
+  auto word = [&](int32_t& value) {
+    if (plain.size() - at < 4) return false;
+    value = le32(plain.data() + at);
+    at += 4;
+    return true;
+  };
+  int32_t nameSize = 0;
+  int32_t atomCount = 0;
+  int32_t bodyLength = 0;
+  if (!word(nameSize) || nameSize < 0 || !take(static_cast<size_t>(nameSize), &parts.nameBytes) ||
+      !take(4, &parts.versionBytes) || !word(atomCount) || atomCount < 0) {
+    return parts;
+  }
+  for (int32_t i = 0; i < atomCount; ++i) {
+    int32_t length = 0;
+    Bytes text;
+    if (!word(length) || (length > 0 && !take(static_cast<size_t>(length), &text))) return parts;
+    parts.atomTexts.emplace_back(text.begin(), text.end());
+  }
+  if (!word(bodyLength) || bodyLength < 0 || !take(static_cast<size_t>(bodyLength), &parts.body)) {
+    return parts;
+  }
+  parts.ok = at == plain.size();
+  return parts;
 }
 
 /// The read calls a reader makes on a container whose fields may be corrupt, so that a test

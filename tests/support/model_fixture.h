@@ -1,6 +1,6 @@
 // Helpers for the object model tests: the property tables of the three templates as the
-// database format defines them, an expected-bytes builder for object records, a test-only
-// class holding one property of every value kind, and reading back what an archive wrote.
+// database format defines them, an expected-bytes builder for object records, and a test-only
+// class holding one property of every value kind.
 #ifndef RPGC_TESTS_SUPPORT_MODEL_FIXTURE_H_
 #define RPGC_TESTS_SUPPORT_MODEL_FIXTURE_H_
 
@@ -14,10 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/archive.h"
 #include "core/atom_table.h"
 #include "model/game_object.h"
-#include "model/value_kind.h"
+#include "model/property_ref.h"
 #include "support/format_bytes.h"
 
 namespace rpgc::test {
@@ -208,19 +207,6 @@ inline Bytes containerBytes(std::string_view projectName, float version,
   for (const std::string& text : atomTexts) out.i32(static_cast<int32_t>(text.size())).text(text);
   out.i32(static_cast<int32_t>(body.size())).raw(body);
   return out.bytes();
-}
-
-/// What the archive has assembled so far.
-inline Bytes bodyOf(const Archive& archive) {
-  if (archive.bodyLength() == 0) return {};
-  return Bytes(archive.bodyBytes(), archive.bodyBytes() + archive.bodyLength());
-}
-
-/// The texts of the archive's file atom table, in index order ("" for the atom -1).
-inline std::vector<std::string> fileAtomTexts(const Archive& archive) {
-  std::vector<std::string> texts;
-  for (Atom atom : archive.fileAtoms()) texts.emplace_back(archive.atoms().atomView(atom));
-  return texts;
 }
 
 /// A class that exists only in tests: one property of every value kind, two of kinds

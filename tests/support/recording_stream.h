@@ -26,7 +26,6 @@ class RecordingStream : public ByteStream {
     callLengths_.push_back(n);
     return true;
   }
-  int32_t size() override { return static_cast<int32_t>(bytes_.size()); }
 
   /// The bytes of every accepted write, in order.
   const std::vector<uint8_t>& bytes() const { return bytes_; }

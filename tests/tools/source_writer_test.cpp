@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive.h"
+#include "archive/archive_writer.h"
 #include "archive/memory_stream.h"
 #include "core/atom_table.h"
 #include "diagnostics/message_table.h"
@@ -326,21 +326,21 @@ TEST(SourceWriterTest, GeneratedProjectsCompileBackToTheSameBytes) {
 
 // A container written through the archive without the filter, so that a test can change
 // its bytes before scrambling them.
-Bytes plainFile(const std::function<void(Archive&, AtomTable&)>& body, const char* project = "p") {
+Bytes plainFile(const std::function<void(ArchiveWriter&, AtomTable&)>& body,
+                const char* project = "p") {
   AtomTable atoms;
   MemoryStream out;
-  Archive archive(atoms);
-  archive.beginWrite(out);
-  archive.setName(RefString(project));
-  archive.setVersion(1.0f);
-  body(archive, atoms);
-  archive.finish();
+  ArchiveWriter archive(atoms);
+  EXPECT_TRUE(writeContainer(archive, out, RefString(project), 1.0f, [&] {
+    body(archive, atoms);
+    return true;
+  }));
   return Bytes(out.bytes(), out.bytes() + out.length());
 }
 
-std::function<void(Archive&, AtomTable&)> oneSection(const char* name, bool random,
-                                                     std::vector<const char*> texts) {
-  return [=](Archive& archive, AtomTable& atoms) {
+std::function<void(ArchiveWriter&, AtomTable&)> oneSection(const char* name, bool random,
+                                                           std::vector<const char*> texts) {
+  return [=](ArchiveWriter& archive, AtomTable& atoms) {
     StringSection section;
     section.name = atoms.intern(name);
     section.random = random;
@@ -351,9 +351,9 @@ std::function<void(Archive&, AtomTable&)> oneSection(const char* name, bool rand
 }
 
 template <class Object>
-std::function<void(Archive&, AtomTable&)> oneObject(const char* name,
-                                                    std::function<void(Object&, AtomTable&)> set) {
-  return [=](Archive& archive, AtomTable& atoms) {
+std::function<void(ArchiveWriter&, AtomTable&)> oneObject(
+    const char* name, std::function<void(Object&, AtomTable&)> set) {
+  return [=](ArchiveWriter& archive, AtomTable& atoms) {
     Object object;
     object.setName(atoms.intern(name));
     set(object, atoms);
@@ -446,7 +446,8 @@ TEST(SourceWriterTest, WhatSourceCannotSayIsRefused) {
       {"a class rpgc does not know", K::kDatabase,
        plainFile(oneObject<test::Probe>("probe", [](test::Probe&, AtomTable&) {})),
        "object probe: its class Probe is none of F_generic, F_item and F_character"},
-      {"two records of one name", K::kDatabase, plainFile([](Archive& archive, AtomTable& atoms) {
+      {"two records of one name", K::kDatabase,
+       plainFile([](ArchiveWriter& archive, AtomTable& atoms) {
          F_generic twice;
          twice.setName(atoms.intern("q"));
          twice.Type = atoms.intern("quest");
@@ -491,7 +492,7 @@ TEST(SourceWriterTest, BytesUnlikeRpgcsAreRefused) {
   random[strings.size() - 14] = 2;  // the random flag, stored as 2
   rows.push_back({"a random flag of 2", FileKind::kStringTable, random, strings.size() - 14,
                   "string section s: not stored byte for byte as rpgc stores it"});
-  Bytes reordered = plainFile([](Archive& archive, AtomTable& atoms) {
+  Bytes reordered = plainFile([](ArchiveWriter& archive, AtomTable& atoms) {
     atoms.intern("unused");
     archive.writeAtom(atoms.intern("unused"));  // an atom-table entry nothing uses
     oneSection("s", false, {"x"})(archive, atoms);
@@ -535,10 +536,10 @@ TEST(SourceWriterTest, DescriptionOfTheProject) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.project);
     DumpInput database =
-        inputOf(test::scrambledAsRead(plainFile([](Archive&, AtomTable&) {}, row.project)),
+        inputOf(test::scrambledAsRead(plainFile([](ArchiveWriter&, AtomTable&) {}, row.project)),
                 FileKind::kDatabase);
     DumpInput strings = inputOf(
-        test::scrambledAsRead(plainFile([](Archive& a, AtomTable&) { a.writeInt32(0); },
+        test::scrambledAsRead(plainFile([](ArchiveWriter& a, AtomTable&) { a.writeInt32(0); },
                                         row.strings != nullptr ? row.strings : row.project)),
         FileKind::kStringTable);
     SourceFiles files{&strings, &database};

@@ -103,7 +103,9 @@ class LspSession {
     });
     c.onRequest(lsp.WorkspaceFoldersRequest.type, () => this.workspaceFolders || null);
     c.onError(() => {});
-    c.onClose(() => this.failWaiters());
+    // The connection closes when the server's output ends, which can come before the
+    // process's own end is seen: wait for that, so the failure shows the exit status.
+    c.onClose(() => this.exited.then(() => this.failWaiters()));
   }
 
   /** What went wrong, for a failed wait: the exit status and the end of standard error. */

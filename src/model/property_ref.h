@@ -1,9 +1,7 @@
-// ValueKind and PropertyRef: the kinds of property values and a typed handle to one.
-//
-// The kind codes are written into every property chunk of the database and must keep
-// their values.
-#ifndef RPGC_MODEL_VALUE_KIND_H_
-#define RPGC_MODEL_VALUE_KIND_H_
+// PropertyRef: a typed handle to one property's value inside its object, of one of the
+// kinds of format/value_kind.h.
+#ifndef RPGC_MODEL_PROPERTY_REF_H_
+#define RPGC_MODEL_PROPERTY_REF_H_
 
 #include <cassert>
 #include <cstdint>
@@ -11,22 +9,11 @@
 #include "core/atom.h"
 #include "core/ref_array.h"
 #include "core/value_lists.h"
+#include "format/value_kind.h"
 
 namespace rpgc {
 
 class GameObject;
-
-enum class ValueKind : int32_t {
-  kNone = 0,
-  kInteger = 1,
-  kFloat = 2,
-  kAtom = 3,
-  kReference = 4,
-  kIntegerList = 5,
-  kFloatList = 6,
-  kAtomList = 7,
-  kReferenceList = 8,
-};
 
 /// Reference lists: non-owning object pointers, null allowed.
 using ObjectList = RefArray<GameObject*, 8, SlotInit::kZero>;
@@ -57,4 +44,4 @@ struct PropertyRef {
 
 }  // namespace rpgc
 
-#endif  // RPGC_MODEL_VALUE_KIND_H_
+#endif  // RPGC_MODEL_PROPERTY_REF_H_

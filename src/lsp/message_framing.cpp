@@ -38,11 +38,12 @@ FrameReader::Next FrameReader::next(std::string& body) {
     start_ = 0;
   }
   std::string_view rest(pending_.data() + start_, pending_.size() - start_);
+  // Some clients end header lines with a bare line feed: whichever end comes first.
   size_t headerEnd = rest.find("\r\n\r\n");
   size_t separator = 4;
-  if (headerEnd == std::string_view::npos) {
-    // Some clients end header lines with a bare line feed.
-    headerEnd = rest.find("\n\n");
+  size_t bare = rest.substr(0, headerEnd).find("\n\n");
+  if (bare != std::string_view::npos) {
+    headerEnd = bare;
     separator = 2;
   }
   if (headerEnd == std::string_view::npos) {
@@ -69,7 +70,7 @@ FrameReader::Next FrameReader::next(std::string& body) {
   }
   start_ += headerEnd + separator;
   if (!haveLength) return Next::kBadHeader;
-  if (length > kLargestBody) {
+  if (length > largestBody_) {
     skipping_ = length;
     return Next::kBadHeader;
   }

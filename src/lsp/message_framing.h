@@ -14,8 +14,11 @@ namespace rpgc::lsp {
 
 class FrameReader {
  public:
-  /// The largest body accepted; a longer one is a framing error (and is skipped).
+  /// The largest body accepted by default; a longer one is a framing error (and is
+  /// skipped).
   static constexpr size_t kLargestBody = size_t{256} << 20;
+
+  explicit FrameReader(size_t largestBody = kLargestBody) : largestBody_(largestBody) {}
   /// The longest header accepted before its empty line.
   static constexpr size_t kLongestHeader = 8192;
 
@@ -33,6 +36,7 @@ class FrameReader {
   size_t pendingBytes() const { return pending_.size() - start_; }
 
  private:
+  size_t largestBody_;
   std::string pending_;
   size_t start_ = 0;
   // While a body too long to keep is being skipped: the bytes of it still to come.

@@ -11,7 +11,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(source description archive reader diagnostics)
+[ ${#targets[@]} -gt 0 ] || targets=(source description archive reader diagnostics lsp)
 build="$repo/build/fuzz"
 work="$build/fuzz-work"
 mkdir -p "$work" "$build/findings"
@@ -25,6 +25,22 @@ seed() {  # seed TARGET: the corpus folder of a target, filled with its seeds
       for f in "$repo"/examples/duskvale/*.txt; do head -c 4000 "$f" >"$corpus/example-$(basename "$f")"; done ;;
     description)
       cp "$repo/examples/duskvale/duskvale.gdm" "$corpus/" ;;
+    lsp)
+      # One session: a file opened with the fixture's text, edited, then asked about.
+      local text frame
+      text=$(sed 's/\\/\\\\/g; s/"/\\"/g' "$repo/editors/test/lsp/fixture/items.txt" | awk '{printf "%s\\n", $0}')
+      frame() { printf 'Content-Length: %d\r\n\r\n%s' "${#1}" "$1"; }
+      {
+        frame '{"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":"file:///nonexistent-rpgc-fuzz/items.txt","languageId":"rpgc","version":1,"text":"'"$text"'"}}}'
+        frame '{"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":"file:///nonexistent-rpgc-fuzz/items.txt","version":2},"contentChanges":[{"range":{"start":{"line":0,"character":6},"end":{"line":0,"character":10}},"text":"quest"}]}}'
+        for method in hover definition references completion prepareRename documentHighlight; do
+          frame '{"jsonrpc":"2.0","id":1,"method":"textDocument/'$method'","params":{"textDocument":{"uri":"file:///nonexistent-rpgc-fuzz/items.txt"},"position":{"line":0,"character":12},"context":{"includeDeclaration":true}}}'
+        done
+        frame '{"jsonrpc":"2.0","id":2,"method":"textDocument/codeAction","params":{"textDocument":{"uri":"file:///nonexistent-rpgc-fuzz/items.txt"},"range":{"start":{"line":0,"character":0},"end":{"line":20,"character":0}},"context":{"diagnostics":[]}}}'
+        frame '{"jsonrpc":"2.0","id":3,"method":"textDocument/rename","params":{"textDocument":{"uri":"file:///nonexistent-rpgc-fuzz/items.txt"},"position":{"line":0,"character":12},"newName":"Blade"}}'
+        frame '{"jsonrpc":"2.0","id":4,"method":"workspace/symbol","params":{"query":"kn"}}'
+        frame '{"jsonrpc":"2.0","id":5,"method":"shutdown"}'
+      } >"$corpus/session" ;;
     reader|reader-large)
       [ "$target" = reader-large ] && cp "$repo/fuzz/seeds/reader/"* "$corpus/"
       # The first byte chooses the walk: even for a string table, odd for a database.

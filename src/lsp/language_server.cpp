@@ -113,7 +113,7 @@ struct Project {
   std::unordered_map<std::string, int32_t> firstIndex;
   std::string loneReason;  // for a file on its own: why
   ProjectModel model;
-  std::vector<std::pair<int32_t, std::string>> unreadable;  // description line, path
+  std::vector<std::string> listedNames;  // each file as the description names it
 };
 
 }  // namespace
@@ -474,7 +474,7 @@ void LanguageServer::State::reloadProject(Project& project) {
   RunSettings settings;
   project.files.clear();
   project.firstIndex.clear();
-  project.unreadable.clear();
+  project.listedNames.clear();
   if (applyDescription(lines, settings)) {
     for (int32_t i = 0; i < settings.sourceFiles.length(); ++i) {
       std::filesystem::path name(settings.sourceFiles[i].view());
@@ -482,10 +482,7 @@ void LanguageServer::State::reloadProject(Project& project) {
       std::string path = normalPath(name.string());
       project.firstIndex.try_emplace(path, static_cast<int32_t>(project.files.size()));
       project.files.push_back(path);
-      std::error_code error;
-      if (!documents_.contains(path) && !std::filesystem::is_regular_file(path, error)) {
-        project.unreadable.emplace_back(3 + i, std::string(settings.sourceFiles[i].view()));
-      }
+      project.listedNames.emplace_back(settings.sourceFiles[i].view());
     }
   }
   project.model.setFileCount(static_cast<int32_t>(project.files.size()));
@@ -576,9 +573,14 @@ void LanguageServer::State::publish(Project& project) {
   if (project.description.empty()) return;
   Json diagnostics = Json::array();
   SourceLines lines = linesOfText(textOf(project.description));
-  for (const auto& [line, name] : project.unreadable) {
+  for (size_t i = 0; i < project.files.size(); ++i) {
+    std::error_code error;
+    const std::string& path = project.files[i];
+    if (documents_.contains(path) || std::filesystem::is_regular_file(path, error)) continue;
+    // Source files are listed from the description's fourth line.
+    int32_t line = static_cast<int32_t>(i) + 3;
     Finding finding(FindingCode::kCannotOpenSource, SourcePlace());
-    finding.with(name).with("No such file or directory");
+    finding.with(project.listedNames[i]).with("No such file or directory");
     std::string_view text = line < lines.length() ? lines[line] : std::string_view();
     diagnostics.push_back(
         {{"range",
@@ -940,7 +942,8 @@ std::string LanguageServer::State::hoverObject(Project& project, const std::stri
   if (object == nullptr) return {};
   AtomTable& atoms = compilation.atoms;
   const ProjectModel::ObjectEntry* entry = project.model.object(name);
-  std::string kind = object->kindNameText() != nullptr ? object->kindNameText() : "";
+  std::string kind(kItemWord);
+  if (entry != nullptr && entry->kind == SectionKind::kCharacter) kind = kCharacterWord;
   if (entry != nullptr && entry->kind == SectionKind::kObject) kind = std::string(entry->typeWord);
   std::string text = "**" + kind + " " + name + "** (" + object->classNameText() + ")\n\n```\n";
   for (int32_t i = 0; i < object->propertyCount(); ++i) {
@@ -948,8 +951,16 @@ std::string LanguageServer::State::hoverObject(Project& project, const std::stri
     if (value.empty()) continue;
     std::string property = object->propertyNameText(i);
     text += property + "  " + value;
-    auto where = setBy.find(property);
-    if (where != setBy.end()) text += "  " + where->second;
+    PropertyRef ref = object->property(i);
+    if (ref.kind == ValueKind::kAtomList && property.ends_with("PropertyName")) {
+      // The names of typed properties: each with the line that declared it.
+      for (int32_t k = 0; k < ref.atoms().length(); ++k) {
+        auto where = setBy.find(std::string(atoms.atomView(ref.atoms()[k])));
+        if (where != setBy.end()) text += "  " + where->second;
+      }
+    } else if (auto where = setBy.find(property); where != setBy.end()) {
+      text += "  " + where->second;
+    }
     text += "\n";
   }
   return text + "```";
@@ -1010,7 +1021,12 @@ Json LanguageServer::State::completion(const Json& params) {
   bool incomplete = false;
   if (at.project == nullptr || at.file < 0) return {{"isIncomplete", false}, {"items", items}};
   const SourceLines& lines = *at.project->model.lines(at.file);
-  std::string_view line = lines[at.line];
+  // The line as the editor holds it: blanks after the last word count here.
+  std::string text = textOf(at.path);
+  std::string_view line = lineOf(text, lineStart(text, at.line));
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  int64_t character = params.at("position").at("character").get<int64_t>();
+  at.byte = byteOfColumn(line, character, encoding_);
   std::vector<std::string_view> words = wordsOf(line);
   // The word the cursor is in, and how many words come before it.
   size_t before = 0;

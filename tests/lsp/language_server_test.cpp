@@ -115,16 +115,18 @@ TEST_F(LanguageServerTest, AnswersNothingForUnknownDocumentsAndPositions) {
   EXPECT_TRUE(request("textDocument/hover", other)["result"].is_null());
   // A listed file deleted on disk while closed: the description says so.
   std::filesystem::remove(folder_.file("items.txt"));
-  notify("textDocument/didClose", {{"textDocument", {{"uri", uri("items.txt")}}}});
-  notify("workspace/didChangeWatchedFiles",
-         {{"changes", Json::array({{{"uri", uri("game.gdm")}, {"type", 2}}})}});
-  bool saidSo = false;
-  for (const Json& message : sent_) {
-    if (message["params"]["uri"] == uri("game.gdm")) {
-      saidSo = message["params"]["diagnostics"].size() == 1;
-    }
+  std::vector<Json> sent =
+      exchange(Json{{"jsonrpc", "2.0"},
+                    {"method", "textDocument/didClose"},
+                    {"params", {{"textDocument", {{"uri", uri("items.txt")}}}}}});
+  Json onDescription;
+  for (const Json& message : sent) {
+    if (message["params"]["uri"] == uri("game.gdm"))
+      onDescription = message["params"]["diagnostics"];
   }
-  EXPECT_TRUE(saidSo);
+  ASSERT_EQ(onDescription.size(), 1u);
+  EXPECT_EQ(onDescription[0]["code"], "cannot-open");
+  EXPECT_EQ(onDescription[0]["range"]["start"]["line"], 3);
 }
 
 TEST_F(LanguageServerTest, AFileWithoutADescriptionIsCompiledOnItsOwn) {

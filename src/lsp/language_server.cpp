@@ -69,7 +69,14 @@ std::string dumped(const Json& message) {
   return message.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// A file's bytes; none for what is not a regular file (a device or a pipe could be
+// endless) or is larger than a source can be.
 std::optional<std::string> readFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error) ||
+      std::filesystem::file_size(path, error) > SourceLines::kLargestFile || error) {
+    return std::nullopt;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -159,6 +166,8 @@ class LanguageServer::State {
   std::string findDescription(const std::string& path) const;
   std::string textOf(const std::string& path) const;
   bool isDescription(const std::string& path) const;
+  void forgetLoneProjects();
+  void refreshProjects();
   void publish(Project& project);
   void publishFile(const std::string& path, Json diagnostics);
 
@@ -261,7 +270,7 @@ void LanguageServer::State::dispatch(const Json& message) {
       respondError(id, kInvalidParams, std::string("invalid parameters: ") + error.what());
   } catch (const std::bad_alloc&) {
     if (isRequest) respondError(id, kInternalError, "out of memory");
-  } catch (const std::length_error& error) {
+  } catch (const std::exception& error) {
     if (isRequest) respondError(id, kInternalError, error.what());
   }
 }
@@ -532,6 +541,28 @@ Project& LanguageServer::State::projectOf(const std::string& path) {
 }
 
 void LanguageServer::State::idle() {
+  forgetLoneProjects();
+  refreshProjects();
+}
+
+// Never called while a handler holds a project: it destroys projects.
+void LanguageServer::State::forgetLoneProjects() {
+  // A file compiled on its own joins its project once a description lists it, and is
+  // forgotten once closed.
+  std::unordered_set<std::string> listed;
+  for (const auto& project : projects_) {
+    if (!project->description.empty()) listed.insert(project->files.begin(), project->files.end());
+  }
+  std::erase_if(projects_, [&](const std::unique_ptr<Project>& project) {
+    if (!project->description.empty()) return false;
+    const std::string& path = project->files.front();
+    if (!listed.contains(path) && documents_.contains(path)) return false;
+    if (!listed.contains(path)) publishFile(path, Json::array());
+    return true;
+  });
+}
+
+void LanguageServer::State::refreshProjects() {
   for (auto& project : projects_) {
     if (!project->model.stale()) continue;
     project->model.refresh();
@@ -671,7 +702,7 @@ LanguageServer::State::At LanguageServer::State::positionOf(const Json& params) 
   if (pathOfUri(uri).empty()) return at;
   at.path = normalPath(pathOfUri(uri));
   at.project = &projectOf(at.path);
-  idle();
+  refreshProjects();
   auto index = at.project->firstIndex.find(at.path);
   at.file = index == at.project->firstIndex.end() ? -1 : index->second;
   int64_t line = params.at("position").at("line").get<int64_t>();
@@ -1126,7 +1157,7 @@ Json LanguageServer::State::documentSymbols(const Json& params) {
   Json symbols = Json::array();
   if (pathOfUri(uri).empty() || isDescription(path)) return symbols;
   Project& project = projectOf(path);
-  idle();
+  refreshProjects();
   const SourceLines* lines = project.model.lines(project.firstIndex.at(path));
   if (lines == nullptr) return symbols;
   for (const OutlineSection& section : outlineOf(*lines)) {
@@ -1228,7 +1259,7 @@ Json LanguageServer::State::codeActions(const Json& params) {
   Json actions = Json::array();
   if (pathOfUri(uri).empty() || isDescription(path)) return actions;
   Project& project = projectOf(path);
-  idle();
+  refreshProjects();
   int32_t file = project.firstIndex.at(path);
   const SourceLines* lines = project.model.lines(file);
   if (lines == nullptr) return actions;
@@ -1280,9 +1311,9 @@ void LanguageServer::handle(std::string_view body) {
 void LanguageServer::idle() {
   try {
     state_->idle();
-  } catch (const std::bad_alloc&) {
-    // Nothing is published; the next edit tries again.
-  } catch (const std::length_error&) {
+  } catch (const std::exception&) {
+    // Nothing is published (out of memory, or input past the compiler's limits); the
+    // next edit tries again.
   }
 }
 bool LanguageServer::exited() const {

@@ -2,19 +2,22 @@
 // once.
 #include "model/object_record.h"
 
+#include <algorithm>
+
 #include "archive/archive_writer.h"
 #include "model/object_registry.h"
 
 namespace rpgc {
 
 const ObjectRecordWriter::ClassNames& ObjectRecordWriter::namesOf(const GameObject& object) {
-  std::type_index type = typeid(object);
-  if (last_ < classes_.size() && classes_[last_].type == type) return classes_[last_];
+  const std::type_info& type = typeid(object);
+  // The same class as the record before: one pointer compared, most of the time.
+  if (last_ < classes_.size() && classes_[last_].type == &type) return classes_[last_];
   for (last_ = 0; last_ < classes_.size(); ++last_) {
-    if (classes_[last_].type == type) return classes_[last_];
+    if (*classes_[last_].type == type) return classes_[last_];
   }
   // A class's property table is fixed: its names are the same for every object.
-  ClassNames names{type, object.className(*atoms_), {}};
+  ClassNames names{&type, object.className(*atoms_), {}};
   names.propertyNames.resize(static_cast<size_t>(std::max(object.propertyCount(), 0)));
   for (size_t i = 0; i < names.propertyNames.size(); ++i) {
     names.propertyNames[i] = object.propertyName(static_cast<int32_t>(i), *atoms_);

@@ -10,7 +10,7 @@
 #ifndef RPGC_MODEL_OBJECT_RECORD_H_
 #define RPGC_MODEL_OBJECT_RECORD_H_
 
-#include <typeindex>
+#include <typeinfo>
 #include <vector>
 
 #include "core/atom.h"
@@ -33,7 +33,7 @@ class ObjectRecordWriter {
 
  private:
   struct ClassNames {
-    std::type_index type;
+    const std::type_info* type;
     Atom className;
     std::vector<Atom> propertyNames;  // by property index
   };

@@ -106,6 +106,9 @@ class DatabaseJob {
   void start() {
     // Interning while the other phase reads the atom table would move its names.
     records_.learnClasses(compilation_.registry);
+    // Shared strings are counted without locks: the name is taken on this thread.
+    archive_.setVersion(settings_.version);
+    archive_.setName(settings_.projectName);
     try {
       thread_ = std::thread([this] {
         // The stop signals are left to the caller's thread, which holds them back while
@@ -168,9 +171,7 @@ bool DatabaseJob::writeRecords(bool countDots) {
 void DatabaseJob::run() {
   try {
     ScrambleStream scrambled(out_.stream());
-    archive_.beginWrite(scrambled);
-    archive_.setVersion(settings_.version);
-    archive_.setName(settings_.projectName);
+    archive_.beginWrite(scrambled);  // name and version stay as start() set them
     bool measured = writeRecords(true);
     settleMeasuring(measured);
     finished_ = measured && archive_.finish([&] { return writeRecords(false); }) && out_.finish();

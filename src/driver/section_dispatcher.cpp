@@ -2,6 +2,7 @@
 // headers and of the lines between sections.
 #include "driver/section_dispatcher.h"
 
+#include <algorithm>
 #include <span>
 #include <string>
 #include <string_view>
@@ -241,7 +242,10 @@ bool compileSource(SourceLines& lines, Compilation& compilation) {
       failed = true;
       next = blocks.resumeAt;
     }
-    if (checking && next != i) checks.unexamined(next, true);
+    if (checking && next != i) {
+      blocks.findings->sectionRead(blocks.file, i, std::min(next - 1, n - 1));
+      checks.unexamined(next, true);
+    }
     i = next + 1;
   }
   if (checking && i == n - 1) checks.unexamined(i, false);

@@ -81,6 +81,9 @@ constexpr MessageRow kRows[] = {
      "'{0}' reads as three values, {1}, 0 and {2}: ',' is not a decimal point (write {3})"},
     {C::kDecimalCommaRange, "list-comma", kWarning, true,
      "'{0}' reads as the range {1} to {2}: ',' is not a decimal point (write {3})"},
+    {C::kListCommaGlued, "list-comma", kWarning, true,
+     "'{0}' reads as three values, {1}, 0 and {2}: separate values with blanks, not commas "
+     "(write '{3}')"},
     {C::kExtraValues, "extra-values", kWarning, true,
      "this line takes one value; '{0}'{1? is| and what follows are} ignored"},
     {C::kRangeValueIgnored, "extra-values", kWarning, true,
@@ -106,8 +109,12 @@ constexpr MessageRow kRows[] = {
      "this block adds to {1:a kind} '{0}' declared before"},
     {C::kUnresolvedReference, "unresolved-reference", kWarning, true,
      "'{0}' names no object of the project"},
+    {C::kUnresolvedReferenceGuess, "unresolved-reference", kWarning, true,
+     "'{0}' names no object of the project; did you mean '{1}'?"},
     {C::kUnresolvedString, "unresolved-string", kWarning, true,
      "'{0}' names no string section of the project"},
+    {C::kUnresolvedStringGuess, "unresolved-string", kWarning, true,
+     "'{0}' names no string section of the project; did you mean '{1}'?"},
     {C::kMissingName, "missing-name", kWarning, true,
      "this {0:kind} has no name: it is stored with an empty name, which every block without a "
      "name shares"},

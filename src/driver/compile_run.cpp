@@ -75,6 +75,7 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
                 DiagnosticEngine& engine) {
   if (!check) console.banner(kCompilingTitle);
   bool ok = true;
+  bool unreadable = false;
   SourcePrefetch prefetch;
   HeapPages heap;
   const StringList& names = settings.sourceFiles;
@@ -88,6 +89,7 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
     int32_t errorsBefore = engine.errorCount();
     bool walked = false;
     if (!source.ok) {
+      unreadable = true;
       reportReadFailure(engine, file,
                         readFailureFinding(source.failure, FindingCode::kCannotOpenSource, name));
     } else {
@@ -104,6 +106,9 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
       }
     }
   }
+  // A file that could not be read declares nothing: the names it would have declared are
+  // not reported as unknown.
+  if (unreadable) return ok;
   int32_t errorsBefore = engine.errorCount();
   checkNamedUses(compilation, engine);
   if (engine.errorCount() > errorsBefore) {

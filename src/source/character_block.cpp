@@ -123,9 +123,11 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
       if (!guessName.empty()) {
         Finding finding(FindingCode::kMisspelledField,
                         SourcePlace::atToken(ctx.file, buffer.line(i), 1));
+        ValueTokens words = buffer.words(i);
         finding.with(std::string(propertyName))
             .withKind(SectionKind::kCharacter)
-            .with(std::string(guessName));
+            .with(std::string(guessName))
+            .withFix(buffer.line(i), words.column(1), words.endColumn(1), std::string(guessName));
         ctx.report(std::move(finding));
       }
     }

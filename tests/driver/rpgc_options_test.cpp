@@ -62,6 +62,7 @@ TEST_F(RpgcOptionsTest, WarningsChangeNeitherOutputsNorStandardOutput) {
   EXPECT_EQ(bytesOf("database.gds"), gds);
   EXPECT_EQ(bytesOf("database.gdf"), gdf);
   EXPECT_EQ(warned.err,
+            "a.txt: in item 'Sword':\n"
             "a.txt:3:7: warning: this line is skipped: '=' must stand apart from the words around "
             "it ('Weight=0.5') [-Wnot-assignment]\n"
             "    3 | FLOAT Weight=0.5\n"
@@ -76,7 +77,7 @@ TEST_F(RpgcOptionsTest, WarningsAsErrorsFailTheRunAndWriteNothing) {
   ProgramRun result = run({"-Werror", "proj", "b.txt", "a.txt"});
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.out, kRule + "\nCompiling\n" + kRule + "\nb.txt\na.txt\nError\n");
-  EXPECT_TRUE(result.err.starts_with("a.txt:3:7: error: this line is skipped")) << result.err;
+  EXPECT_TRUE(result.err.starts_with("a.txt: in item 'Sword':\na.txt:3:7: error: this line is skipped")) << result.err;
   EXPECT_NE(result.err.find("[-Werror=not-assignment]"), std::string::npos);
   EXPECT_FALSE(exists("database.gds"));
   EXPECT_FALSE(exists("database.gdf"));

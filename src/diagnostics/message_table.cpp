@@ -315,8 +315,8 @@ constexpr MessageRow kRows[] = {
     {C::kFormatBlockKindCase, "format-fix", kNote, false,
      "'{0}' is written '{1}': the block made a `{0}` object, and now makes {1:a}"},
     {C::kFormatListComma, "format-fix", kNote, false,
-     "the ',' between values {0?is a blank|are blanks} now: rpgc read each ',' as a value of its "
-     "own"},
+     "{0} {0?comma|commas} between values {0?is|are} now {0?a blank|blanks}: rpgc read each ',' "
+     "as a value of its own"},
     {C::kFormatLineBeforeHeader, "format-fix", kNote, false,
      "an empty line is added before this header: right after an END line, rpgc did not read it, "
      "and its section was lost"},

@@ -60,11 +60,12 @@ bool setEqualsApart(LineWords& line) {
   if (equalsBytes != 1 || glued == line.words.size()) return false;
   const std::string word = line.words[glued];
   size_t at = word.find('=');
-  std::vector<std::string> words(line.words.begin(), line.words.begin() + glued);
+  auto gluedAt = line.words.begin() + static_cast<std::ptrdiff_t>(glued);
+  std::vector<std::string> words(line.words.begin(), gluedAt);
   if (at > 0) words.push_back(word.substr(0, at));
   words.emplace_back(kEqualsWord);
   if (at + 1 < word.size()) words.push_back(word.substr(at + 1));
-  words.insert(words.end(), line.words.begin() + glued + 1, line.words.end());
+  words.insert(words.end(), gluedAt + 1, line.words.end());
   if (words.size() < 4 || words[2] != kEqualsWord) return false;
   line.words = std::move(words);
   line.forgetColumns();

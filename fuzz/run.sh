@@ -11,7 +11,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(source description archive reader diagnostics lsp)
+[ ${#targets[@]} -gt 0 ] || targets=(source description archive reader diagnostics lsp formatter)
 build="$repo/build/fuzz"
 work="$build/fuzz-work"
 mkdir -p "$work" "$build/findings"
@@ -21,7 +21,7 @@ seed() {  # seed TARGET: the corpus folder of a target, filled with its seeds
   mkdir -p "$corpus"
   cp "$repo/fuzz/seeds/$target/"* "$corpus/" 2>/dev/null || true
   case $target in
-    source)
+    source|formatter)
       for f in "$repo"/examples/duskvale/*.txt; do head -c 4000 "$f" >"$corpus/example-$(basename "$f")"; done ;;
     description)
       cp "$repo/examples/duskvale/duskvale.gdm" "$corpus/" ;;
@@ -59,7 +59,7 @@ seed() {  # seed TARGET: the corpus folder of a target, filled with its seeds
 run() {  # run TARGET
   local target=$1 corpus options=() entry=$1 longest=4096
   corpus=$(seed "$target")
-  [ "$target" = source ] && options=(-dict="$repo/fuzz/source.dict")
+  case $target in source|formatter) options=(-dict="$repo/fuzz/source.dict") ;; esac
   # Large inputs from the start, rather than lengths grown slowly from small ones.
   [ "$target" = reader-large ] && entry=reader && longest=1048576 && options=(-len_control=0)
   "$build/fuzz/${entry}_fuzzer" "${options[@]}" -max_len="$longest" -max_total_time="$seconds" \

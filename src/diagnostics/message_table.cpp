@@ -311,6 +311,46 @@ constexpr MessageRow kRows[] = {
     {C::kSourceStoredDifferently, "source-form", kError, false,
      "cannot be written as source: {0:place}not stored byte for byte as rpgc stores "
      "it{3:offset}"},
+    {C::kFormatEqualsSetApart, "format-fix", kNote, false,
+     "'=' is set apart in '{0}': rpgc skipped this line, since '=' stood glued to a word"},
+    {C::kFormatKeywordCase, "format-fix", kNote, false,
+     "'{0}' is written '{1}': rpgc does not read a keyword written in lower case"},
+    {C::kFormatTypeWordCase, "format-fix", kNote, false,
+     "'{0}' is written '{1}': rpgc skipped this line, since type words are written in capitals"},
+    {C::kFormatFlagCase, "format-fix", kNote, false,
+     "'{0}' is written 'RANDOM': rpgc did not make the section random"},
+    {C::kFormatBlockKindCase, "format-fix", kNote, false,
+     "'{0}' is written '{1}': the block made a `{0}` object, and now makes {1:a}"},
+    {C::kFormatListComma, "format-fix", kNote, false,
+     "{0} {0?comma|commas} between values {0?is|are} now {0?a blank|blanks}: rpgc read each ',' "
+     "as a value of its own"},
+    {C::kFormatLineBeforeHeader, "format-fix", kNote, false,
+     "an empty line is added before this header: right after an END line, rpgc did not read it, "
+     "and its section was lost"},
+    {C::kFormatRunsIntoHeader, "format-refused", kError, false,
+     "the {0:kind} '{2}' runs into this header: its END line is probably missing; rpgfmt does "
+     "not guess where a section ends, so the file is left unchanged"},
+    {C::kFormatRunsToEndOfFile, "format-refused", kError, false,
+     "the {0:kind} '{2}' has no END line; rpgfmt does not guess where a section ends, so the "
+     "file is left unchanged"},
+    {C::kFormatHeaderOnLastLine, "format-refused", kError, false,
+     "this header is the last line of the file, so its section has no END line; rpgfmt does "
+     "not guess where a section ends, so the file is left unchanged"},
+    {C::kFormatDecimalComma, "format-refused", kError, false,
+     "'{0}' may be the number {3} written with a decimal comma, or two values; rpgfmt does not "
+     "guess, so the file is left unchanged (write {3}, or a blank after the ',')"},
+    {C::kFormatZeroByte, "format-refused", kError, false,
+     "this line holds a zero byte, which ends its text for rpgc; the file is left unchanged"},
+    {C::kFormatChangesOutput, "format-refused", kError, false,
+     "formatting would change what this file compiles to, so it is left unchanged; this is a "
+     "fault of rpgfmt, please report it"},
+    {C::kFormatNotFormatted, "not-formatted", kNote, false,
+     "this file is not formatted (rpgfmt -i formats it)"},
+    {C::kFormatUsageUnknownOption, "usage", kError, false,
+     "unknown option '{#0}' (see rpgfmt --help)"},
+    {C::kFormatUsageNoFile, "usage", kError, false, "no file named (see rpgfmt --help)"},
+    {C::kFormatUsageModes, "usage", kError, false,
+     "-i and --check do not go together (see rpgfmt --help)"},
     {C::kNoteDeclaredHere, "declared-here", kNote, false, "'{0}' is declared here"},
     {C::kNoteSectionStart, "section-start", kNote, false, "the {0:kind} '{2}' starts here"},
     {C::kNotePreviousEnd, "previous-end", kNote, false, "the previous section ends here"},

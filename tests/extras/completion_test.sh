@@ -12,6 +12,8 @@ repo=$1
 source "$repo/completion/rpgc" || exit 1
 # shellcheck source=/dev/null
 source "$repo/completion/rpgdump" || exit 1
+# shellcheck source=/dev/null
+source "$repo/completion/rpgfmt" || exit 1
 work=$(mktemp -d) && cd "$work" || exit 1
 trap 'rm -rf "$work"' EXIT
 mkdir alpha
@@ -48,6 +50,8 @@ expect "rpgc -- -W" ""
 expect "rpgdump --kind g" "gdf gds"
 expect "rpgdump " "alpha d.gdf d.gds"
 expect "rpgdump --js" "--json"
+expect "rpgfmt --ch" "--check"
+expect "rpgfmt " "alpha b.txt"
 
 # The man page lists each warning as ".TP", then ".B name" with "\-" for "-".
 manual=$(sed -n '/^\.SH WARNINGS/,/^\.SH /{/^\.TP/{n;s/^\.B //;s/\\-/-/g;p;}}' "$repo/docs/man/rpgc.1" |

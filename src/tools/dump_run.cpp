@@ -336,10 +336,33 @@ int runSummary(const DumpOptions& options, TextOutput& out) {
   return finish(out, kExitOk);
 }
 
-// Compares one pair of files of one kind, headers as compareHeaders says; kExitOk when
-// they are equal, kExitDiffer when not, kExitError when one cannot be read.
+// The project name and version of a file, kept after it is closed.
+struct HeaderText {
+  bool hasName = false;
+  std::string name;
+  uint32_t versionBits = 0;
+
+  HeaderText() = default;
+  explicit HeaderText(const FileHeader& header)
+      : hasName(header.hasProjectName()),
+        name(header.projectName()),
+        versionBits(std::bit_cast<uint32_t>(header.version())) {}
+  friend bool operator==(const HeaderText&, const HeaderText&) = default;
+};
+
+// The headers of a pair of files: when given to diffPair, those whose differences were
+// already written; from it, the pair's own.
+struct PairHeaders {
+  HeaderText older;
+  HeaderText newer;
+  friend bool operator==(const PairHeaders&, const PairHeaders&) = default;
+};
+
+// Compares one pair of files of one kind; kExitOk when they are equal, kExitDiffer when
+// not, kExitError when one cannot be read. The project names and versions are compared
+// unless they are those of shown (a pair whose differences were written before).
 int diffPair(const std::string& olderPath, const std::string& newerPath, FileKind kind,
-             bool compareHeaders, TextOutput& out) {
+             TextOutput& out, const PairHeaders* shown = nullptr, PairHeaders* headers = nullptr) {
   // The bytes are compared before the newer file is opened: only one file's bytes are kept
   // beside the files opened.
   std::unique_ptr<DumpInput> older = openInput(olderPath, kind, Reading::kOpenKeepingBytes);
@@ -349,31 +372,14 @@ int diffPair(const std::string& olderPath, const std::string& newerPath, FileKin
   if (newer != nullptr && !opened(*newer, newer->openLoaded(false))) newer.reset();
   if (older == nullptr || newer == nullptr) return kExitError;
   if (older->kind != newer->kind) return usageError(FindingCode::kDumpUsageDiffKinds);
-  bool differs = writeDiff(*older, *newer, out, compareHeaders);
+  PairHeaders own{HeaderText(older->header()), HeaderText(newer->header())};
+  bool differs = writeDiff(*older, *newer, out, shown == nullptr || !(*shown == own));
+  if (headers != nullptr) *headers = std::move(own);
   if (!differs && !sameBytes) {
     out.put("~ the same content, stored differently\n");
     differs = true;
   }
   return differs ? kExitDiffer : kExitOk;
-}
-
-// The project name and version of a file, kept after it is closed.
-struct HeaderText {
-  bool hasName = false;
-  std::string name;
-  uint32_t versionBits = 0;
-
-  explicit HeaderText(const FileHeader& header)
-      : hasName(header.hasProjectName()),
-        name(header.projectName()),
-        versionBits(std::bit_cast<uint32_t>(header.version())) {}
-  friend bool operator==(const HeaderText&, const HeaderText&) = default;
-};
-
-std::optional<HeaderText> headerOf(const std::string& path, FileKind kind) {
-  std::unique_ptr<DumpInput> input = openInput(path, kind, Reading::kOpen);
-  if (input == nullptr) return std::nullopt;
-  return HeaderText(input->header());
 }
 
 // --diff of a build's two files with another's: OLD.gds OLD.gdf NEW.gds NEW.gdf (in any
@@ -391,14 +397,10 @@ int runBuildDiff(const DumpOptions& options, TextOutput& out) {
     }
     slot = path;
   }
-  int status = diffPair(strings[0], strings[1], FileKind::kStringTable, true, out);
+  PairHeaders headers;
+  int status = diffPair(strings[0], strings[1], FileKind::kStringTable, out, nullptr, &headers);
   if (status == kExitError) return status;
-  std::optional<HeaderText> headers[] = {
-      headerOf(strings[0], FileKind::kStringTable), headerOf(strings[1], FileKind::kStringTable),
-      headerOf(databases[0], FileKind::kDatabase), headerOf(databases[1], FileKind::kDatabase)};
-  if (!headers[2] || !headers[3]) return kExitError;
-  bool sameHeaders = headers[0] == headers[2] && headers[1] == headers[3];
-  int databaseStatus = diffPair(databases[0], databases[1], FileKind::kDatabase, !sameHeaders, out);
+  int databaseStatus = diffPair(databases[0], databases[1], FileKind::kDatabase, out, &headers);
   if (databaseStatus == kExitError) return finish(out, kExitError);
   return finish(out, std::max(status, databaseStatus));
 }
@@ -417,7 +419,7 @@ int runDiff(const DumpOptions& options, TextOutput& out) {
     build.kind = FileKind::kUnknown;
     return runBuildDiff(build, out);
   }
-  int status = diffPair(options.files[0], options.files[1], options.kind, true, out);
+  int status = diffPair(options.files[0], options.files[1], options.kind, out);
   return status == kExitError ? status : finish(out, status);
 }
 

@@ -118,6 +118,12 @@ enum class FindingCode : uint8_t {
   kDumpCannotWriteOutput,
   kDumpCannotMakeFolder,
   kDumpOutOfMemory,
+  kDumpWrongKindStrings,
+  kDumpWrongKindDatabase,
+  kDumpNoSuchName,
+  kDumpNoSuchNameGuess,
+  kDumpNothingNames,
+  kDumpUsageDiffPairs,
   // A file that cannot be read as a string table or database: one per ReadFailure. Texts:
   // 0 the FilePart, 1 the offset, 2 the value.
   kReadCannotRead,

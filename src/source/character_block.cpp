@@ -74,6 +74,13 @@ std::span<const std::string_view> characterFixedFieldNames() {
   return kNames;
 }
 
+bool characterFieldNamesObjects(std::string_view name) {
+  for (const FixedField& field : kCharacterFixedFields) {
+    if (field.name == name) return field.target == FieldTarget::kObject;
+  }
+  return false;
+}
+
 std::span<const std::string_view> characterTypeWords() {
   return kCharacterTypes;
 }

@@ -415,9 +415,10 @@ void Differ::objectChanges(const Place& place, ObjectView older, ObjectView newe
 
 }  // namespace
 
-bool writeDiff(const DumpInput& older, const DumpInput& newer, TextOutput& out) {
+bool writeDiff(const DumpInput& older, const DumpInput& newer, TextOutput& out,
+               bool compareHeaders) {
   Differ differ(out);
-  differ.header(older.header(), newer.header());
+  if (compareHeaders) differ.header(older.header(), newer.header());
   if (older.kind == FileKind::kStringTable) {
     differ.sections(older.strings, newer.strings);
   } else {

@@ -20,11 +20,12 @@ std::string counted(int32_t count, std::string_view noun) {
 }
 
 void writeHeader(const DumpInput& input, std::string_view what, int32_t count,
-                 std::string_view item, TextOutput& out) {
+                 std::string_view item, TextOutput& out, const ListingOptions& options) {
   FileHeader header = input.header();
   // The path as error lines show it: a control byte in a file name cannot reach the
   // terminal.
-  out.put(escapeText(input.path)).put(": ").put(what).put(" of project ");
+  if (options.headerPath) out.put(escapeText(input.path)).put(": ");
+  out.put(what).put(" of project ");
   if (header.hasProjectName()) {
     putShownText(out, header.projectName());
   } else {
@@ -40,16 +41,8 @@ void writeHeader(const DumpInput& input, std::string_view what, int32_t count,
 void writeSections(const StringTableFile& strings, TextOutput& out) {
   for (StringSectionView section : strings.sections()) {
     if (out.failed()) return;
-    std::string& text = out.buffer();
-    text.append("\nsection ");
-    appendShownText(text, section.name());
-    if (section.random()) text.append(" RANDOM");
-    text.push_back('\n');
-    for (std::string_view line : section.texts()) {
-      out.put("  ");
-      putJsonString(out, line);
-      out.put('\n');
-    }
+    out.put('\n');
+    writeListedSection(section, out);
   }
 }
 
@@ -59,37 +52,63 @@ void writeProperty(const PropertyView& property, TextOutput& out) {
   out.put('\n');
 }
 
-void writeObjects(const DatabaseFile& database, TextOutput& out) {
+void writeObjects(const DatabaseFile& database, TextOutput& out, const ListingOptions& options) {
   for (ObjectView object : database.objects()) {
     if (out.failed()) return;
-    std::string& text = out.buffer();
-    text.append("\nobject ");
-    appendShownText(text, object.name());
-    text.append(": ");
-    appendShownText(text, object.className());
-    if (object.flags() != 0) text.append(", flags ").append(std::to_string(object.flags()));
-    text.push_back('\n');
-    bool declaredShown = object.declaredListsMatch();
-    for (PropertyView property : object.properties()) {
-      if (!declaredShown || !property.storesDeclared()) writeProperty(property, out);
-    }
-    if (declaredShown) {
-      for (PropertyView property : object.declaredProperties()) writeProperty(property, out);
-    } else {
-      out.put("  (the lists of declared properties do not pair up)\n");
-    }
+    out.put('\n');
+    writeListedObject(object, out, options);
   }
 }
 
 }  // namespace
 
-void writeListing(const DumpInput& input, TextOutput& out) {
+void writeListedSection(StringSectionView section, TextOutput& out) {
+  std::string& text = out.buffer();
+  text.append("section ");
+  appendShownText(text, section.name());
+  if (section.random()) text.append(" RANDOM");
+  text.push_back('\n');
+  for (std::string_view line : section.texts()) {
+    out.put("  ");
+    putJsonString(out, line);
+    out.put('\n');
+  }
+}
+
+void writeListedObject(ObjectView object, TextOutput& out, const ListingOptions& options) {
+  std::string& text = out.buffer();
+  text.append("object ");
+  appendShownText(text, object.name());
+  text.append(": ");
+  appendShownText(text, object.className());
+  if (object.flags() != 0) text.append(", flags ").append(std::to_string(object.flags()));
+  text.push_back('\n');
+  bool declaredShown = object.declaredListsMatch();
+  for (PropertyView property : object.properties()) {
+    if (declaredShown && property.storesDeclared()) continue;
+    if (options.allProperties || !holdsDefaultValue(property)) writeProperty(property, out);
+  }
+  if (declaredShown) {
+    for (PropertyView property : object.declaredProperties()) writeProperty(property, out);
+  } else {
+    out.put("  (the lists of declared properties do not pair up)\n");
+  }
+}
+
+void writeListingHeader(const DumpInput& input, TextOutput& out, const ListingOptions& options) {
   if (input.kind == FileKind::kStringTable) {
-    writeHeader(input, "string table", input.strings.sectionCount(), "section", out);
+    writeHeader(input, "string table", input.strings.sectionCount(), "section", out, options);
+  } else {
+    writeHeader(input, "object database", input.database.objectCount(), "object", out, options);
+  }
+}
+
+void writeListing(const DumpInput& input, TextOutput& out, const ListingOptions& options) {
+  writeListingHeader(input, out, options);
+  if (input.kind == FileKind::kStringTable) {
     writeSections(input.strings, out);
   } else {
-    writeHeader(input, "object database", input.database.objectCount(), "object", out);
-    writeObjects(input.database, out);
+    writeObjects(input.database, out, options);
   }
 }
 

@@ -8,18 +8,39 @@
 //     ...
 //     FLOAT Damage = 4 to 9
 //
-// Properties of the record come as "Name: kind value", in file order; the lists that
-// store declared properties are left out and the declared properties shown instead, as
-// lines of source, unless the lists do not pair up.
+// Properties of the record come as "Name: kind value", in file order, those that hold
+// their default value (0, the empty name, an empty list) only when asked for; the lists
+// that store declared properties are left out and the declared properties shown instead,
+// as lines of source, unless the lists do not pair up.
 #ifndef RPGC_TOOLS_LISTING_H_
 #define RPGC_TOOLS_LISTING_H_
+
+#include "rpgc/object_view.h"
+#include "rpgc/string_table_file.h"
 
 namespace rpgc {
 
 class TextOutput;
 struct DumpInput;
 
-void writeListing(const DumpInput& input, TextOutput& out);
+struct ListingOptions {
+  /// Every property of a record, those at their default value too (--all).
+  bool allProperties = false;
+  /// The file's path at the start of the header line; left out, the listing of a file
+  /// depends on its content only (--no-header-path, for git's textconv).
+  bool headerPath = true;
+};
+
+void writeListing(const DumpInput& input, TextOutput& out, const ListingOptions& options = {});
+
+/// The header line alone: "duskvale.gdf: object database of project Duskvale, ...".
+void writeListingHeader(const DumpInput& input, TextOutput& out, const ListingOptions& options);
+
+/// One object as the listing shows it, from its "object NAME: CLASS" line on.
+void writeListedObject(ObjectView object, TextOutput& out, const ListingOptions& options);
+
+/// One string section as the listing shows it, from its "section NAME" line on.
+void writeListedSection(StringSectionView section, TextOutput& out);
 
 }  // namespace rpgc
 

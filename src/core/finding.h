@@ -100,6 +100,8 @@ enum class FindingCode : uint8_t {
   kUsageUnknownOption,
   kUsageUnknownWarning,
   kUsageUnknownWarningGuess,
+  kUsageUnknownOptionGuess,
+  kUsageOutputIsDescription,
   // rpgdump's command line and output.
   kDumpUsageOneMode,
   kDumpUsageNeedsValue,
@@ -169,6 +171,10 @@ enum class FindingCode : uint8_t {
   kNoteCopyNotRestored,
   kNoteUnknownCopy,
   kNoteInterruptedAfterReplacement,
+  // Lone notes about what a run compiles and watches.
+  kNoteNoDescription,
+  kNoteNoDescriptionOthers,
+  kNoteWatching,
   kCount
 };
 

@@ -181,6 +181,11 @@ constexpr MessageRow kRows[] = {
     {C::kUsageUnknownWarning, "usage", kError, false, "unknown warning '{#0}'"},
     {C::kUsageUnknownWarningGuess, "usage", kError, false,
      "unknown warning '{#0}'; did you mean '{#1}'?"},
+    {C::kUsageUnknownOptionGuess, "usage", kError, false,
+     "unknown option '{#0}'; did you mean '{#1}'?"},
+    {C::kUsageOutputIsDescription, "usage", kError, false,
+     "-o takes the folder the outputs go to, but '{#0}' is a project description; name the "
+     "folder first: rpgc -o DIR {#0}"},
     {C::kDumpUsageOneMode, "usage", kError, false,
      "choose one of --json, --source and --diff (see rpgdump --help)"},
     {C::kDumpUsageNeedsValue, "usage", kError, false, "{#0} needs a value (see rpgdump --help)"},
@@ -326,6 +331,13 @@ constexpr MessageRow kRows[] = {
      "an output, so it is left in place"},
     {C::kNoteInterruptedAfterReplacement, "interrupted", kNote, false,
      "interrupted after the outputs were replaced"},
+    {C::kNoteNoDescription, "no-description", kNote, false,
+     "there is no '{0}' in this folder, so an empty project is compiled with the defaults"},
+    {C::kNoteNoDescriptionOthers, "no-description", kNote, false,
+     "there is no '{0}' in this folder, so an empty project is compiled with the defaults; "
+     "to compile another project, name its description: {#1}"},
+    {C::kNoteWatching, "watching", kNote, false,
+     "watching the description and the source files for changes (Ctrl-C stops)"},
 };
 static_assert(std::size(kRows) == kFindingCodeCount, "one message row per finding code");
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "diagnostics/diagnostic_engine.h"
+#include "diagnostics/text_escape.h"
 #include "driver/command_line.h"
 #include "driver/compilation.h"
 #include "driver/console.h"
@@ -79,7 +80,7 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
   const StringList& names = settings.sourceFiles;
   for (int32_t k = 0; k < names.length(); ++k) {
     std::string name(names[k].view());
-    if (!check) console.line(name);
+    if (!check) console.fileName(name);
     int32_t file = engine.addFile(name);
     compilation.blocks.file = file;
     SourcePrefetch::Read source = prefetch.take(name);
@@ -88,7 +89,8 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
     bool walked = false;
     if (!source.ok) {
       reportReadFailure(engine, file,
-                        readFailureFinding(source.failure, FindingCode::kCannotOpenSource, name));
+                        readFailureFinding(source.failure, FindingCode::kCannotOpenSource,
+                                           engine.shownPath(name)));
     } else {
       engine.setLines(file, &source.lines);
       walked = compileSource(source.lines, compilation);
@@ -231,6 +233,9 @@ int reportSettingsFailure(SettledSettings& settled, Console& console, Diagnostic
                settled.descriptionFile);
   console.rule();
   if (unreadable) {
+    if (settled.failure.code == FindingCode::kCannotOpenDescription) {
+      settled.failure.texts[0] = engine.shownPath(settled.failure.texts[0]);
+    }
     int32_t file = settled.failure.place.line >= 0 ? engine.addFile(settled.descriptionFile) : -1;
     reportReadFailure(engine, file, std::move(settled.failure));
     return 1;
@@ -260,6 +265,80 @@ int runCheck(Compilation& compilation, const RunSettings& settings, Console& con
   return engine.errorCount() > 0 ? 1 : 0;
 }
 
+// Without an argument and without the default description, the run compiles an empty
+// project; says so, naming the descriptions the folder does hold.
+void noteMissingDescription(DiagnosticEngine& engine) {
+  std::vector<std::string> others = descriptionFilesHere();
+  if (others.empty()) {
+    engine.report(
+        Finding(FindingCode::kNoteNoDescription, SourcePlace()).with(kDefaultDescriptionFile));
+    return;
+  }
+  constexpr size_t kNamed = 5;
+  std::string names;
+  for (size_t i = 0; i < others.size() && i < kNamed; ++i) {
+    if (i > 0) names += ", ";
+    names += "'" + escapeText(others[i]) + "'";
+  }
+  if (others.size() > kNamed) names += ", \u2026";
+  engine.report(Finding(FindingCode::kNoteNoDescriptionOthers, SourcePlace())
+                    .with(kDefaultDescriptionFile)
+                    .with(names));
+}
+
+// One compile of the project, from its settings to its outputs; the exit status. The
+// files it read (or would have read) are added to watched, when given.
+int compileProject(const CommandLine& line, Console& console, DiagnosticEngine& engine,
+                   Compilation& compilation, std::vector<std::string>* watched) {
+  SettledSettings settled = settleSettings(line.positional);
+  if (watched != nullptr) {
+    watched->clear();
+    if (!settled.descriptionFile.empty()) watched->push_back(settled.descriptionFile);
+    for (const RefString& source : settled.settings.sourceFiles) {
+      if (!source.isEmpty()) watched->emplace_back(source.view());
+    }
+  }
+  if (!settled.ready()) return reportSettingsFailure(settled, console, engine);
+  if (line.positional.empty() && !settled.descriptionRead) noteMissingDescription(engine);
+  redirectOutputs(line.outputDirectory, settled.settings);
+  checkDescription(settled, line.positional.size() == 1, engine);
+  if (engine.errorCount() > 0 && !line.check) {  // a description warning under -Werror
+    console.rule();
+    console.line(std::string(kInvalidDescription) + settled.descriptionFile);
+    console.rule();
+    return 1;
+  }
+
+  const RunSettings& settings = settled.settings;
+  compilation.blocks.findings = &engine;
+  if (line.check) return runCheck(compilation, settings, console, engine);
+  if (!compileAll(compilation, settings, false, console, engine)) return 1;
+  Dependencies dependencies;
+  if (!prepareDependencies(line.depfile, settled, engine, dependencies)) return 1;
+  return writeOutputs(compilation, settings, dependencies, console, engine) ? 0 : 1;
+}
+
+// -C: changes to the folder, and has diagnostics name files so that they open from the
+// folder the run started in. False (reported) when the folder cannot be entered.
+bool enterFolder(const CommandLine& line, DiagnosticEngine& engine) {
+  std::error_code error;
+  std::filesystem::path startedIn = std::filesystem::current_path(error);
+  if (!line.directory.empty()) {
+    std::filesystem::current_path(line.directory, error);
+    if (error) {
+      engine.report(Finding(FindingCode::kCannotChangeFolder, SourcePlace())
+                        .with(line.directory)
+                        .with(error.message()));
+      return false;
+    }
+  }
+  std::filesystem::path runFolder = std::filesystem::current_path(error);
+  if (!error && !startedIn.empty()) {
+    engine.showPaths(runFolder.string(), startedIn.string(), line.absolutePaths);
+  }
+  return true;
+}
+
 // The run the command line asks for; the exit status.
 int runLine(const CommandLine& line, Console& console, DiagnosticEngine& engine,
             Compilation& compilation) {
@@ -280,34 +359,12 @@ int runLine(const CommandLine& line, Console& console, DiagnosticEngine& engine,
     case CommandLine::Action::kCompile:
       break;
   }
-  if (!line.directory.empty()) {
-    std::error_code error;
-    std::filesystem::current_path(line.directory, error);
-    if (error) {
-      engine.report(Finding(FindingCode::kCannotChangeFolder, SourcePlace())
-                        .with(line.directory)
-                        .with(error.message()));
-      return 1;
-    }
-  }
-  SettledSettings settled = settleSettings(line.positional);
-  if (!settled.ready()) return reportSettingsFailure(settled, console, engine);
-  redirectOutputs(line.outputDirectory, settled.settings);
-  checkDescription(settled, line.positional.size() == 1, engine);
-  if (engine.errorCount() > 0 && !line.check) {  // a description warning under -Werror
-    console.rule();
-    console.line(std::string(kInvalidDescription) + settled.descriptionFile);
-    console.rule();
-    return 1;
-  }
-
-  const RunSettings& settings = settled.settings;
-  compilation.blocks.findings = &engine;
-  if (line.check) return runCheck(compilation, settings, console, engine);
-  if (!compileAll(compilation, settings, false, console, engine)) return 1;
-  Dependencies dependencies;
-  if (!prepareDependencies(line.depfile, settled, engine, dependencies)) return 1;
-  return writeOutputs(compilation, settings, dependencies, console, engine) ? 0 : 1;
+  console.setQuiet(line.quiet);
+  int status =
+      enterFolder(line, engine) ? compileProject(line, console, engine, compilation, nullptr) : 1;
+  std::string counts = engine.countsText();
+  if (!counts.empty()) engine.summary(counts);
+  return status;
 }
 
 }  // namespace

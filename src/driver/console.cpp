@@ -27,6 +27,7 @@ void Console::rule() {
 }
 
 void Console::banner(std::string_view title) {
+  if (quiet_) return;
   rule();
   line(title);
   rule();
@@ -43,8 +44,16 @@ void Console::text(std::string_view text) {
   flush();
 }
 
+void Console::fileName(std::string_view name) {
+  if (!quiet_) line(name);
+}
+
+void Console::endProgress() {
+  if (!quiet_) text("\n");
+}
+
 void Console::progress(int32_t index) {
-  if (index % 10 != 0) return;
+  if (quiet_ || index % 10 != 0) return;
   put(".");
   flush();
 }

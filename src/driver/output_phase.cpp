@@ -68,7 +68,7 @@ bool writePhase(Compilation& compilation, const RunSettings& settings, Console& 
   archive.setVersion(settings.version);
   archive.setName(settings.projectName);
   bool ok = writeRecords(archive, true);
-  console.text("\n");
+  console.endProgress();
   if (ok && archive.finish([&] { return writeRecords(archive, false); }) && out.finish()) {
     return true;
   }

@@ -93,6 +93,7 @@ enum class FindingCode : uint8_t {
   kInputTooLarge,
   kLineTooLong,
   kCannotChangeFolder,
+  kCannotWatch,
   // rpgc's command line.
   kUsageNeedsValue,
   kUsageBadColor,

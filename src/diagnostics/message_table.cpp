@@ -173,6 +173,8 @@ constexpr MessageRow kRows[] = {
     {C::kLineTooLong, "line-too-long", kError, false,
      "this line is longer than 2147483646 bytes, the longest line the compiler reads"},
     {C::kCannotChangeFolder, "cannot-open", kError, false, "cannot change to folder '{0}': {#1}"},
+    {C::kCannotWatch, "cannot-watch", kError, false,
+     "cannot watch the project's files for changes: {#0}"},
     {C::kUsageNeedsValue, "usage", kError, false, "option '{#0}' needs a value"},
     {C::kUsageBadColor, "usage", kError, false, "--color takes auto, always or never, not '{#0}'"},
     {C::kUsageBadFormat, "usage", kError, false,

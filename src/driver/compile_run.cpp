@@ -3,10 +3,12 @@
 #include "driver/compile_run.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -26,6 +28,7 @@
 #include "driver/run_settings.h"
 #include "driver/section_dispatcher.h"
 #include "io/file_system.h"
+#include "io/file_watch.h"
 #include "io/heap_pages.h"
 #include "io/line_reader.h"
 #include "io/pending_output.h"
@@ -318,9 +321,15 @@ int compileProject(const CommandLine& line, Console& console, DiagnosticEngine& 
   return writeOutputs(compilation, settings, dependencies, console, engine) ? 0 : 1;
 }
 
-// -C: changes to the folder, and has diagnostics name files so that they open from the
-// folder the run started in. False (reported) when the folder cannot be entered.
-bool enterFolder(const CommandLine& line, DiagnosticEngine& engine) {
+// The folder a run started in and the one it opens its files from (after -C), both
+// absolute; empty when unknown.
+struct Folders {
+  std::string startedIn;
+  std::string runFolder;
+};
+
+// -C: changes to the folder. False (reported) when it cannot be entered.
+bool enterFolder(const CommandLine& line, DiagnosticEngine& engine, Folders& folders) {
   std::error_code error;
   std::filesystem::path startedIn = std::filesystem::current_path(error);
   if (!line.directory.empty()) {
@@ -333,10 +342,60 @@ bool enterFolder(const CommandLine& line, DiagnosticEngine& engine) {
     }
   }
   std::filesystem::path runFolder = std::filesystem::current_path(error);
-  if (!error && !startedIn.empty()) {
-    engine.showPaths(runFolder.string(), startedIn.string(), line.absolutePaths);
-  }
+  if (!error && !startedIn.empty()) folders = {startedIn.string(), runFolder.string()};
   return true;
+}
+
+// Diagnostics name files so that they open from the folder the run started in.
+void showPathsFrom(const Folders& folders, const CommandLine& line, DiagnosticEngine& engine) {
+  if (!folders.runFolder.empty()) {
+    engine.showPaths(folders.runFolder, folders.startedIn, line.absolutePaths);
+  }
+}
+
+std::string secondsSince(std::chrono::steady_clock::time_point start) {
+  std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f s", taken.count());
+  return text;
+}
+
+// --watch: one run, then another after each change of the description or a source file,
+// each with its own diagnostics and a line that says how it went. Ends by a stop signal
+// (the handlers remove the temporary files), or with 1 when the files cannot be watched.
+int watchProject(const CommandLine& line, Console& console, const Folders& folders,
+                 Compilation& first, DiagnosticEngine& setupEngine) {
+  FileWatch watch;
+  std::vector<std::string> files;
+  std::unique_ptr<Compilation> later;
+  for (bool firstRun = true;; firstRun = false) {
+    auto start = std::chrono::steady_clock::now();
+    Compilation* compilation = &first;
+    if (!firstRun) {
+      later.reset();  // the previous run's tables go before the next run builds its own
+      later = std::make_unique<Compilation>();
+      compilation = later.get();
+    }
+    DiagnosticEngine engine(line.warnings, styleOf(line));
+    showPathsFrom(folders, line, engine);
+    int status = compileProject(line, console, engine, *compilation, &files);
+    std::string counts = engine.countsText();
+    std::string took = secondsSince(start);
+    std::string detail = counts.empty() ? "" : " (" + counts + ")";
+    if (line.check) {
+      engine.summary("checked in " + took + detail);
+    } else if (status == 0) {
+      engine.summary("written in " + took + detail);
+    } else {
+      engine.summary("failed in " + took + detail + "; the outputs are unchanged");
+    }
+    if (!watch.watch(files)) break;
+    if (firstRun) engine.report(Finding(FindingCode::kNoteWatching, SourcePlace()));
+    if (!watch.waitForChange()) break;
+  }
+  setupEngine.report(
+      Finding(FindingCode::kCannotWatch, SourcePlace()).with(std::strerror(watch.errorCode())));
+  return 1;
 }
 
 // The run the command line asks for; the exit status.
@@ -360,8 +419,11 @@ int runLine(const CommandLine& line, Console& console, DiagnosticEngine& engine,
       break;
   }
   console.setQuiet(line.quiet);
-  int status =
-      enterFolder(line, engine) ? compileProject(line, console, engine, compilation, nullptr) : 1;
+  Folders folders;
+  if (!enterFolder(line, engine, folders)) return 1;
+  if (line.watch) return watchProject(line, console, folders, compilation, engine);
+  showPathsFrom(folders, line, engine);
+  int status = compileProject(line, console, engine, compilation, nullptr);
   std::string counts = engine.countsText();
   if (!counts.empty()) engine.summary(counts);
   return status;

@@ -97,6 +97,7 @@ enum class FindingCode : uint8_t {
   kInputTooLarge,
   kLineTooLong,
   kCannotChangeFolder,
+  kCannotWatch,
   // rpgc's command line.
   kUsageNeedsValue,
   kUsageBadColor,
@@ -104,6 +105,8 @@ enum class FindingCode : uint8_t {
   kUsageUnknownOption,
   kUsageUnknownWarning,
   kUsageUnknownWarningGuess,
+  kUsageUnknownOptionGuess,
+  kUsageOutputIsDescription,
   // rpgdump's command line and output.
   kDumpUsageOneMode,
   kDumpUsageNeedsValue,
@@ -198,6 +201,10 @@ enum class FindingCode : uint8_t {
   kNoteCopyNotRestored,
   kNoteUnknownCopy,
   kNoteInterruptedAfterReplacement,
+  // Lone notes about what a run compiles and watches.
+  kNoteNoDescription,
+  kNoteNoDescriptionOthers,
+  kNoteWatching,
   kCount
 };
 

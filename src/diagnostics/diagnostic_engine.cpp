@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "core/source_syntax.h"
@@ -174,9 +175,55 @@ void DiagnosticEngine::reportOutOfMemory(FindingCode code) noexcept {
   output_("\n");
 }
 
+void DiagnosticEngine::showPaths(std::string runFolder, std::string shownFrom, bool absolute) {
+  runFolder_ = std::move(runFolder);
+  shownFrom_ = std::move(shownFrom);
+  absolutePaths_ = absolute;
+}
+
+std::string DiagnosticEngine::shownPath(std::string_view path) const {
+  namespace fs = std::filesystem;
+  bool moved = runFolder_ != shownFrom_;
+  if (path.empty() || runFolder_.empty() || !(moved || absolutePaths_)) return std::string(path);
+  fs::path given(path);
+  if (given.is_absolute()) return std::string(path);
+  fs::path full = (fs::path(runFolder_) / given).lexically_normal();
+  if (absolutePaths_) return full.string();
+  fs::path relative = full.lexically_relative(shownFrom_);
+  return relative.empty() ? full.string() : relative.string();
+}
+
 int32_t DiagnosticEngine::addFile(std::string path) {
+  shownFiles_.push_back(shownPath(path));
   files_.push_back(std::move(path));
   return static_cast<int32_t>(files_.size()) - 1;
+}
+
+std::string DiagnosticEngine::countsText() const {
+  std::string text;
+  auto count = [&text](int32_t n, std::string_view one, std::string_view many) {
+    if (n == 0) return;
+    if (!text.empty()) text += ", ";
+    text += std::to_string(n) + " ";
+    text += n == 1 ? one : many;
+  };
+  count(warnings_, "warning", "warnings");
+  count(errors_, "error", "errors");
+  return text;
+}
+
+void DiagnosticEngine::summary(std::string_view text) {
+  if (style_.format != DiagnosticFormat::kText) return;
+  flush();
+  std::string line;
+  if (style_.color) {
+    line += std::string(kBold) + style_.program + ":" + std::string(kReset) + " ";
+  } else {
+    line += style_.program + ": ";
+  }
+  line += text;
+  line += "\n";
+  output_(line);
 }
 
 void DiagnosticEngine::setLines(int32_t file, const SourceLines* lines) {
@@ -193,7 +240,7 @@ void DiagnosticEngine::flush() {
     auto code = static_cast<FindingCode>(key & 0xFFFF);
     Shown where;
     where.location =
-        escapeText(files_[static_cast<size_t>(currentFile_)]) + ":" + std::to_string(line + 1);
+        escapeText(shownFiles_[static_cast<size_t>(currentFile_)]) + ":" + std::to_string(line + 1);
     bool warning = messageRow(code).severity == Severity::kWarning;
     std::string message = std::to_string(count - kShownPerLine) + " more " +
                           (options_.severity(code) == Severity::kError ? "errors" : "warnings") +
@@ -267,7 +314,7 @@ DiagnosticEngine::Shown DiagnosticEngine::locate(const SourcePlace& place, int32
                                                  const FindingFix* fix) {
   Shown where;
   if (!place.known() || static_cast<size_t>(place.file) >= files_.size()) return where;
-  where.file = files_[static_cast<size_t>(place.file)];
+  where.file = shownFiles_[static_cast<size_t>(place.file)];
   where.location = escapeText(where.file);
   if (place.line < 0) return where;
   where.line = place.line + 1;

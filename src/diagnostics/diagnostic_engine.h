@@ -58,6 +58,13 @@ class DiagnosticEngine : public FindingSink {
   /// count findings not shown.
   void reportOutOfMemory(FindingCode code) noexcept;
 
+  /// How file names are shown: as given (the default), or, for a run that opens its files
+  /// from runFolder (-C), so that they open from shownFrom: relative to it, or in full
+  /// when absolute. Both folders are absolute. Applies to the files added afterwards.
+  void showPaths(std::string runFolder, std::string shownFrom, bool absolute);
+  /// A path of the run as diagnostics show it.
+  std::string shownPath(std::string_view path) const;
+
   /// Adds a file that findings may point at and returns its index.
   int32_t addFile(std::string path);
   const std::string& fileName(int32_t file) const { return files_[static_cast<size_t>(file)]; }
@@ -76,6 +83,11 @@ class DiagnosticEngine : public FindingSink {
 
   int32_t errorCount() const { return errors_; }
   int32_t warningCount() const { return warnings_; }
+  /// What was shown, counted: "2 warnings, 1 error"; empty when nothing was.
+  std::string countsText() const;
+  /// One line about the whole run after its diagnostics ("rpgc: 2 warnings, 1 error"), in
+  /// the text format only: JSON output stays one finding a line.
+  void summary(std::string_view text);
   const WarningOptions& options() const { return options_; }
 
  private:
@@ -115,6 +127,10 @@ class DiagnosticEngine : public FindingSink {
   std::unordered_map<uint64_t, int32_t> perLine_;
   Output output_;
   std::vector<std::string> files_;
+  std::vector<std::string> shownFiles_;  // by the same index
+  std::string runFolder_;
+  std::string shownFrom_;
+  bool absolutePaths_ = false;
   int32_t currentFile_ = -1;
   const SourceLines* currentLines_ = nullptr;
   int32_t cachedFile_ = -1;

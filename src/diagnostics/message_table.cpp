@@ -180,6 +180,8 @@ constexpr MessageRow kRows[] = {
     {C::kLineTooLong, "line-too-long", kError, false,
      "this line is longer than 2147483646 bytes, the longest line the compiler reads"},
     {C::kCannotChangeFolder, "cannot-open", kError, false, "cannot change to folder '{0}': {#1}"},
+    {C::kCannotWatch, "cannot-watch", kError, false,
+     "cannot watch the project's files for changes: {#0}"},
     {C::kUsageNeedsValue, "usage", kError, false, "option '{#0}' needs a value"},
     {C::kUsageBadColor, "usage", kError, false, "--color takes auto, always or never, not '{#0}'"},
     {C::kUsageBadFormat, "usage", kError, false,
@@ -188,6 +190,11 @@ constexpr MessageRow kRows[] = {
     {C::kUsageUnknownWarning, "usage", kError, false, "unknown warning '{#0}'"},
     {C::kUsageUnknownWarningGuess, "usage", kError, false,
      "unknown warning '{#0}'; did you mean '{#1}'?"},
+    {C::kUsageUnknownOptionGuess, "usage", kError, false,
+     "unknown option '{#0}'; did you mean '{#1}'?"},
+    {C::kUsageOutputIsDescription, "usage", kError, false,
+     "-o takes the folder the outputs go to, but '{#0}' is a project description; name the "
+     "folder first: rpgc -o DIR {#0}"},
     {C::kDumpUsageOneMode, "usage", kError, false,
      "choose one of --json, --source, --diff, --refs and --summary (see rpgdump --help)"},
     {C::kDumpUsageNeedsValue, "usage", kError, false, "{#0} needs a value (see rpgdump --help)"},
@@ -386,6 +393,13 @@ constexpr MessageRow kRows[] = {
      "an output, so it is left in place"},
     {C::kNoteInterruptedAfterReplacement, "interrupted", kNote, false,
      "interrupted after the outputs were replaced"},
+    {C::kNoteNoDescription, "no-description", kNote, false,
+     "there is no '{0}' in this folder, so an empty project is compiled with the defaults"},
+    {C::kNoteNoDescriptionOthers, "no-description", kNote, false,
+     "there is no '{0}' in this folder, so an empty project is compiled with the defaults; "
+     "to compile another project, name its description: {#1}"},
+    {C::kNoteWatching, "watching", kNote, false,
+     "watching the description and the source files for changes (Ctrl-C stops)"},
 };
 static_assert(std::size(kRows) == kFindingCodeCount, "one message row per finding code");
 

@@ -48,18 +48,28 @@ bool WarningOptions::apply(std::string_view option, Finding& error) {
     return true;
   }
   std::string_view body = option.substr(2);
-  if (body == "all") {
+  // Every warning at once. Other compilers' -Wextra and -Weverything ask for more than
+  // -Wall; here -Wall is already every warning.
+  auto every = [this](std::bitset<kFindingCodeCount>& set, bool on) {
     for (const MessageRow& row : messageRows()) {
-      if (row.severity == Severity::kWarning) enabled_.set(static_cast<size_t>(row.code));
+      if (row.severity == Severity::kWarning) set.set(static_cast<size_t>(row.code), on);
     }
+  };
+  if (body == "all" || body == "extra" || body == "everything") {
+    every(enabled_, true);
     return true;
   }
-  if (body == "error" || body == "no-error") {
-    for (const MessageRow& row : messageRows()) {
-      if (row.severity == Severity::kWarning) {
-        error_.set(static_cast<size_t>(row.code), body == "error");
-      }
-    }
+  if (body == "no-all" || body == "no-extra" || body == "no-everything") {
+    every(enabled_, false);
+    return true;
+  }
+  if (body == "error" || body == "no-error" || body == "no-error=all") {
+    every(error_, body == "error");
+    return true;
+  }
+  if (body == "error=all") {
+    every(enabled_, true);
+    every(error_, true);
     return true;
   }
   if (body.starts_with("error=")) return setByName(body.substr(6), true, true, error);

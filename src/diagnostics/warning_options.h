@@ -1,10 +1,11 @@
 // WarningOptions: which warnings are shown and which count as errors, from the -w and
 // -W options of the command line.
 //
-// Options apply in the order given, the way compilers take them: -Wall turns every
-// warning on, -WNAME and -Wno-NAME one warning on or off, -Werror makes every warning an
-// error, -Werror=NAME one warning an error (and turns it on); -w hides every warning,
-// whatever else is given.
+// Options apply in the order given, the way compilers take them: -Wall (or -Wextra)
+// turns every warning on and -Wno-all every warning off, -WNAME and -Wno-NAME one warning
+// on or off, -Werror makes every warning an error, -Werror=NAME one warning an error (and
+// turns it on), -Werror=all every warning; -w hides every warning, whatever else is
+// given.
 #ifndef RPGC_DIAGNOSTICS_WARNING_OPTIONS_H_
 #define RPGC_DIAGNOSTICS_WARNING_OPTIONS_H_
 

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "core/spelling.h"
+
 namespace rpgc {
 
 const char* const kUsageLine = "usage: rpgc [OPTION...] [DESCRIPTION | PROJECT SOURCE...]\n";
@@ -18,7 +20,7 @@ const char* const kHelpText =
     "writes BASE.gds (string table) and BASE.gdf (object database); without a\n"
     "description they are database.gds and database.gdf.\n"
     "\n"
-    "Options (before the arguments; -- ends them):\n"
+    "Options (anywhere among the arguments; -- ends them):\n"
     "  -w                      show no warnings\n"
     "  -Wall                   show every warning, also those off by default\n"
     "  -WNAME, -Wno-NAME       show or hide one warning (see docs/diagnostics.md)\n"
@@ -26,10 +28,16 @@ const char* const kHelpText =
     "  -Werror=NAME            this warning is an error\n"
     "  --check                 compile every file, report every error and warning,\n"
     "                          write nothing\n"
+    "  -q, --quiet             print no progress on standard output (banners, file\n"
+    "                          names, dots); the texts of a failure stay\n"
+    "  --watch                 compile, then compile again whenever the description\n"
+    "                          or a source file changes, until Ctrl-C\n"
     "  --color=WHEN            colour diagnostics: auto (on a terminal), always, never\n"
     "  --diagnostics-format=F  text, or json (one object a line)\n"
+    "  --absolute-paths        name files in diagnostics by absolute paths\n"
     "  -C DIR                  change to DIR before doing anything else; every other\n"
-    "                          path is then taken from DIR\n"
+    "                          path is then taken from DIR (diagnostics still name\n"
+    "                          files from the folder rpgc was started in)\n"
     "  -o, --output-dir=DIR    write BASE.gds and BASE.gdf into DIR\n"
     "  --depfile FILE          after a successful run, write FILE for make and ninja:\n"
     "                          both outputs depend on the description and every source\n"
@@ -67,6 +75,23 @@ bool takeValue(std::span<const char* const> args, size_t& i, std::string_view na
   return true;
 }
 
+// The long options, for "did you mean" (-h and -C have no long form to misspell).
+constexpr std::string_view kLongOptions[] = {
+    "--help",           "--version", "--check", "--quiet",
+    "--absolute-paths", "--watch",   "--color", "--diagnostics-format",
+    "--output-dir",     "--depfile"};
+
+void unknownOption(CommandLine& line, std::string_view arg) {
+  std::string_view name = arg.substr(0, arg.find('='));
+  std::string_view guess = name.starts_with("--") ? closestWord(name, kLongOptions) : "";
+  if (guess.empty()) {
+    usageError(line, FindingCode::kUsageUnknownOption, arg);
+    return;
+  }
+  usageError(line, FindingCode::kUsageUnknownOptionGuess, arg);
+  line.error.with(std::string(guess));
+}
+
 bool isOption(std::string_view arg, std::string_view name) {
   if (!arg.starts_with(name)) return false;
   if (arg.size() == name.size()) return true;
@@ -77,14 +102,16 @@ bool isOption(std::string_view arg, std::string_view name) {
 
 CommandLine parseCommandLine(std::span<const char* const> args) {
   CommandLine line;
-  size_t i = 0;
-  for (; i < args.size() && line.action != CommandLine::Action::kUsageError; ++i) {
+  for (size_t i = 0; i < args.size() && line.action != CommandLine::Action::kUsageError; ++i) {
     std::string_view arg = args[i];
     if (arg == "--") {
-      ++i;
+      for (++i; i < args.size(); ++i) line.positional.push_back(args[i]);
       break;
     }
-    if (arg.size() < 2 || arg[0] != '-') break;
+    if (arg.size() < 2 || arg[0] != '-') {
+      line.positional.push_back(args[i]);
+      continue;
+    }
     std::string value;
     if (arg == "-h" || arg == "--help") {
       line.action = CommandLine::Action::kHelp;
@@ -92,6 +119,12 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
       if (line.action != CommandLine::Action::kHelp) line.action = CommandLine::Action::kVersion;
     } else if (arg == "--check") {
       line.check = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+      line.quiet = true;
+    } else if (arg == "--absolute-paths") {
+      line.absolutePaths = true;
+    } else if (arg == "--watch") {
+      line.watch = true;
     } else if (WarningOptions::isWarningOption(arg)) {
       if (!line.warnings.apply(arg, line.error)) line.action = CommandLine::Action::kUsageError;
     } else if (isOption(arg, "--color") && takeValue(args, i, "--color", value, line)) {
@@ -115,17 +148,18 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
       }
     } else if (isOption(arg, "-C")) {
       takeValue(args, i, "-C", line.directory, line);
-    } else if (isOption(arg, "-o")) {
-      takeValue(args, i, "-o", line.outputDirectory, line);
-    } else if (isOption(arg, "--output-dir")) {
-      takeValue(args, i, "--output-dir", line.outputDirectory, line);
+    } else if (isOption(arg, "-o") || isOption(arg, "--output-dir")) {
+      takeValue(args, i, arg.starts_with("--") ? "--output-dir" : "-o", line.outputDirectory, line);
+      // "rpgc -o game.gdm": the folder was forgotten, and the description taken for it.
+      if (std::string_view(line.outputDirectory).ends_with(".gdm")) {
+        usageError(line, FindingCode::kUsageOutputIsDescription, line.outputDirectory);
+      }
     } else if (isOption(arg, "--depfile")) {
       takeValue(args, i, "--depfile", line.depfile, line);
     } else {
-      usageError(line, FindingCode::kUsageUnknownOption, arg);
+      unknownOption(line, arg);
     }
   }
-  for (; i < args.size(); ++i) line.positional.push_back(args[i]);
   return line;
 }
 

@@ -1,9 +1,9 @@
 // parseCommandLine: the options of rpgc, then its positional arguments.
 //
-// Options come before the positional arguments, as getopt tools take them: the first
-// argument that is not an option, or "--", ends them, and everything after is
-// positional (a project name or a file name may then start with "-"). "-" alone is a
-// positional argument.
+// Options may stand before, between and after the positional arguments, as GNU tools
+// take them: "--" ends the options, and everything after it is positional (a project
+// name or a file name that starts with "-" goes there). "-" alone is a positional
+// argument.
 #ifndef RPGC_DRIVER_COMMAND_LINE_H_
 #define RPGC_DRIVER_COMMAND_LINE_H_
 
@@ -36,6 +36,12 @@ struct CommandLine {
   std::string outputDirectory;
   /// --depfile: where to write the outputs' dependencies after a successful run.
   std::string depfile;
+  /// -q, --quiet: no progress on standard output, only the texts that say a run failed.
+  bool quiet = false;
+  /// --absolute-paths: diagnostics name files by absolute paths.
+  bool absolutePaths = false;
+  /// --watch: compile again whenever the description or a source file changes.
+  bool watch = false;
   std::vector<const char*> positional;
 };
 

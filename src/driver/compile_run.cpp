@@ -3,10 +3,12 @@
 #include "driver/compile_run.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "diagnostics/diagnostic_engine.h"
+#include "diagnostics/text_escape.h"
 #include "driver/command_line.h"
 #include "driver/compilation.h"
 #include "driver/console.h"
@@ -25,6 +28,7 @@
 #include "driver/run_settings.h"
 #include "driver/section_dispatcher.h"
 #include "io/file_system.h"
+#include "io/file_watch.h"
 #include "io/heap_pages.h"
 #include "io/line_reader.h"
 #include "io/pending_output.h"
@@ -81,7 +85,7 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
   const StringList& names = settings.sourceFiles;
   for (int32_t k = 0; k < names.length(); ++k) {
     std::string name(names[k].view());
-    if (!check) console.line(name);
+    if (!check) console.fileName(name);
     int32_t file = engine.addFile(name);
     compilation.blocks.file = file;
     SourcePrefetch::Read source = prefetch.take(name);
@@ -91,7 +95,8 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
     if (!source.ok) {
       unreadable = true;
       reportReadFailure(engine, file,
-                        readFailureFinding(source.failure, FindingCode::kCannotOpenSource, name));
+                        readFailureFinding(source.failure, FindingCode::kCannotOpenSource,
+                                           engine.shownPath(name)));
     } else {
       engine.setLines(file, &source.lines);
       walked = compileSource(source.lines, compilation);
@@ -251,6 +256,9 @@ int reportSettingsFailure(SettledSettings& settled, Console& console, Diagnostic
                settled.descriptionFile);
   console.rule();
   if (unreadable) {
+    if (settled.failure.code == FindingCode::kCannotOpenDescription) {
+      settled.failure.texts[0] = engine.shownPath(settled.failure.texts[0]);
+    }
     int32_t file = settled.failure.place.line >= 0 ? engine.addFile(settled.descriptionFile) : -1;
     reportReadFailure(engine, file, std::move(settled.failure));
     return 1;
@@ -280,6 +288,136 @@ int runCheck(Compilation& compilation, const RunSettings& settings, Console& con
   return engine.errorCount() > 0 ? 1 : 0;
 }
 
+// Without an argument and without the default description, the run compiles an empty
+// project; says so, naming the descriptions the folder does hold.
+void noteMissingDescription(DiagnosticEngine& engine) {
+  std::vector<std::string> others = descriptionFilesHere();
+  if (others.empty()) {
+    engine.report(
+        Finding(FindingCode::kNoteNoDescription, SourcePlace()).with(kDefaultDescriptionFile));
+    return;
+  }
+  constexpr size_t kNamed = 5;
+  std::string names;
+  for (size_t i = 0; i < others.size() && i < kNamed; ++i) {
+    if (i > 0) names += ", ";
+    names += "'" + escapeText(others[i]) + "'";
+  }
+  if (others.size() > kNamed) names += ", \u2026";
+  engine.report(Finding(FindingCode::kNoteNoDescriptionOthers, SourcePlace())
+                    .with(kDefaultDescriptionFile)
+                    .with(names));
+}
+
+// One compile of the project, from its settings to its outputs; the exit status. The
+// files it read (or would have read) are added to watched, when given.
+int compileProject(const CommandLine& line, Console& console, DiagnosticEngine& engine,
+                   Compilation& compilation, std::vector<std::string>* watched) {
+  SettledSettings settled = settleSettings(line.positional);
+  if (watched != nullptr) {
+    watched->clear();
+    if (!settled.descriptionFile.empty()) watched->push_back(settled.descriptionFile);
+    for (const RefString& source : settled.settings.sourceFiles) {
+      if (!source.isEmpty()) watched->emplace_back(source.view());
+    }
+  }
+  if (!settled.ready()) return reportSettingsFailure(settled, console, engine);
+  if (line.positional.empty() && !settled.descriptionRead) noteMissingDescription(engine);
+  redirectOutputs(line.outputDirectory, settled.settings);
+  checkDescription(settled, line.positional.size() == 1, engine);
+  if (engine.errorCount() > 0 && !line.check) {  // a description warning under -Werror
+    console.rule();
+    console.line(std::string(kInvalidDescription) + settled.descriptionFile);
+    console.rule();
+    return 1;
+  }
+
+  const RunSettings& settings = settled.settings;
+  compilation.blocks.findings = &engine;
+  if (line.check) return runCheck(compilation, settings, console, engine);
+  if (!compileAll(compilation, settings, false, console, engine)) return 1;
+  Dependencies dependencies;
+  if (!prepareDependencies(line.depfile, settled, engine, dependencies)) return 1;
+  return writeOutputs(compilation, settings, dependencies, console, engine) ? 0 : 1;
+}
+
+// The folder a run started in and the one it opens its files from (after -C), both
+// absolute; empty when unknown.
+struct Folders {
+  std::string startedIn;
+  std::string runFolder;
+};
+
+// -C: changes to the folder. False (reported) when it cannot be entered.
+bool enterFolder(const CommandLine& line, DiagnosticEngine& engine, Folders& folders) {
+  std::error_code error;
+  std::filesystem::path startedIn = std::filesystem::current_path(error);
+  if (!line.directory.empty()) {
+    std::filesystem::current_path(line.directory, error);
+    if (error) {
+      engine.report(Finding(FindingCode::kCannotChangeFolder, SourcePlace())
+                        .with(line.directory)
+                        .with(error.message()));
+      return false;
+    }
+  }
+  std::filesystem::path runFolder = std::filesystem::current_path(error);
+  if (!error && !startedIn.empty()) folders = {startedIn.string(), runFolder.string()};
+  return true;
+}
+
+// Diagnostics name files so that they open from the folder the run started in.
+void showPathsFrom(const Folders& folders, const CommandLine& line, DiagnosticEngine& engine) {
+  if (!folders.runFolder.empty()) {
+    engine.showPaths(folders.runFolder, folders.startedIn, line.absolutePaths);
+  }
+}
+
+std::string secondsSince(std::chrono::steady_clock::time_point start) {
+  std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f s", taken.count());
+  return text;
+}
+
+// --watch: one run, then another after each change of the description or a source file,
+// each with its own diagnostics and a line that says how it went. Ends by a stop signal
+// (the handlers remove the temporary files), or with 1 when the files cannot be watched.
+int watchProject(const CommandLine& line, Console& console, const Folders& folders,
+                 Compilation& first, DiagnosticEngine& setupEngine) {
+  FileWatch watch;
+  std::vector<std::string> files;
+  std::unique_ptr<Compilation> later;
+  for (bool firstRun = true;; firstRun = false) {
+    auto start = std::chrono::steady_clock::now();
+    Compilation* compilation = &first;
+    if (!firstRun) {
+      later.reset();  // the previous run's tables go before the next run builds its own
+      later = std::make_unique<Compilation>();
+      compilation = later.get();
+    }
+    DiagnosticEngine engine(line.warnings, styleOf(line));
+    showPathsFrom(folders, line, engine);
+    int status = compileProject(line, console, engine, *compilation, &files);
+    std::string counts = engine.countsText();
+    std::string took = secondsSince(start);
+    std::string detail = counts.empty() ? "" : " (" + counts + ")";
+    if (line.check) {
+      engine.summary("checked in " + took + detail);
+    } else if (status == 0) {
+      engine.summary("written in " + took + detail);
+    } else {
+      engine.summary("failed in " + took + detail + "; the outputs are unchanged");
+    }
+    if (!watch.watch(files)) break;
+    if (firstRun) engine.report(Finding(FindingCode::kNoteWatching, SourcePlace()));
+    if (!watch.waitForChange()) break;
+  }
+  setupEngine.report(
+      Finding(FindingCode::kCannotWatch, SourcePlace()).with(std::strerror(watch.errorCode())));
+  return 1;
+}
+
 // The run the command line asks for; the exit status.
 int runLine(const CommandLine& line, Console& console, DiagnosticEngine& engine,
             Compilation& compilation) {
@@ -300,34 +438,15 @@ int runLine(const CommandLine& line, Console& console, DiagnosticEngine& engine,
     case CommandLine::Action::kCompile:
       break;
   }
-  if (!line.directory.empty()) {
-    std::error_code error;
-    std::filesystem::current_path(line.directory, error);
-    if (error) {
-      engine.report(Finding(FindingCode::kCannotChangeFolder, SourcePlace())
-                        .with(line.directory)
-                        .with(error.message()));
-      return 1;
-    }
-  }
-  SettledSettings settled = settleSettings(line.positional);
-  if (!settled.ready()) return reportSettingsFailure(settled, console, engine);
-  redirectOutputs(line.outputDirectory, settled.settings);
-  checkDescription(settled, line.positional.size() == 1, engine);
-  if (engine.errorCount() > 0 && !line.check) {  // a description warning under -Werror
-    console.rule();
-    console.line(std::string(kInvalidDescription) + settled.descriptionFile);
-    console.rule();
-    return 1;
-  }
-
-  const RunSettings& settings = settled.settings;
-  compilation.blocks.findings = &engine;
-  if (line.check) return runCheck(compilation, settings, console, engine);
-  if (!compileAll(compilation, settings, false, console, engine)) return 1;
-  Dependencies dependencies;
-  if (!prepareDependencies(line.depfile, settled, engine, dependencies)) return 1;
-  return writeOutputs(compilation, settings, dependencies, console, engine) ? 0 : 1;
+  console.setQuiet(line.quiet);
+  Folders folders;
+  if (!enterFolder(line, engine, folders)) return 1;
+  if (line.watch) return watchProject(line, console, folders, compilation, engine);
+  showPathsFrom(folders, line, engine);
+  int status = compileProject(line, console, engine, compilation, nullptr);
+  std::string counts = engine.countsText();
+  if (!counts.empty()) engine.summary(counts);
+  return status;
 }
 
 }  // namespace

@@ -55,6 +55,7 @@ void Console::rule() {
 }
 
 void Console::banner(std::string_view title) {
+  if (quiet_) return;
   rule();
   line(title);
   rule();
@@ -73,12 +74,20 @@ void Console::text(std::string_view text) {
   flush();
 }
 
+void Console::fileName(std::string_view name) {
+  if (!quiet_) line(name);
+}
+
+void Console::endProgress() {
+  if (!quiet_) text("\n");
+}
+
 void Console::progress(int32_t index) {
   if (index % 10 == 0) dots(1);
 }
 
 void Console::dots(int32_t count) {
-  if (count <= 0) return;
+  if (quiet_ || count <= 0) return;
   pendingDots_ += count;
   auto now = std::chrono::steady_clock::now();
   if (now - shown_ < kDotInterval) return;

@@ -5,7 +5,8 @@
 // most a few times a second, rather than as one write each: the bytes and their order on
 // standard output stay the same. Whoever writes to standard error first calls flush(), so
 // that the two streams keep their order where they meet (a terminal, one pipe); the stop
-// signal handlers write what is pending through writePendingDots().
+// signal handlers write what is pending through writePendingDots(). A quiet console (-q)
+// shows none of that progress, only the texts that say a run failed.
 #ifndef RPGC_DRIVER_CONSOLE_H_
 #define RPGC_DRIVER_CONSOLE_H_
 
@@ -25,10 +26,16 @@ class Console {
   /// Writes the dots still pending.
   ~Console() { flush(); }
 
+  void setQuiet(bool quiet) { quiet_ = quiet; }
+
   /// 78 "=" and a line end.
   void rule();
-  /// The rule, the title and a line end, the rule.
+  /// The rule, the title and a line end, the rule (progress).
   void banner(std::string_view title);
+  /// A source file's name and a line end (progress).
+  void fileName(std::string_view name);
+  /// The line end after a phase's dots (progress).
+  void endProgress();
   /// The text and a line end.
   void line(std::string_view text);
   /// The text as it is, without a line end.
@@ -53,6 +60,7 @@ class Console {
   std::FILE* out_;
   std::atomic<int32_t> pendingDots_ = 0;
   std::chrono::steady_clock::time_point shown_ = {};
+  bool quiet_ = false;
   int error_ = 0;
 };
 

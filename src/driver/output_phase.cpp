@@ -85,7 +85,7 @@ bool writeStrings(Compilation& compilation, const RunSettings& settings, Console
   archive.setVersion(settings.version);
   archive.setName(settings.projectName);
   bool ok = writeRecords(archive, true);
-  console.text("\n");
+  console.endProgress();
   return ok && archive.finish([&] { return writeRecords(archive, false); }) && out.finish();
 }
 
@@ -215,7 +215,7 @@ bool writeOutputPhases(Compilation& compilation, const RunSettings& settings, Co
   if (beforeDatabase) beforeDatabase();
   console.banner(kWritingDatabaseTitle);
   databaseJob.showMeasuring(console);
-  console.text("\n");
+  console.endProgress();
   if (databaseJob.finished()) return true;
   reportWriteFailure(compilation, databaseJob.status(), database, sink);
   console.text(kCannotWriteDatabase);

@@ -1,7 +1,9 @@
 // settleSettings: command-line forms, the description file and the defaults.
 #include "driver/run_settings.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,18 @@ bool applyDescription(const SourceLines& lines, RunSettings& settings) {
   settings.sourceFiles.release();
   for (int32_t i = 3; i < lines.length(); ++i) settings.sourceFiles.push(RefString(lines[i]));
   return true;
+}
+
+std::vector<std::string> descriptionFilesHere() {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(".", error), end; !error && it != end;
+       it.increment(error)) {
+    std::filesystem::path name = it->path().filename();
+    if (name.extension() == ".gdm" && it->is_regular_file(error)) names.push_back(name.string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 SettledSettings settleSettings(std::span<const char* const> args) {

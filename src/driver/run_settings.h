@@ -9,6 +9,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/finding.h"
 #include "core/ref_string.h"
@@ -43,6 +44,9 @@ struct SettledSettings {
 
 /// Settles the settings from the positional arguments of the command line.
 SettledSettings settleSettings(std::span<const char* const> args);
+
+/// The project descriptions (*.gdm) in the working folder, by name, sorted.
+std::vector<std::string> descriptionFilesHere();
 
 /// Applies the lines of a description file to settings; false when it is invalid.
 /// Fewer than 4 lines leave the defaults.

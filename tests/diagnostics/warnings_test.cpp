@@ -202,6 +202,16 @@ TEST(WarningOptionsTest, NamesTurnWarningsOffAndOn) {
   EXPECT_TRUE(options.apply("-Werror=list-comma", error));
   EXPECT_EQ(options.severity(FindingCode::kDecimalComma), Severity::kError);
   EXPECT_EQ(options.severity(FindingCode::kStrayLine), Severity::kWarning);
+
+  // Other compilers' group names take their nearest meaning here.
+  EXPECT_EQ(findingsOf({source}, {"-Wextra"}), (V{"not-assignment 2:7", "extended-object 5:13"}));
+  EXPECT_EQ(findingsOf({source}, {"-Wno-all", "-Wextended-object"}), V{"extended-object 5:13"});
+  WarningOptions all;
+  EXPECT_TRUE(all.apply("-Werror=all", error));
+  EXPECT_EQ(all.severity(FindingCode::kExtendedObject), Severity::kError);
+  EXPECT_TRUE(all.shown(FindingCode::kExtendedObject));
+  EXPECT_TRUE(all.apply("-Wno-error=all", error));
+  EXPECT_EQ(all.severity(FindingCode::kExtendedObject), Severity::kWarning);
 }
 
 TEST(WarningsTest, FindingsAcrossFilesPointAtBothPlaces) {

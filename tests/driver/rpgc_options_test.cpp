@@ -70,7 +70,8 @@ TEST_F(RpgcOptionsTest, WarningsChangeNeitherOutputsNorStandardOutput) {
             "a.txt:4:19: warning: 'Nobody' names no object of the project "
             "[-Wunresolved-reference]\n"
             "    4 | REFERENCE Maker = Nobody\n"
-            "      |                   ^~~~~~\n");
+            "      |                   ^~~~~~\n"
+            "rpgc: 2 warnings\n");
 }
 
 TEST_F(RpgcOptionsTest, WarningsAsErrorsFailTheRunAndWriteNothing) {
@@ -169,6 +170,52 @@ TEST_F(RpgcOptionsTest, DescriptionWarningsAndASourceGivenAsDescription) {
                             "file"),
             std::string::npos)
       << source.err;
+}
+
+TEST_F(RpgcOptionsTest, QuietRunsPrintOnlyFailures) {
+  ProgramRun quiet = run({"proj", "a.txt", "b.txt", "-q", "-w"});
+  EXPECT_EQ(quiet.exitStatus, 0);
+  EXPECT_EQ(quiet.out + quiet.err, "");
+  EXPECT_TRUE(exists("database.gds") && exists("database.gdf"));
+  ProgramRun failed = run({"--quiet", "-Werror", "proj", "a.txt"});
+  EXPECT_EQ(failed.exitStatus, 1);
+  EXPECT_EQ(failed.out, "Error\n");
+  EXPECT_TRUE(failed.err.ends_with("\nrpgc: 1 error\n")) << failed.err;
+}
+
+// With -C, diagnostics name files so that they open from the folder rpgc started in.
+TEST_F(RpgcOptionsTest, FilesAreNamedFromTheStartFolder) {
+  fs::create_directory(dir_.path() / "game");
+  write("game/g.gdm", "Game\n1\nout\n../a.txt\nmissing.txt\n");
+  ProgramRun relative = run({"--check", "-C", "game", "g.gdm"});
+  EXPECT_EQ(relative.exitStatus, 1);
+  EXPECT_TRUE(relative.err.starts_with("a.txt:3:7: warning: this line is skipped")) << relative.err;
+  EXPECT_NE(relative.err.find("rpgc: error: cannot open source file 'game/missing.txt'"),
+            std::string::npos)
+      << relative.err;
+  EXPECT_TRUE(relative.err.ends_with("\nrpgc: 2 warnings, 1 error\n")) << relative.err;
+
+  ProgramRun json =
+      run({"--check", "-C", "game", "g.gdm", "--diagnostics-format=json", "--absolute-paths"});
+  std::string absolute = (fs::canonical(dir_.path()) / "a.txt").string();
+  EXPECT_TRUE(json.err.starts_with("{\"file\":\"" + absolute + "\",\"line\":3,")) << json.err;
+  EXPECT_EQ(json.err.find("rpgc: "), std::string::npos) << "no summary line among JSON objects";
+}
+
+TEST_F(RpgcOptionsTest, NoDescriptionNamesTheDescriptionsThere) {
+  write("one.gdm", "One\n1\none\n");
+  write("two.gdm", "Two\n1\ntwo\n");
+  ProgramRun result = run({});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.err,
+            "rpgc: note: there is no 'duskvale.gdm' in this folder, so an empty project is "
+            "compiled with the defaults; to compile another project, name its description: "
+            "'one.gdm', 'two.gdm'\n");
+  ProgramRun forgotten = run({"-o", "one.gdm"});
+  EXPECT_EQ(forgotten.exitStatus, 2);
+  EXPECT_TRUE(forgotten.err.starts_with("rpgc: error: -o takes the folder the outputs go to"));
+  ProgramRun late = run({"one.gdm", "-Werror"});
+  EXPECT_EQ(late.exitStatus, 1) << "-Werror after the description is an option: " << late.err;
 }
 
 TEST_F(RpgcOptionsTest, ColourOnlyWhenAskedOrOnATerminal) {

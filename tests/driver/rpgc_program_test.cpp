@@ -259,7 +259,9 @@ TEST_F(RpgcProgramTest, NoArgumentAndNoDescriptionWritesTheDefaultFiles) {
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.out, successOutput({}, "", ""));
-  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.err,
+            "rpgc: note: there is no 'duskvale.gdm' in this folder, so an empty project is "
+            "compiled with the defaults\n");
   EXPECT_EQ(files(), (std::vector<std::string>{"database.gdf", "database.gds"}));
 
   // 08 00 00 00 "unnamed\0" 00 00 80 3F, M = 0, B = 0, through the filter.
@@ -839,7 +841,7 @@ TEST_F(RpgcProgramTest, OutputPlaceTakenByAFolderFailsWithoutChangingTheOtherOut
 
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.err, "rpgc: error: cannot write '" + std::string(row.folder) +
-                              "': " + systemText(EISDIR) + "\n");
+                              "': " + systemText(EISDIR) + "\nrpgc: 1 error\n");
     EXPECT_TRUE(result.out.ends_with(row.consoleEnd)) << result.out;
     EXPECT_EQ(listing(dir.path()), before);
     EXPECT_EQ(test::readFileBytes(dir.path() / row.other), "earlier");

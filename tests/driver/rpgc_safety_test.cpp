@@ -304,7 +304,9 @@ TEST_F(RpgcSafetyTest, TheDepfileIsReplacedWithTheOutputsOrNothingIs) {
   ProgramRun noFolder =
       runScript(dir_.path(), "exec \"$RPGC\" --depfile nowhere/out.d proj a:b.txt");
   EXPECT_EQ(noFolder.exitStatus, 1);
-  EXPECT_EQ(noFolder.err, "rpgc: error: cannot write 'nowhere/out.d': No such file or directory\n");
+  EXPECT_EQ(noFolder.err,
+            "rpgc: error: cannot write 'nowhere/out.d': No such file or "
+            "directory\nrpgc: 1 error\n");
   ProgramRun lineEnd =
       runScript(dir_.path(), "exec \"$RPGC\" --depfile out.d proj \"$(printf 'line\\nend.txt')\"");
   EXPECT_EQ(lineEnd.exitStatus, 1);
@@ -326,7 +328,8 @@ TEST_F(RpgcSafetyTest, ControlBytesInNamesAreWrittenOut) {
   ProgramRun run = runScript(dir_.path(), "exec \"$RPGC\" proj \"$(printf 'a\\nb\\033.txt')\"");
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err,
-            "rpgc: error: cannot open source file 'a\\nb\\x1b.txt': No such file or directory\n");
+            "rpgc: error: cannot open source file 'a\\nb\\x1b.txt': No such file or directory\n"
+            "rpgc: 1 error\n");
 }
 
 }  // namespace

@@ -94,7 +94,8 @@ agree() {
   local option err
   for option in $2; do
     [[ $option == -- || $option == -W || $option == *- ]] && continue
-    err=$("$1" "$option$(value_of "$option")" 2>&1 >/dev/null)
+    # A bounded run: --watch would go on until stopped.
+    err=$(timeout 5 "$1" "$option$(value_of "$option")" 2>&1 >/dev/null </dev/null)
     if [[ $err == *"unknown option"* || $err == *"unknown warning"* || $err == *"takes"* ]]; then
       failed=$((failed + 1))
       echo "FAIL $(basename "$1") refuses '$option', which its completion offers: $err"

@@ -71,31 +71,54 @@ void AtomTable::growIndex() {
 const char* AtomTable::store(std::string_view name) {
   if (name.size() > UINT32_MAX - kLengthBytes - 1) throw std::length_error("name too long");
   size_t needed = kLengthBytes + name.size() + 1;
-  if (needed > chunkLeft_) {
+  char* text;
+  if (needed > chunkLeft_ && chunksUsed_ < chunks_.size() && chunks_[chunksUsed_].size >= needed) {
+    // A chunk kept from before clear().
+    chunkNext_ = chunks_[chunksUsed_].bytes.get();
+    chunkLeft_ = chunks_[chunksUsed_].size;
+    ++chunksUsed_;
+  } else if (needed > chunkLeft_) {
     // A long name gets a chunk of its own; the current chunk goes on for short ones.
     // Chunks start small and double, so a table of a few names stays small.
     size_t regular = std::min(kChunkSize, kFirstChunkSize << std::min<size_t>(chunks_.size(), 8));
     size_t size = needed > regular / 4 ? needed : regular;
-    chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+    Chunk chunk{std::make_unique_for_overwrite<char[]>(size), size};
+    char* bytes = chunk.bytes.get();
     if (size == needed) {
-      char* own = chunks_.back().get();
+      // Full at once: it goes before the current chunk, among those in use.
+      chunks_.insert(
+          chunks_.begin() + static_cast<std::ptrdiff_t>(chunksUsed_ > 0 ? chunksUsed_ - 1 : 0),
+          std::move(chunk));
+      ++chunksUsed_;
+      text = bytes + kLengthBytes;
       uint32_t length = static_cast<uint32_t>(name.size());
-      std::memcpy(own, &length, kLengthBytes);
-      std::memcpy(own + kLengthBytes, name.data(), name.size());
-      own[kLengthBytes + name.size()] = 0;
-      return own + kLengthBytes;
+      std::memcpy(bytes, &length, kLengthBytes);
+      std::memcpy(text, name.data(), name.size());
+      text[name.size()] = 0;
+      return text;
     }
-    chunkNext_ = chunks_.back().get();
+    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(chunksUsed_), std::move(chunk));
+    ++chunksUsed_;
+    chunkNext_ = bytes;
     chunkLeft_ = size;
   }
   uint32_t length = static_cast<uint32_t>(name.size());
   std::memcpy(chunkNext_, &length, kLengthBytes);
-  char* text = chunkNext_ + kLengthBytes;
+  text = chunkNext_ + kLengthBytes;
   std::memcpy(text, name.data(), name.size());
   text[name.size()] = 0;
   chunkNext_ += needed;
   chunkLeft_ -= needed;
   return text;
+}
+
+void AtomTable::clear() {
+  names_.clear();
+  std::fill(index_.begin(), index_.end(), Slot());
+  literals_.clear();
+  chunksUsed_ = 0;
+  chunkNext_ = nullptr;
+  chunkLeft_ = 0;
 }
 
 Atom AtomTable::intern(const char* name) {

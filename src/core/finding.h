@@ -97,6 +97,7 @@ enum class FindingCode : uint8_t {
   kUsageNeedsValue,
   kUsageBadColor,
   kUsageBadFormat,
+  kUsageBadJobs,
   kUsageUnknownOption,
   kUsageUnknownWarning,
   kUsageUnknownWarningGuess,
@@ -241,6 +242,8 @@ class FindingSink {
   virtual void report(Finding finding) = 0;
 
  protected:
+  void wantAs(const FindingSink& other) { wanted_ = other.wanted_; }
+
   std::bitset<kFindingCodeCount> wanted_;
 };
 

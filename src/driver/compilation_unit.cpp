@@ -148,9 +148,12 @@ void compileUnit(CompilationUnit& unit, bool readAnyFile) {
   try {
     if (!unit.path.empty() && !readAnyFile && !isRegularFile(unit.path)) return;
     unit.read = true;
-    unit.lines.clear();
-    unit.readOk = unit.path.empty() ||
-                  readLines(unit.path.c_str(), unit.lines, unit.readFailure, FileSystem::real());
+    if (unit.path.empty()) {
+      unit.lines.assign(unit.lines.releaseBuffer());  // no lines, the memory kept
+      unit.readOk = true;
+    } else {
+      unit.readOk = readLines(unit.path.c_str(), unit.lines, unit.readFailure, FileSystem::real());
+    }
     if (unit.readOk) unit.walked = compileSource(unit.lines, unit.state);
   } catch (...) {
     unit.read = true;

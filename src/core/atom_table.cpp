@@ -44,9 +44,10 @@ size_t AtomTable::slotOf(std::string_view name, uint32_t h) const {
     const Slot& entry = index_[slot];
     if (entry.atom == kNoAtom) return slot;
     if (entry.hash == h) {
+      const char* text = names_[static_cast<size_t>(entry.atom)];
       uint32_t length;
-      std::memcpy(&length, entry.text - kLengthBytes, kLengthBytes);
-      if (length == name.size() && std::memcmp(entry.text, name.data(), name.size()) == 0) {
+      std::memcpy(&length, text - kLengthBytes, kLengthBytes);
+      if (length == name.size() && std::memcmp(text, name.data(), name.size()) == 0) {
         return slot;
       }
     }
@@ -112,6 +113,16 @@ const char* AtomTable::store(std::string_view name) {
   return text;
 }
 
+void AtomTable::swap(AtomTable& other) noexcept {
+  chunks_.swap(other.chunks_);
+  std::swap(chunksUsed_, other.chunksUsed_);
+  std::swap(chunkLeft_, other.chunkLeft_);
+  std::swap(chunkNext_, other.chunkNext_);
+  names_.swap(other.names_);
+  index_.swap(other.index_);
+  literals_.swap(other.literals_);
+}
+
 void AtomTable::clear() {
   names_.clear();
   std::fill(index_.begin(), index_.end(), Slot());
@@ -137,7 +148,7 @@ Atom AtomTable::intern(std::string_view name) {
   Atom atom = static_cast<Atom>(names_.size());
   const char* text = store(name);
   names_.push_back(text);
-  index_[slot] = Slot{text, h, atom};
+  index_[slot] = Slot{h, atom};
   return atom;
 }
 

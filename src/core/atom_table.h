@@ -48,10 +48,13 @@ class AtomTable {
 
   /// Forgets every name, keeping the memory for the names of the next use.
   void clear();
+  /// Exchanges the names (and the memory) of two tables.
+  void swap(AtomTable& other) noexcept;
 
  private:
+  // Eight bytes, so that a probe of a large index touches few cache lines; the name's
+  // bytes are reached through names_ only when the hashes match.
   struct Slot {
-    const char* text = nullptr;  // the name's bytes, preceded by their length
     uint32_t hash = 0;
     Atom atom = kNoAtom;  // kNoAtom marks a free slot
   };

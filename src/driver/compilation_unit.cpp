@@ -76,8 +76,16 @@ void absorb(CompilationUnit& unit, Compilation& run) {
   BlockContext& ownBlocks = own.blocks;
   std::vector<Atom>& runAtoms = unit.runAtoms;
   runAtoms.resize(static_cast<size_t>(own.atoms.count()));
-  for (Atom atom = 0; atom < own.atoms.count(); ++atom) {
-    runAtoms[static_cast<size_t>(atom)] = run.atoms.intern(own.atoms.atomView(atom));
+  // Into a run without names (the first file), the unit's table becomes the run's as it is.
+  bool sameAtoms = run.atoms.count() == 0;
+  if (sameAtoms) {
+    for (Atom atom = 0; atom < own.atoms.count(); ++atom)
+      runAtoms[static_cast<size_t>(atom)] = atom;
+    run.atoms.swap(own.atoms);
+  } else {
+    for (Atom atom = 0; atom < own.atoms.count(); ++atom) {
+      runAtoms[static_cast<size_t>(atom)] = run.atoms.intern(own.atoms.atomView(atom));
+    }
   }
   // Uses of names declared by earlier files are settled already (as when the file is
   // compiled after them); the others wait for the end of the run.
@@ -92,7 +100,7 @@ void absorb(CompilationUnit& unit, Compilation& run) {
   }
   for (int32_t i = 0; i < own.registry.count(); ++i) {
     std::unique_ptr<GameObject> object = own.registry.take(i);
-    renumberAtoms(*object, runAtoms);
+    if (!sameAtoms) renumberAtoms(*object, runAtoms);
     run.registry.add(std::move(object));
     size_t place = static_cast<size_t>(i);
     runBlocks.origins.resize(

@@ -44,9 +44,10 @@ size_t AtomTable::slotOf(std::string_view name, uint32_t h) const {
     const Slot& entry = index_[slot];
     if (entry.atom == kNoAtom) return slot;
     if (entry.hash == h) {
+      const char* text = names_[static_cast<size_t>(entry.atom)];
       uint32_t length;
-      std::memcpy(&length, entry.text - kLengthBytes, kLengthBytes);
-      if (length == name.size() && std::memcmp(entry.text, name.data(), name.size()) == 0) {
+      std::memcpy(&length, text - kLengthBytes, kLengthBytes);
+      if (length == name.size() && std::memcmp(text, name.data(), name.size()) == 0) {
         return slot;
       }
     }
@@ -71,31 +72,64 @@ void AtomTable::growIndex() {
 const char* AtomTable::store(std::string_view name) {
   if (name.size() > UINT32_MAX - kLengthBytes - 1) throw std::length_error("name too long");
   size_t needed = kLengthBytes + name.size() + 1;
-  if (needed > chunkLeft_) {
+  char* text;
+  if (needed > chunkLeft_ && chunksUsed_ < chunks_.size() && chunks_[chunksUsed_].size >= needed) {
+    // A chunk kept from before clear().
+    chunkNext_ = chunks_[chunksUsed_].bytes.get();
+    chunkLeft_ = chunks_[chunksUsed_].size;
+    ++chunksUsed_;
+  } else if (needed > chunkLeft_) {
     // A long name gets a chunk of its own; the current chunk goes on for short ones.
     // Chunks start small and double, so a table of a few names stays small.
     size_t regular = std::min(kChunkSize, kFirstChunkSize << std::min<size_t>(chunks_.size(), 8));
     size_t size = needed > regular / 4 ? needed : regular;
-    chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+    Chunk chunk{std::make_unique_for_overwrite<char[]>(size), size};
+    char* bytes = chunk.bytes.get();
     if (size == needed) {
-      char* own = chunks_.back().get();
+      // Full at once: it goes before the current chunk, among those in use.
+      chunks_.insert(
+          chunks_.begin() + static_cast<std::ptrdiff_t>(chunksUsed_ > 0 ? chunksUsed_ - 1 : 0),
+          std::move(chunk));
+      ++chunksUsed_;
+      text = bytes + kLengthBytes;
       uint32_t length = static_cast<uint32_t>(name.size());
-      std::memcpy(own, &length, kLengthBytes);
-      std::memcpy(own + kLengthBytes, name.data(), name.size());
-      own[kLengthBytes + name.size()] = 0;
-      return own + kLengthBytes;
+      std::memcpy(bytes, &length, kLengthBytes);
+      std::memcpy(text, name.data(), name.size());
+      text[name.size()] = 0;
+      return text;
     }
-    chunkNext_ = chunks_.back().get();
+    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(chunksUsed_), std::move(chunk));
+    ++chunksUsed_;
+    chunkNext_ = bytes;
     chunkLeft_ = size;
   }
   uint32_t length = static_cast<uint32_t>(name.size());
   std::memcpy(chunkNext_, &length, kLengthBytes);
-  char* text = chunkNext_ + kLengthBytes;
+  text = chunkNext_ + kLengthBytes;
   std::memcpy(text, name.data(), name.size());
   text[name.size()] = 0;
   chunkNext_ += needed;
   chunkLeft_ -= needed;
   return text;
+}
+
+void AtomTable::swap(AtomTable& other) noexcept {
+  chunks_.swap(other.chunks_);
+  std::swap(chunksUsed_, other.chunksUsed_);
+  std::swap(chunkLeft_, other.chunkLeft_);
+  std::swap(chunkNext_, other.chunkNext_);
+  names_.swap(other.names_);
+  index_.swap(other.index_);
+  literals_.swap(other.literals_);
+}
+
+void AtomTable::clear() {
+  names_.clear();
+  std::fill(index_.begin(), index_.end(), Slot());
+  literals_.clear();
+  chunksUsed_ = 0;
+  chunkNext_ = nullptr;
+  chunkLeft_ = 0;
 }
 
 Atom AtomTable::intern(const char* name) {
@@ -114,7 +148,7 @@ Atom AtomTable::intern(std::string_view name) {
   Atom atom = static_cast<Atom>(names_.size());
   const char* text = store(name);
   names_.push_back(text);
-  index_[slot] = Slot{text, h, atom};
+  index_[slot] = Slot{h, atom};
   return atom;
 }
 

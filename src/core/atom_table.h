@@ -46,9 +46,15 @@ class AtomTable {
   /// Number of names interned so far (atoms are 0 .. count - 1).
   int32_t count() const { return static_cast<int32_t>(names_.size()); }
 
+  /// Forgets every name, keeping the memory for the names of the next use.
+  void clear();
+  /// Exchanges the names (and the memory) of two tables.
+  void swap(AtomTable& other) noexcept;
+
  private:
+  // Eight bytes, so that a probe of a large index touches few cache lines; the name's
+  // bytes are reached through names_ only when the hashes match.
   struct Slot {
-    const char* text = nullptr;  // the name's bytes, preceded by their length
     uint32_t hash = 0;
     Atom atom = kNoAtom;  // kNoAtom marks a free slot
   };
@@ -62,8 +68,16 @@ class AtomTable {
   void growIndex();
   const char* store(std::string_view name);
 
+  struct Chunk {
+    std::unique_ptr<char[]> bytes;
+    size_t size = 0;
+  };
+
   // Each name's bytes are preceded by their length (4 bytes) and followed by a zero byte.
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  // The first chunksUsed_ chunks hold names (the current one last); those after them are
+  // kept from before a clear().
+  std::vector<Chunk> chunks_;
+  size_t chunksUsed_ = 0;
   size_t chunkLeft_ = 0;
   char* chunkNext_ = nullptr;
   std::vector<const char*> names_;     // by atom

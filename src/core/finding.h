@@ -102,6 +102,7 @@ enum class FindingCode : uint8_t {
   kUsageNeedsValue,
   kUsageBadColor,
   kUsageBadFormat,
+  kUsageBadJobs,
   kUsageUnknownOption,
   kUsageUnknownWarning,
   kUsageUnknownWarningGuess,
@@ -304,6 +305,8 @@ class FindingSink {
   }
 
  protected:
+  void wantAs(const FindingSink& other) { wanted_ = other.wanted_; }
+
   std::bitset<kFindingCodeCount> wanted_;
 };
 

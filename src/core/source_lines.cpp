@@ -22,9 +22,21 @@ void SourceLines::clear() {
   std::vector<Span>().swap(spans_);
 }
 
+std::string SourceLines::releaseBuffer() {
+  spans_.clear();
+  std::string buffer = std::move(bytes_);
+  bytes_.clear();
+  buffer.clear();
+  return buffer;
+}
+
 bool SourceLines::assign(std::string text) {
-  clear();
-  if (text.size() > kLargestFile) return false;
+  // The list of spans keeps its memory from file to file; a new text comes with its own.
+  spans_.clear();
+  if (text.size() > kLargestFile) {
+    clear();
+    return false;
+  }
   bytes_ = std::move(text);
   // A UTF-8 byte order mark is not text: bytes 0x80 to 0xFF are token bytes, so a mark
   // glued to the first header would hide that header.

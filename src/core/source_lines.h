@@ -44,6 +44,9 @@ class SourceLines {
   }
   /// Drops every line and the buffer.
   void clear();
+  /// Drops every line and hands the buffer over, emptied but with its memory, for the
+  /// next file's bytes (which assign() takes back).
+  std::string releaseBuffer();
 
   /// Appends a line holding text (for lines made in memory).
   void push(std::string_view text);

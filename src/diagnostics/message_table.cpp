@@ -186,6 +186,8 @@ constexpr MessageRow kRows[] = {
     {C::kUsageBadColor, "usage", kError, false, "--color takes auto, always or never, not '{#0}'"},
     {C::kUsageBadFormat, "usage", kError, false,
      "--diagnostics-format takes text or json, not '{#0}'"},
+    {C::kUsageBadJobs, "usage", kError, false,
+     "-j takes a number of threads from 1 to 256, not '{#0}'"},
     {C::kUsageUnknownOption, "usage", kError, false, "unknown option '{#0}'"},
     {C::kUsageUnknownWarning, "usage", kError, false, "unknown warning '{#0}'"},
     {C::kUsageUnknownWarningGuess, "usage", kError, false,

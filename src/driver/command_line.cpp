@@ -41,6 +41,8 @@ const char* const kHelpText =
     "  -o, --output-dir=DIR    write BASE.gds and BASE.gdf into DIR\n"
     "  --depfile FILE          after a successful run, write FILE for make and ninja:\n"
     "                          both outputs depend on the description and every source\n"
+    "  -j, --jobs=N            compile N source files at once (default: RPGC_JOBS, else\n"
+    "                          one per core); the outputs are the same for every N\n"
     "  -h, --help              print this help\n"
     "  --version               print the version\n"
     "\n"
@@ -95,7 +97,32 @@ void unknownOption(CommandLine& line, std::string_view arg) {
 bool isOption(std::string_view arg, std::string_view name) {
   if (!arg.starts_with(name)) return false;
   if (arg.size() == name.size()) return true;
-  return name.starts_with("--") ? arg[name.size()] == '=' : name == "-C" || name == "-o";
+  return name.starts_with("--") ? arg[name.size()] == '='
+                                : name == "-C" || name == "-o" || name == "-j";
+}
+
+}  // namespace
+
+int32_t jobsOfText(std::string_view text) {
+  if (text.empty() || text.size() > 3) return 0;
+  int32_t jobs = 0;
+  for (char digit : text) {
+    if (digit < '0' || digit > '9') return 0;
+    jobs = jobs * 10 + (digit - '0');
+  }
+  return jobs <= kMostJobs ? jobs : 0;
+}
+
+namespace {
+
+void takeJobs(std::span<const char* const> args, size_t& i, std::string_view name,
+              CommandLine& line) {
+  std::string value;
+  if (!takeValue(args, i, name, value, line) || value.empty()) return;
+  line.jobs = jobsOfText(value);
+  if (line.jobs == 0 && line.action != CommandLine::Action::kUsageError) {
+    usageError(line, FindingCode::kUsageBadJobs, value);
+  }
 }
 
 }  // namespace
@@ -156,6 +183,10 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
       }
     } else if (isOption(arg, "--depfile")) {
       takeValue(args, i, "--depfile", line.depfile, line);
+    } else if (isOption(arg, "-j")) {
+      takeJobs(args, i, "-j", line);
+    } else if (isOption(arg, "--jobs")) {
+      takeJobs(args, i, "--jobs", line);
     } else {
       unknownOption(line, arg);
     }

@@ -7,8 +7,10 @@
 #ifndef RPGC_DRIVER_COMMAND_LINE_H_
 #define RPGC_DRIVER_COMMAND_LINE_H_
 
+#include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "diagnostics/diagnostic_engine.h"
@@ -42,8 +44,17 @@ struct CommandLine {
   bool absolutePaths = false;
   /// --watch: compile again whenever the description or a source file changes.
   bool watch = false;
+  /// -j, --jobs: how many source files compile at once; 0 when not given (RPGC_JOBS,
+  /// else one per core).
+  int32_t jobs = 0;
   std::vector<const char*> positional;
 };
+
+/// The most source files compiled at once.
+constexpr int32_t kMostJobs = 256;
+
+/// A number of jobs written in decimal, 1 to kMostJobs; 0 for anything else.
+int32_t jobsOfText(std::string_view text);
 
 /// Reads the arguments (the program's name not included).
 CommandLine parseCommandLine(std::span<const char* const> args);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -16,10 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "core/finding_recorder.h"
 #include "diagnostics/diagnostic_engine.h"
 #include "diagnostics/text_escape.h"
 #include "driver/command_line.h"
 #include "driver/compilation.h"
+#include "driver/compilation_unit.h"
 #include "driver/console.h"
 #include "driver/depfile.h"
 #include "driver/description_check.h"
@@ -27,12 +30,12 @@
 #include "driver/output_phase.h"
 #include "driver/run_settings.h"
 #include "driver/section_dispatcher.h"
+#include "driver/unit_pool.h"
 #include "io/file_system.h"
 #include "io/file_watch.h"
 #include "io/heap_pages.h"
 #include "io/line_reader.h"
 #include "io/pending_output.h"
-#include "io/source_prefetch.h"
 #include "io/stop_signals.h"
 #include "io/temporary_files.h"
 
@@ -73,44 +76,59 @@ void reportReadFailure(DiagnosticEngine& engine, int32_t file, Finding failure) 
   engine.setLines(file, nullptr);
 }
 
-// Compiles every source file. A run that writes stops at the first file that fails (an
-// error, or a warning under -Werror); a check goes on to the end.
-bool compileAll(Compilation& compilation, const RunSettings& settings, bool check, Console& console,
-                DiagnosticEngine& engine) {
+// Compiles every source file, jobs files at once, merged in order. A run that writes
+// stops at the first file that fails (an error, or a warning under -Werror); a check goes
+// on to the end.
+bool compileAll(Compilation& compilation, const RunSettings& settings, bool check, int32_t jobs,
+                Console& console, DiagnosticEngine& engine) {
   if (!check) console.banner(kCompilingTitle);
-  bool ok = true;
-  bool unreadable = false;
-  SourcePrefetch prefetch;
-  HeapPages heap;
   const StringList& names = settings.sourceFiles;
+  // What the workers read: plain copies, made before they start.
+  std::vector<std::string> paths;
+  paths.reserve(static_cast<size_t>(names.length()));
+  int32_t firstFile = 0;
   for (int32_t k = 0; k < names.length(); ++k) {
-    std::string name(names[k].view());
+    paths.emplace_back(names[k].view());
+    int32_t file = engine.addFile(paths.back());
+    if (k == 0) firstFile = file;
+  }
+  bool unreadable = false;
+  FindingRecorder wanted;
+  wanted.wantLike(engine);
+  bool ok = true;
+  bool stopped = false;
+  HeapPages heap;
+  UnitPool pool(jobs > 1 ? jobs : 0);
+  auto prepare = [&](CompilationUnit& unit, int32_t k) {
+    unit.prepare(paths[static_cast<size_t>(k)], firstFile + k, wanted, compilation.keepGoing);
+  };
+  auto merge = [&](CompilationUnit& unit, int32_t k) {
+    const std::string& name = paths[static_cast<size_t>(k)];
     if (!check) console.fileName(name);
-    int32_t file = engine.addFile(name);
-    compilation.blocks.file = file;
-    SourcePrefetch::Read source = prefetch.take(name);
-    if (k + 1 < names.length()) prefetch.start(std::string(names[k + 1].view()));
     int32_t errorsBefore = engine.errorCount();
     bool walked = false;
-    if (!source.ok) {
+    if (unit.failure) std::rethrow_exception(unit.failure);
+    if (!unit.readOk) {
       unreadable = true;
-      reportReadFailure(engine, file,
-                        readFailureFinding(source.failure, FindingCode::kCannotOpenSource,
+      reportReadFailure(engine, unit.file,
+                        readFailureFinding(unit.readFailure, FindingCode::kCannotOpenSource,
                                            engine.shownPath(name)));
     } else {
-      engine.setLines(file, &source.lines);
-      walked = compileSource(source.lines, compilation);
-      engine.setLines(file, nullptr);
+      walked = mergeUnit(unit, compilation, engine);
     }
     heap.adviseGrowth();
     if (engine.errorCount() > errorsBefore || !walked) {
       ok = false;
       if (!check) {
         console.line(kFileFailed);
+        stopped = true;
         return false;
       }
     }
-  }
+    return true;
+  };
+  pool.run(names.length(), prepare, merge);
+  if (stopped) return false;
   // A file that could not be read declares nothing: the names it would have declared are
   // not reported as unknown.
   if (unreadable) return ok;
@@ -280,10 +298,10 @@ void redirectOutputs(const std::string& folder, RunSettings& settings) {
 }
 
 // --check: every file compiled and every check made, nothing written.
-int runCheck(Compilation& compilation, const RunSettings& settings, Console& console,
+int runCheck(Compilation& compilation, const RunSettings& settings, int32_t jobs, Console& console,
              DiagnosticEngine& engine) {
   compilation.keepGoing = true;
-  compileAll(compilation, settings, true, console, engine);
+  compileAll(compilation, settings, true, jobs, console, engine);
   reportLongNames(compilation, engine);
   return engine.errorCount() > 0 ? 1 : 0;
 }
@@ -334,8 +352,9 @@ int compileProject(const CommandLine& line, Console& console, DiagnosticEngine& 
 
   const RunSettings& settings = settled.settings;
   compilation.blocks.findings = &engine;
-  if (line.check) return runCheck(compilation, settings, console, engine);
-  if (!compileAll(compilation, settings, false, console, engine)) return 1;
+  int32_t jobs = jobsWanted(line.jobs);
+  if (line.check) return runCheck(compilation, settings, jobs, console, engine);
+  if (!compileAll(compilation, settings, false, jobs, console, engine)) return 1;
   Dependencies dependencies;
   if (!prepareDependencies(line.depfile, settled, engine, dependencies)) return 1;
   return writeOutputs(compilation, settings, dependencies, console, engine) ? 0 : 1;

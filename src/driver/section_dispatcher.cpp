@@ -246,8 +246,9 @@ bool compileSource(SourceLines& lines, Compilation& compilation) {
             parseGenericBlock(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2), blocks);
       }
     } else if (first == kStringKeyword) {
-      next = parseStringSection(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2),
-                                compilation.atoms, compilation.strings, scope);
+      next =
+          parseStringSection(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2),
+                             compilation.atoms, compilation.strings, scope, blocks.deferredFolds);
     } else if (checking) {
       checks.outside(i, tokens);
     }

@@ -17,6 +17,7 @@ namespace {
 constexpr uintptr_t kPageSize = 4096;
 // The heap grows by this much beyond each request: an advised stretch is mostly untouched.
 constexpr int kGrowthStep = 64 << 20;
+constexpr int kNeverTrim = INT32_MAX;
 
 uintptr_t heapEnd() {
   return reinterpret_cast<uintptr_t>(sbrk(0));
@@ -30,6 +31,9 @@ HeapPages::HeapPages() {
   // and indexes then get large pages too, and freed ones are reused rather than mapped
   // anew. (When the heap cannot grow, malloc still falls back to mappings.)
   mallopt(M_MMAP_MAX, 0);
+  // Memory freed stays with the process for the rest of the run: given back, it would be
+  // faulted in, and zeroed by the kernel, again by the next file's buffers.
+  mallopt(M_TRIM_THRESHOLD, kNeverTrim);
   advisedEnd_ = heapEnd();
 }
 

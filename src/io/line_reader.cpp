@@ -186,10 +186,14 @@ SourceLines splitLines(std::string_view content) {
 
 bool readLines(const char* path, SourceLines& lines, LineReadFailure& failure, FileSystem& fs,
                LineLimits limits) {
-  lines.clear();
   failure = {};
-  std::string content;
-  if (!readContent(path, fs, limits, content, failure)) return false;
+  // The lines' buffer is filled again: reading file after file into the same lines
+  // allocates only when a file is larger than all before it.
+  std::string content = lines.releaseBuffer();
+  if (!readContent(path, fs, limits, content, failure)) {
+    lines.clear();
+    return false;
+  }
   if (!lines.assign(std::move(content))) {
     failure.errorCode = EFBIG;
     return false;

@@ -44,6 +44,15 @@ bool ObjectRegistry::add(std::unique_ptr<GameObject> object) {
   return true;
 }
 
+std::unique_ptr<GameObject> ObjectRegistry::take(int32_t index) {
+  return std::move(objects_[static_cast<size_t>(index)]);
+}
+
+void ObjectRegistry::clear() {
+  objects_.clear();
+  std::fill(indexByName_.begin(), indexByName_.end(), 0);
+}
+
 GameObject* ObjectRegistry::findOrCreateTemplate(std::string_view name,
                                                  std::string_view className) {
   Atom nameAtom = atoms_->intern(name);

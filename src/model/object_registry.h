@@ -52,6 +52,11 @@ class ObjectRegistry {
   /// is taken.
   bool add(std::unique_ptr<GameObject> object);
 
+  /// Hands over the object at index, leaving its place empty until clear().
+  std::unique_ptr<GameObject> take(int32_t index);
+  /// Forgets every object (destroying those not taken), keeping the index's memory.
+  void clear();
+
  private:
   AtomTable* atoms_;
   std::vector<std::unique_ptr<GameObject>> objects_;

@@ -1,6 +1,7 @@
 // obtainTemplate: the registry's factory plus the bookkeeping of declaration places.
 #include "source/block_context.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/atom_table.h"
@@ -42,6 +43,22 @@ Finding& withObjectKind(Finding& finding, const GameObject& object, AtomTable& a
 }
 
 }  // namespace
+
+void BlockContext::reset() {
+  file = -1;
+  origins.clear();
+  resumeAt = -1;
+  namedUses.clear();
+  std::fill(stringOrigins.begin(), stringOrigins.end(), SourcePlace());
+  longNames.clear();
+  sectionName = kNoAtom;
+  sectionKind = SectionKind::kObject;
+  itemFields.clear();
+  characterFields.clear();
+  itemFieldGuesses.clear();
+  characterFieldGuesses.clear();
+  typeWords.clear();
+}
 
 void BlockContext::noteLength(Atom atom, std::string_view text, SourcePlace place) {
   if (text.size() <= static_cast<size_t>(format::kMaxAtomNameLength)) return;

@@ -22,6 +22,7 @@
 namespace rpgc {
 
 class AtomTable;
+class FindingRecorder;
 class GameObject;
 class ObjectRegistry;
 
@@ -37,6 +38,8 @@ class AtomMemo {
     if (memo_[slot] == kUnknown) memo_[slot] = static_cast<int8_t>(find());
     return memo_[slot];
   }
+  /// Forgets every answer (the atoms are about to be numbered anew).
+  void clear() { std::fill(memo_.begin(), memo_.end(), kUnknown); }
 
  private:
   static constexpr int8_t kUnknown = -128;
@@ -98,6 +101,14 @@ class BlockContext {
   AtomMemo typeWords;
   /// Scratch of the character parser, reused from block to block.
   std::vector<bool> leftover;
+
+  /// When set, the lines of string sections are noted here to be folded later instead of
+  /// being folded in place (the findings are shown later, against the lines as they were).
+  FindingRecorder* deferredFolds = nullptr;
+
+  /// Forgets everything the last file left, keeping the memory; the atoms are about to be
+  /// numbered anew.
+  void reset();
 
   FindingScope scope() const { return {findings, file}; }
   bool wants(FindingCode code) const { return findings != nullptr && findings->wants(code); }

@@ -3,6 +3,7 @@
 
 #include "archive/archive_writer.h"
 #include "core/atom_table.h"
+#include "core/finding_recorder.h"
 #include "core/source_syntax.h"
 #include "strings/string_table.h"
 
@@ -77,7 +78,7 @@ void checkTextLine(const FindingScope& scope, const RefString& name, int32_t hea
 
 int32_t parseStringSection(SourceLines& lines, int32_t start, const RefString& name,
                            const RefString& flag, AtomTable& atoms, StringTable& table,
-                           const FindingScope& scope) {
+                           const FindingScope& scope, FindingRecorder* deferredFolds) {
   StringSection section;
   section.name = atoms.intern(name.view());
   section.random = flag.view() == kRandomFlag;
@@ -87,13 +88,22 @@ int32_t parseStringSection(SourceLines& lines, int32_t start, const RefString& n
   // diagnostics of the lines around) sees them folded, so findings about a line are
   // rendered as they are reported. Each text is copied out of the file's buffer, which is
   // released after the file.
+  // With deferredFolds, each line is folded into folded instead, once per section.
+  std::string folded;
   int32_t i = start;
   for (; i < lines.length(); ++i) {
     if (checked) checkTextLine(scope, name, start - 1, i, lines[i], ranIntoHeader);
-    if (!lines[i].empty()) {
-      lines.setLength(i, foldBlanks(lines.mutableLine(i), static_cast<int32_t>(lines[i].size())));
-    }
     std::string_view text = lines[i];
+    if (!text.empty() && deferredFolds != nullptr) {
+      deferredFolds->noteFold(i);
+      folded.assign(text);
+      folded.resize(
+          static_cast<size_t>(foldBlanks(folded.data(), static_cast<int32_t>(text.size()))));
+      text = folded;
+    } else if (!text.empty()) {
+      lines.setLength(i, foldBlanks(lines.mutableLine(i), static_cast<int32_t>(text.size())));
+      text = lines[i];
+    }
     if (text == kEndKeyword) break;
     if (!text.empty()) section.texts.push(RefString(text));
   }

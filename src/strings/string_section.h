@@ -19,6 +19,7 @@ namespace rpgc {
 
 class ArchiveWriter;
 class AtomTable;
+class FindingRecorder;
 class StringTable;
 
 struct StringSection {
@@ -37,12 +38,14 @@ void foldBlanks(RefString& line);
 
 /// Compiles the section whose text lines start at line start and appends it to table.
 /// Returns the index after its "END" line, or the line count plus one without one.
-/// Never fails. The text lines are folded in place in lines. With a sink in scope,
-/// reports a section that runs into the next header or to the end of the file, and text
-/// lines that look like a misplaced END.
+/// Never fails. The text lines are folded in place in lines, or, with deferredFolds,
+/// left as they are and noted there. With a sink in scope, reports a section that runs
+/// into the next header or to the end of the file, and text lines that look like a
+/// misplaced END.
 int32_t parseStringSection(SourceLines& lines, int32_t start, const RefString& name,
                            const RefString& flag, AtomTable& atoms, StringTable& table,
-                           const FindingScope& scope = {});
+                           const FindingScope& scope = {},
+                           FindingRecorder* deferredFolds = nullptr);
 
 }  // namespace rpgc
 

@@ -14,6 +14,7 @@ class StringTable {
   int32_t count() const { return sections_.length(); }
   const StringSection& at(int32_t index) const { return sections_[index]; }
   void append(const StringSection& section) { sections_.push(section); }
+  void clear() { sections_.release(); }
 
  private:
   RefArray<StringSection, 128, SlotInit::kConstruct> sections_;

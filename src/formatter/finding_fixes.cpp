@@ -76,7 +76,7 @@ Finding noteAt(FindingCode code, int32_t line) {
   return Finding(code, SourcePlace{-1, line, -1, 0});
 }
 
-// Fixes one line by its findings [first, last); true when its words changed.
+// Fixes one line by the findings reported about it; true when its words changed.
 bool fixLine(LineWords& words, LineRole role, int32_t originLine,
              std::span<const Finding* const> found, bool& blankBefore,
              std::vector<Finding>& notes) {

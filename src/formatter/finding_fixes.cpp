@@ -52,18 +52,18 @@ bool setEqualsApart(LineWords& line) {
   size_t equalsBytes = 0;
   size_t glued = line.words.size();
   for (size_t k = 0; k < line.words.size(); ++k) {
-    const std::string& word = line.words[k];
+    std::string_view word = line.words[k];
     size_t here = static_cast<size_t>(std::count(word.begin(), word.end(), '='));
     equalsBytes += here;
     if (here > 0 && word != kEqualsWord) glued = k;
   }
   if (equalsBytes != 1 || glued == line.words.size()) return false;
-  const std::string word = line.words[glued];
+  std::string_view word = line.words[glued];
   size_t at = word.find('=');
   auto gluedAt = line.words.begin() + static_cast<std::ptrdiff_t>(glued);
-  std::vector<std::string> words(line.words.begin(), gluedAt);
+  std::vector<std::string_view> words(line.words.begin(), gluedAt);
   if (at > 0) words.push_back(word.substr(0, at));
-  words.emplace_back(kEqualsWord);
+  words.push_back(kEqualsWord);
   if (at + 1 < word.size()) words.push_back(word.substr(at + 1));
   words.insert(words.end(), gluedAt + 1, line.words.end());
   if (words.size() < 4 || words[2] != kEqualsWord) return false;
@@ -76,7 +76,7 @@ Finding noteAt(FindingCode code, int32_t line) {
   return Finding(code, SourcePlace{-1, line, -1, 0});
 }
 
-// Fixes one line by its findings [first, last); true when its words changed.
+// Fixes one line by the findings reported about it; true when its words changed.
 bool fixLine(LineWords& words, LineRole role, int32_t originLine,
              std::span<const Finding* const> found, bool& blankBefore,
              std::vector<Finding>& notes) {
@@ -106,7 +106,7 @@ bool fixLine(LineWords& words, LineRole role, int32_t originLine,
                                          : std::string_view();
         if (keyword.empty()) break;
         notes.push_back(noteAt(FindingCode::kFormatKeywordCase, originLine)
-                            .with(words.words[0])
+                            .with(std::string(words.words[0]))
                             .with(std::string(keyword)));
         words.words[0] = keyword;
         rewritten = true;
@@ -118,7 +118,7 @@ bool fixLine(LineWords& words, LineRole role, int32_t originLine,
         std::string_view typeWord = inOtherCase(words.words[0], kTypeWords);
         if (typeWord.empty()) break;
         notes.push_back(noteAt(FindingCode::kFormatTypeWordCase, originLine)
-                            .with(words.words[0])
+                            .with(std::string(words.words[0]))
                             .with(std::string(typeWord)));
         words.words[0] = typeWord;
         rewritten = true;
@@ -130,7 +130,8 @@ bool fixLine(LineWords& words, LineRole role, int32_t originLine,
                 .empty()) {
           break;
         }
-        notes.push_back(noteAt(FindingCode::kFormatFlagCase, originLine).with(words.words[2]));
+        notes.push_back(
+            noteAt(FindingCode::kFormatFlagCase, originLine).with(std::string(words.words[2])));
         words.words[2] = kRandomFlag;
         rewritten = true;
         break;
@@ -138,8 +139,9 @@ bool fixLine(LineWords& words, LineRole role, int32_t originLine,
         if (role != LineRole::kHeader || words.words.size() < 2) break;
         const std::string& guess = finding->texts[1];
         if (words.words[1] == guess || !equalsIgnoringCase(words.words[1], guess)) break;
-        notes.push_back(
-            noteAt(FindingCode::kFormatBlockKindCase, originLine).with(words.words[1]).with(guess));
+        notes.push_back(noteAt(FindingCode::kFormatBlockKindCase, originLine)
+                            .with(std::string(words.words[1]))
+                            .with(guess));
         words.words[1] = guess;
         rewritten = true;
         break;
@@ -153,11 +155,11 @@ bool fixLine(LineWords& words, LineRole role, int32_t originLine,
     }
   }
   if (!commaColumns.empty() && words.isAssignment()) {
-    std::vector<std::string> kept(words.words.begin(), words.words.begin() + 3);
+    std::vector<std::string_view> kept(words.words.begin(), words.words.begin() + 3);
     for (size_t k = 3; k < words.words.size(); ++k) {
       bool reported = words.words[k] == "," && std::find(commaColumns.begin(), commaColumns.end(),
                                                          words.column(k)) != commaColumns.end();
-      if (!reported) kept.push_back(std::move(words.words[k]));
+      if (!reported) kept.push_back(words.words[k]);
     }
     size_t dropped = words.words.size() - kept.size();
     if (kept.size() >= 4 && dropped > 0) {

@@ -8,7 +8,7 @@ namespace rpgc {
 
 LineWords::LineWords(std::string_view line) {
   int32_t inWord = scanTokens(line, [&](size_t start, size_t length) {
-    words.emplace_back(line.substr(start, length));
+    words.push_back(line.substr(start, length));
     columns_.push_back(static_cast<int32_t>(start) + 1);
   });
   size_t commentStart = line.size();

@@ -1,7 +1,8 @@
 // LineWords: a source line cut into its tokens and its comment, to be written back in the
 // canonical layout: tokens one blank apart, a ',' right after the token before it, and the
 // comment after one blank, or glued to the last token when it started inside that word
-// (so that "models/ash_cave.mdl" keeps its look).
+// (so that "models/ash_cave.mdl" keeps its look). Words and comment are views: of the
+// line, or of texts that outlive the LineWords (keyword tables, a finding's guess).
 #ifndef RPGC_FORMATTER_LINE_WORDS_H_
 #define RPGC_FORMATTER_LINE_WORDS_H_
 
@@ -16,9 +17,9 @@ class LineWords {
  public:
   explicit LineWords(std::string_view line);
 
-  std::vector<std::string> words;
+  std::vector<std::string_view> words;
   /// From the ';' or '/' that starts it to the end of the line; empty without one.
-  std::string comment;
+  std::string_view comment;
   bool commentInWord = false;
 
   /// The byte column (from 1) where word k started in the line; 0 for a word added since.

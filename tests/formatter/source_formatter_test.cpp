@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,10 @@ const LayoutRow kLayoutRows[] = {
      "stray words here\nBEGIN, item, Sword\nEND\n\n"},
     {"NothingButBlanks", "\n \n\t\n", ""},
 };
+
+void PrintTo(const LayoutRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class LayoutTest : public testing::TestWithParam<LayoutRow> {};
 
@@ -127,6 +132,10 @@ const FixRow kFixRows[] = {
      1},
 };
 
+void PrintTo(const FixRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
 class FixTest : public testing::TestWithParam<FixRow> {};
 
 TEST_P(FixTest, FixesWithANoteEach) {
@@ -166,6 +175,10 @@ const RefusalRow kRefusalRows[] = {
     {"LowerCaseHeaderWithoutEnd", "begin item A\nATOM Type = x\n", C::kFormatRunsToEndOfFile, 0},
     {"ZeroByte", std::string("STRING A\nx\0y\nEND\n", 17), C::kFormatZeroByte, 1},
 };
+
+void PrintTo(const RefusalRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class RefusalTest : public testing::TestWithParam<RefusalRow> {};
 

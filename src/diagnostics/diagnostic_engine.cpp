@@ -294,7 +294,7 @@ std::string DiagnosticEngine::contextLine(int32_t headerLine) {
     words = token(0) == kStringKeyword ? "string section" : "script";
     name = token(1);
   }
-  std::string location = escapeText(files_[static_cast<size_t>(currentFile_)]) + ":";
+  std::string location = escapeText(shownFiles_[static_cast<size_t>(currentFile_)]) + ":";
   if (style_.color) location = std::string(kBold) + location + std::string(kReset);
   return location + " in " + words + " '" + shortenMiddle(escapeText(name)) + "':\n";
 }

@@ -57,6 +57,9 @@ void showFindings(CompilationUnit& unit, DiagnosticEngine& engine) {
   std::vector<Finding>& findings = unit.findings.findings();
   const std::vector<FindingRecorder::Fold>& folds = unit.findings.folds();
   engine.setLines(unit.file, &unit.lines);
+  for (const FindingRecorder::Section& section : unit.findings.sections()) {
+    engine.sectionRead(unit.file, section.headerLine, section.lastLine);
+  }
   size_t fold = 0;
   for (size_t k = 0; k < findings.size(); ++k) {
     for (; fold < folds.size() && folds[fold].before <= static_cast<int32_t>(k); ++fold) {

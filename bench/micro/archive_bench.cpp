@@ -29,8 +29,9 @@ void writeDatabase(benchmark::State& state) {
   for (auto _ : state) {
     MemoryStream out;
     ArchiveWriter archive(compilation.atoms);
+    ObjectRecordWriter records(compilation.atoms);
     writeContainer(archive, out, RefString("bench"), 1.0f, [&] {
-      for (int32_t i = 0; i < registry.count(); ++i) writeObjectRecord(archive, *registry.at(i));
+      for (int32_t i = 0; i < registry.count(); ++i) records.write(archive, *registry.at(i));
       return true;
     });
     bytes = out.length();

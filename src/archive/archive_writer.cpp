@@ -15,9 +15,10 @@ namespace rpgc {
 namespace {
 
 // Closed records (and loose words, of a body without chunks) gather in the buffer until it
-// holds this much, and go on to the sink together: the output gets blocks of about this
-// size, not a call per record. An open record larger than this grows the buffer.
-constexpr size_t kBatchBytes = size_t{1} << 20;
+// holds this much, and go on to the sink together: a call down the stream chain per
+// block, not per record, in blocks that stay in the cache while they are filtered. An
+// open record larger than this grows the buffer.
+constexpr size_t kBatchBytes = size_t{1} << 16;
 
 }  // namespace
 
@@ -134,11 +135,17 @@ bool ArchiveWriter::writeRaw(const void* data, int32_t n) {
 }
 
 bool ArchiveWriter::beginChunk(ArchiveChunk& chunk) {
+  // The header is claimed whole: were the block handed on between two of its words, the
+  // chunk would start before the buffer and its end offset could not be patched.
   chunk.offset = bodyPosition();
-  if (!writeInt32(chunk.offset) || !writeAtom(chunk.tag) || !writeInt32(chunk.word1) ||
-      !writeInt32(chunk.word2)) {
-    return false;
-  }
+  int32_t tag = atomIndex(chunk.tag);
+  if (tag < 0) return false;
+  uint8_t* header = claim(static_cast<size_t>(format::kChunkHeaderBytes));
+  if (header == nullptr) return false;
+  putI32(header + format::kChunkEndOffset, chunk.offset);
+  putI32(header + format::kChunkTag, tag);
+  putI32(header + format::kChunkWord1, chunk.word1);
+  putI32(header + format::kChunkWord2, chunk.word2);
   ++openChunks_;
   return true;
 }

@@ -5,8 +5,8 @@
 // when the chunk closes. So a body is written twice by the same calls: after beginWrite
 // the calls go to a MeasuringSink, which keeps only the length, and give each atom its
 // file index; finish() writes the header and makes the calls again, into a StreamingSink
-// that hands closed top-level records to the output in blocks of about 1 MiB. The body is
-// never held whole in memory; at most a block and its largest record are, to patch end
+// that hands closed top-level records to the output in blocks of about 64 KiB. The body
+// is never held whole in memory; at most a block and its largest record are, to patch end
 // offsets.
 //
 // The status is sticky: the first failure is kept (status()), every later operation

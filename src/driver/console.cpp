@@ -13,6 +13,9 @@ namespace {
 // Pending dots are shown when this long has passed since they were last shown.
 constexpr auto kDotInterval = std::chrono::milliseconds(100);
 
+// The signal handler reads and clears the count: it must not need a lock.
+static_assert(std::atomic<int32_t>::is_always_lock_free);
+
 constexpr std::string_view kDots =
     "................................................................";
 

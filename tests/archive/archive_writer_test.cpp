@@ -357,6 +357,37 @@ TEST(ArchiveWriteTest, BodiesPastTheBufferGoOutUnchanged) {
   }
 }
 
+// Closed records go out in blocks of about 64 KiB. A first record that ends 0 to 9 words
+// short of a block puts the block's end at every word of the records after it, their
+// headers included; the body is the same whatever the cut.
+TEST(ArchiveWriteTest, RecordsGoOutInBlocksWhereverABlockEnds) {
+  AtomTable atoms;
+  Atom tag = atoms.intern("R");
+  for (int32_t shortBy = 0; shortBy < 10; ++shortBy) {
+    auto wordsOf = [&](int32_t r) { return r == 0 ? (65536 - 16) / 4 - shortBy : r % 5; };
+    ByteBuilder body;
+    int32_t end = 0;
+    for (int32_t r = 0; r < 40; ++r) {
+      end += 16 + 4 * wordsOf(r);
+      body.i32(end).i32(0).i32(r).i32(0);
+      for (int32_t i = 0; i < wordsOf(r); ++i) body.i32(i);
+    }
+    test::WrittenBody written = test::writtenBody(atoms, [&](ArchiveWriter& archive) {
+      for (int32_t r = 0; r < 40; ++r) {
+        ArchiveChunk chunk = chunkOf(tag, r, 0);
+        if (!archive.beginChunk(chunk)) return false;
+        for (int32_t i = 0; i < wordsOf(r); ++i) {
+          if (!archive.writeInt32(i)) return false;
+        }
+        if (!archive.endChunk(chunk)) return false;
+      }
+      return true;
+    });
+    ASSERT_TRUE(written.ok) << shortBy << " words short";
+    EXPECT_EQ(written.body, body.bytes()) << shortBy << " words short";
+  }
+}
+
 TEST(ArchiveWriteTest, AtomNamesUpTo1024Bytes) {
   for (int32_t length : {1023, 1024, 1025, 5000}) {
     SCOPED_TRACE(length);

@@ -182,7 +182,7 @@ constexpr MessageRow kRows[] = {
     {C::kUsageUnknownWarningGuess, "usage", kError, false,
      "unknown warning '{#0}'; did you mean '{#1}'?"},
     {C::kDumpUsageOneMode, "usage", kError, false,
-     "choose one of --json, --source, --diff, --refs and --summary (see rpgdump --help)"},
+     "choose one of --json, --source, --diff, --object, --refs and --summary (see rpgdump --help)"},
     {C::kDumpUsageNeedsValue, "usage", kError, false, "{#0} needs a value (see rpgdump --help)"},
     {C::kDumpUsageBadKind, "usage", kError, false,
      "--kind takes gds or gdf, not '{#0}' (see rpgdump --help)"},

@@ -16,10 +16,13 @@
 
 #include "fuzz_support.h"
 #include "rpgc/read_status.h"
+#include "tools/content_summary.h"
 #include "tools/dump_input.h"
 #include "tools/file_diff.h"
 #include "tools/json_dump.h"
 #include "tools/listing.h"
+#include "tools/name_pattern.h"
+#include "tools/object_query.h"
 #include "tools/source_writer.h"
 #include "tools/text_output.h"
 
@@ -58,7 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool cut = false;
   {
     TextOutput out(keptUpToTheCap(text, cut));
-    writeListing(input, out);
+    writeListing(input, out, ListingOptions{true, false});
+    const DumpInput* inputs[] = {&input};
+    writeSummary(inputs, ListingOptions(), out);
+    writeReferences(inputs, NamePattern("*"), out);
   }
   std::string json;
   bool jsonCut = false;

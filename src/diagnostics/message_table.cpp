@@ -198,7 +198,7 @@ constexpr MessageRow kRows[] = {
      "-o takes the folder the outputs go to, but '{#0}' is a project description; name the "
      "folder first: rpgc -o DIR {#0}"},
     {C::kDumpUsageOneMode, "usage", kError, false,
-     "choose one of --json, --source, --diff, --refs and --summary (see rpgdump --help)"},
+     "choose one of --json, --source, --diff, --object, --refs and --summary (see rpgdump --help)"},
     {C::kDumpUsageNeedsValue, "usage", kError, false, "{#0} needs a value (see rpgdump --help)"},
     {C::kDumpUsageBadKind, "usage", kError, false,
      "--kind takes gds or gdf, not '{#0}' (see rpgdump --help)"},

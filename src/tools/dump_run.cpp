@@ -42,14 +42,15 @@ constexpr int kExitError = 2;
 constexpr int kExitNothingFound = 1;
 
 constexpr const char* kUsage =
-    "usage: rpgdump [OPTION]... FILE... [NAME]...  list the files, or only the objects and\n"
-    "                                              string sections named\n"
+    "usage: rpgdump [OPTION]... FILE... [NAME]...  list the files, or only the\n"
+    "                                              objects and sections named\n"
     "       rpgdump --object NAME FILE...          list what NAME names\n"
-    "       rpgdump --refs NAME FILE...            print the values that name NAME\n"
-    "       rpgdump --summary FILE...              print counts, and what nothing refers to\n"
+    "       rpgdump --refs NAME FILE...            print the values naming NAME\n"
+    "       rpgdump --summary FILE...              print counts, and what nothing\n"
+    "                                              refers to\n"
     "       rpgdump --json FILE...                 print one JSON document\n"
-    "       rpgdump --source [-o DIR] FILE...      print source that compiles to the same\n"
-    "                                              files (one .gds, one .gdf)\n"
+    "       rpgdump --source [-o DIR] FILE...      print source that compiles to\n"
+    "                                              the same files (a .gds, a .gdf)\n"
     "       rpgdump --diff OLD NEW                 print what changed\n"
     "       rpgdump --diff OLD.gds OLD.gdf NEW.gds NEW.gdf\n"
     "       rpgdump -h | --help                    print this help\n"
@@ -57,18 +58,19 @@ constexpr const char* kUsage =
     "\n"
     "Options:\n"
     "  --kind gds|gdf     read every FILE as a string table or an object database\n"
-    "  --all              list every property of a record, those at their default too\n"
+    "  --all              list every property of a record, set or not\n"
     "  --no-header-path   leave the file's path out of the listing's header line\n"
     "  -o, --output DIR   with --source, write a project folder\n"
-    "Options that take a value take it as the next argument or after '=' (--kind=gdf).\n"
+    "A long option's value follows as the next argument or after '=' (--kind=gdf).\n"
     "\n"
     "FILE is a string table (.gds) or an object database (.gdf); --kind says which\n"
-    "for files whose extension does not. An argument that is no file and holds no '.'\n"
-    "or '/' is a NAME; '*' in a NAME stands for any text (quote it for the shell).\n"
-    "--diff OLD NEW compares two files, or with base names OLD.gds and OLD.gdf with\n"
-    "NEW.gds and NEW.gdf. With -o DIR, --source writes a project folder: DIR/BASE.txt\n"
-    "and the description DIR/BASE.gdm (BASE is the first file's name without extension);\n"
-    "\"cd DIR && rpgc BASE.gdm\" then writes the same files again.\n"
+    "for files whose extension does not. An argument that is no file and holds no\n"
+    "'.' or '/' is a NAME; '*' in a NAME stands for any text (quote it for the\n"
+    "shell). --diff OLD NEW compares two files, or with base names OLD.gds and\n"
+    "OLD.gdf with NEW.gds and NEW.gdf. With -o DIR, --source writes a project\n"
+    "folder: DIR/BASE.txt and the description DIR/BASE.gdm (BASE is the first\n"
+    "file's name without its extension); \"cd DIR && rpgc BASE.gdm\" then writes the\n"
+    "same files again.\n"
     "\n"
     "Exit status: 0 on success (--diff: the files are equal), 1 when --diff finds a\n"
     "difference or a NAME matches nothing, 2 on any error.\n";
@@ -103,7 +105,7 @@ bool isFile(const std::string& path) {
 // An argument of the listing that is no file and could not be a file's name for a
 // mistake: no '.', no '/' (and so no extension): a name of an object or string section.
 bool isName(const std::string& arg) {
-  return arg.find_first_of("./") == std::string::npos && !isFile(arg);
+  return arg != "-" && arg.find_first_of("./") == std::string::npos && !isFile(arg);
 }
 
 // Parses the arguments; a usage error is reported and gives false.

@@ -18,7 +18,7 @@ cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" || {
 for file in bin/rpgc bin/rpgdump lib/librpgc_reader.a include/rpgc/reader.h \
   lib/cmake/rpgc/rpgcConfig.cmake lib/cmake/rpgc/rpgcConfigVersion.cmake \
   lib/cmake/rpgc/rpgcTargets.cmake lib/cmake/rpgc/rpgc_add_content.cmake \
-  share/man/man1/rpgc.1 share/man/man1/rpgdump.1 \
+  share/man/man1/rpgc.1.gz share/man/man1/rpgdump.1.gz \
   share/bash-completion/completions/rpgc share/bash-completion/completions/rpgdump; do
   [ -e "$work/prefix/$file" ] || fail "the install lacks $file"
 done

@@ -1,8 +1,8 @@
 // Damaged files through the reader and every rpgdump mode: each truncation of the
 // example's files fails cleanly, and seeded random byte flips either fail cleanly or give a
-// file that every view, the listing, JSON, --source and --diff can walk. A flip on disk
-// garbles the rest of the file through the rolling filter, so most flips are made before
-// scrambling, where they reach the records. Run under AddressSanitizer and
+// file that every view, the listing, the summary, --refs, JSON, --source and --diff can
+// walk. A flip on disk garbles the rest of the file through the rolling filter, so most
+// flips are made before scrambling, where they reach the records. Run under AddressSanitizer and
 // UndefinedBehaviorSanitizer, a read outside a buffer fails the test.
 #include <gtest/gtest.h>
 
@@ -13,10 +13,13 @@
 #include "support/compile_in_memory.h"
 #include "support/format_bytes.h"
 #include "support/program_run.h"
+#include "tools/content_summary.h"
 #include "tools/dump_input.h"
 #include "tools/file_diff.h"
 #include "tools/json_dump.h"
 #include "tools/listing.h"
+#include "tools/name_pattern.h"
+#include "tools/object_query.h"
 #include "tools/source_writer.h"
 #include "tools/stored_form.h"
 #include "tools/text_output.h"
@@ -74,10 +77,12 @@ size_t walkValues(const DatabaseFile& database) {
 void useEveryMode(const DumpInput& input, const DumpInput& original, const Bytes& bytes) {
   std::string text;
   TextOutput out(text);
-  writeListing(input, out);
+  writeListing(input, out, ListingOptions{true, false});
   const DumpInput* inputs[] = {&input};
   writeJson(inputs, out);
   writeDiff(original, input, out);
+  writeSummary(inputs, ListingOptions(), out);
+  writeReferences(inputs, NamePattern("*"), out);
   SourceFiles files;
   (input.kind == FileKind::kStringTable ? files.strings : files.database) = &input;
   SourceProblem problem;

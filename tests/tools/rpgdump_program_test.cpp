@@ -303,10 +303,12 @@ TEST(RpgdumpProgramTest, ErrorLinesAndExitStatus) {
            usage},
       {{"--json", "--diff", "a", "b"},
        2,
-       "rpgdump: error: choose one of --json, --source, --diff, --refs and --summary" + usage},
+       "rpgdump: error: choose one of --json, --source, --diff, --object, --refs and --summary" +
+           usage},
       {{"--refs", "X", "--summary", "a"},
        2,
-       "rpgdump: error: choose one of --json, --source, --diff, --refs and --summary" + usage},
+       "rpgdump: error: choose one of --json, --source, --diff, --object, --refs and --summary" +
+           usage},
       {{"--diff", "a.gds", "b.gds", "c.gdf", "d.gdf"},
        2,
        "rpgdump: error: --diff with four files compares OLD.gds OLD.gdf with NEW.gds NEW.gdf: a "

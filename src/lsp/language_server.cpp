@@ -778,12 +778,13 @@ LanguageServer::State::Target LanguageServer::State::targetAt(const At& at) {
 template <typename Found>
 void LanguageServer::State::forEachPlaceOf(Project& project, const Target& target, Found found) {
   bool stringSection = target.kind == Target::Kind::kString;
-  for (const auto& [path, index] : project.firstIndex) {
-    const SourceLines* lines = project.model.lines(index);
+  for (const auto& entry : project.firstIndex) {
+    int32_t file = entry.second;
+    const SourceLines* lines = project.model.lines(file);
     if (lines == nullptr) continue;
     std::vector<OutlineSection> outline = outlineOf(*lines);
     forEachNamePlace(*lines, outline, target.name, stringSection,
-                     [&](int32_t line, WordSpan span) { found(index, *lines, line, span); });
+                     [&](int32_t line, WordSpan span) { found(file, *lines, line, span); });
   }
 }
 

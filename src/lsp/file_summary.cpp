@@ -2,6 +2,7 @@
 // the compiler's own walk of the file.
 #include "lsp/file_summary.h"
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -132,6 +133,9 @@ FileSummary compileFileSummary(int32_t file, SourceLines lines, FileContext cont
     summary.strings.push_back(
         {std::string(atoms.atomView(static_cast<Atom>(slot - 1))), stringOrigins[slot]});
   }
+  // In the order of the file, whatever order their names were first met in.
+  std::sort(summary.strings.begin(), summary.strings.end(),
+            [](const auto& a, const auto& b) { return a.origin.line < b.origin.line; });
   for (const NamedUse& use : blocks.namedUses) {
     summary.uses.push_back(
         {std::string(atoms.atomView(use.atom)), use.target, use.line, use.column});

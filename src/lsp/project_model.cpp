@@ -2,6 +2,7 @@
 // the summaries.
 #include "lsp/project_model.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <utility>
 
@@ -13,6 +14,8 @@ void ProjectModel::setFileCount(int32_t count) {
   for (FileState& state : files_) state.pending = std::make_unique<SourceLines>();
   objects_.clear();
   strings_.clear();
+  unresolved_.clear();
+  longNames_.clear();
   stale_ = true;
 }
 
@@ -51,12 +54,58 @@ void ProjectModel::addDeclarations(const FileSummary& summary) {
   }
 }
 
+namespace {
+
+bool sameObjects(const std::vector<DeclaredObject>& a, const std::vector<DeclaredObject>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+    return x.name == y.name && x.kind == y.kind && x.typeWord == y.typeWord && x.origin == y.origin;
+  });
+}
+
+}  // namespace
+
+// One file's text changed and its headers name what they named: it is compiled against
+// the context it had. False, with nothing changed but that file's summary, when another
+// file or the tables could be concerned (then the whole walk follows).
+bool ProjectModel::refreshOneFile(int32_t& compiled) {
+  int32_t changed = -1;
+  for (int32_t file = 0; file < fileCount(); ++file) {
+    const FileState& state = files_[static_cast<size_t>(file)];
+    if (!state.summary) return false;
+    if (!state.pending) continue;
+    if (changed >= 0) return false;
+    changed = file;
+  }
+  if (changed < 0) return false;
+  FileState& state = files_[static_cast<size_t>(changed)];
+  std::vector<std::string> objectNames;
+  std::vector<std::string> stringNames;
+  scanHeaderNames(*state.pending, objectNames, stringNames);
+  if (objectNames != state.summary->objectHeaders || stringNames != state.summary->stringHeaders) {
+    return false;
+  }
+  auto summary = std::make_unique<FileSummary>(
+      compileFileSummary(changed, std::move(*state.pending), state.summary->context, options_));
+  state.pending.reset();
+  ++compiled;
+  bool same = sameObjects(summary->objects, state.summary->objects) &&
+              summary->strings == state.summary->strings;
+  state.summary = std::move(summary);
+  if (!same) return false;
+  checkUses(changed);
+  checkLongNames();
+  return true;
+}
+
 int32_t ProjectModel::refresh() {
   if (!stale_) return 0;
-  // The tables point into the summaries, some of which are about to be replaced.
+  int32_t compiled = 0;
+  if (unresolved_.size() == files_.size() && refreshOneFile(compiled)) {
+    stale_ = false;
+    return compiled;
+  }
   objects_.clear();
   strings_.clear();
-  int32_t compiled = 0;
   std::vector<std::string> objectNames;
   std::vector<std::string> stringNames;
   for (int32_t file = 0; file < fileCount(); ++file) {
@@ -79,23 +128,27 @@ int32_t ProjectModel::refresh() {
     }
     addDeclarations(*state.summary);
   }
-  checkProject();
+  unresolved_.assign(files_.size(), {});
+  for (int32_t file = 0; file < fileCount(); ++file) checkUses(file);
+  checkLongNames();
   stale_ = false;
   return compiled;
 }
 
-void ProjectModel::checkProject() {
-  projectFindings_.assign(files_.size(), {});
-  for (const FileState& state : files_) {
-    for (const UseOfName& use : state.summary->uses) {
-      bool object = use.target == NamedUse::Target::kObject;
-      if (object ? objects_.contains(use.name) : strings_.contains(use.name)) continue;
-      Finding finding(object ? FindingCode::kUnresolvedReference : FindingCode::kUnresolvedString,
-                      SourcePlace::atColumn(state.summary->file, use.line, use.column));
-      projectFindings_[static_cast<size_t>(state.summary->file)].push_back(
-          std::move(finding.with(use.name)));
-    }
+void ProjectModel::checkUses(int32_t file) {
+  std::vector<Finding>& findings = unresolved_[static_cast<size_t>(file)];
+  findings.clear();
+  for (const UseOfName& use : files_[static_cast<size_t>(file)].summary->uses) {
+    bool object = use.target == NamedUse::Target::kObject;
+    if (object ? objects_.contains(use.name) : strings_.contains(use.name)) continue;
+    Finding finding(object ? FindingCode::kUnresolvedReference : FindingCode::kUnresolvedString,
+                    SourcePlace::atColumn(file, use.line, use.column));
+    findings.push_back(std::move(finding.with(use.name)));
   }
+}
+
+void ProjectModel::checkLongNames() {
+  longNames_.assign(files_.size(), {});
   // A name too long is reported once, where the project first reads it.
   std::unordered_set<std::string_view> reported;
   for (const FileState& state : files_) {
@@ -108,7 +161,7 @@ void ProjectModel::checkProject() {
         finding.withKind(name.ownerKind).with(name.owner);
       }
       if (name.place.file >= 0 && name.place.file < fileCount()) {
-        projectFindings_[static_cast<size_t>(name.place.file)].push_back(std::move(finding));
+        longNames_[static_cast<size_t>(name.place.file)].push_back(std::move(finding));
       }
     }
   }
@@ -131,9 +184,10 @@ std::vector<Finding> ProjectModel::findingsOf(int32_t file) const {
   const FileSummary* compiled = summary(file);
   if (compiled == nullptr) return findings;
   findings = compiled->findings;
-  if (static_cast<size_t>(file) < projectFindings_.size()) {
-    const std::vector<Finding>& more = projectFindings_[static_cast<size_t>(file)];
-    findings.insert(findings.end(), more.begin(), more.end());
+  for (const auto* more : {&unresolved_, &longNames_}) {
+    if (static_cast<size_t>(file) >= more->size()) continue;
+    const std::vector<Finding>& found = (*more)[static_cast<size_t>(file)];
+    findings.insert(findings.end(), found.begin(), found.end());
   }
   return findings;
 }

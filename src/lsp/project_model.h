@@ -5,8 +5,12 @@
 // each: a file is compiled again when its text changed, or when the earlier declarations
 // its headers name (see FileContext) are no longer the ones it was compiled against.
 // The checks made at the end of a run (values naming nothing, names too long) are made
-// again from every file's summary. The findings are those of `rpgc --check` on the same
-// texts.
+// again from the summaries. The findings are those of `rpgc --check` on the same texts.
+//
+// The common edit changes one file's text and none of its headers: then the file is
+// compiled against the context it had, and when it declares what it declared before,
+// nothing else can have changed, so the walk and the tables of names are skipped and
+// only that file's values are checked again.
 #ifndef RPGC_LSP_PROJECT_MODEL_H_
 #define RPGC_LSP_PROJECT_MODEL_H_
 
@@ -29,9 +33,16 @@ class ProjectModel {
   /// The first declaration of an object, with its type word after every file.
   struct ObjectEntry {
     SectionKind kind = SectionKind::kObject;
-    std::string_view typeWord;
+    std::string typeWord;
     SourcePlace origin;
   };
+  /// Hashes texts, so that a table keyed by strings is searched with views.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
+  template <typename Value>
+  using NameTable = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
 
   explicit ProjectModel(WarningOptions options = {}) : options_(options) {}
 
@@ -54,10 +65,8 @@ class ProjectModel {
 
   const ObjectEntry* object(std::string_view name) const;
   const SourcePlace* stringSection(std::string_view name) const;
-  const std::unordered_map<std::string_view, ObjectEntry>& objects() const { return objects_; }
-  const std::unordered_map<std::string_view, SourcePlace>& stringSections() const {
-    return strings_;
-  }
+  const NameTable<ObjectEntry>& objects() const { return objects_; }
+  const NameTable<SourcePlace>& stringSections() const { return strings_; }
 
  private:
   struct FileState {
@@ -67,14 +76,18 @@ class ProjectModel {
 
   FileContext contextOf(const std::vector<std::string>& objectNames,
                         const std::vector<std::string>& stringNames) const;
+  bool refreshOneFile(int32_t& compiled);
   void addDeclarations(const FileSummary& summary);
-  void checkProject();
+  void checkUses(int32_t file);
+  void checkLongNames();
 
   WarningOptions options_;
   std::vector<FileState> files_;
-  std::unordered_map<std::string_view, ObjectEntry> objects_;
-  std::unordered_map<std::string_view, SourcePlace> strings_;
-  std::vector<std::vector<Finding>> projectFindings_;
+  NameTable<ObjectEntry> objects_;
+  NameTable<SourcePlace> strings_;
+  // The findings of the end-of-run checks, by file.
+  std::vector<std::vector<Finding>> unresolved_;
+  std::vector<std::vector<Finding>> longNames_;
   bool stale_ = true;
 };
 

@@ -152,6 +152,8 @@ TEST(ProjectModelTest, EveryEditGivesTheFindingsOfAWholeCompile) {
 
   const Edit edits[] = {
       {"a body line changes", 2, files[2] + "\nBEGIN item Extra\nFLOAT Weight = 1\nEND\n", 1},
+      {"only values change, the declarations stay", 2,
+       files[2] + "\nBEGIN item Extra\nFLOAT Weight = 2\nREFERENCE Maker = Nobody\nEND\n", 1},
       {"a body line fixed", 2,
        "BEGIN character Knife\nFLOAT Speed = 1\nEND\n\nSTRING KnifeDesc\nAgain.\nEND\n", 1},
       {"an earlier file now declares a name a later file uses", 0,

@@ -23,7 +23,8 @@ for file in bin/rpgc bin/rpgdump lib/librpgc_reader.a include/rpgc/reader.h \
   [ -e "$work/prefix/$file" ] || fail "the install lacks $file"
 done
 
-for file in bin/rpgfmt share/man/man1/rpgfmt.1 share/bash-completion/completions/rpgfmt; do
+for file in bin/rpgfmt share/man/man1/rpgfmt.1.gz share/bash-completion/completions/rpgfmt \
+  bin/rpgc-lsp share/man/man1/rpgc-lsp.1.gz; do
   [ -e "$work/prefix/$file" ] || fail "the install lacks $file"
 done
 

@@ -113,10 +113,12 @@ enum class FindingCode : uint8_t {
   kDumpUsageDiffTwoFiles,
   kDumpUsageDiffKinds,
   kDumpUsageSourceFiles,
+  kDumpUsageSourceMapListing,
   kDumpUnknownKind,
   kDumpCannotWriteOutput,
   kDumpCannotMakeFolder,
   kDumpOutOfMemory,
+  kDumpBadSourceMap,
   // A file that cannot be read as a string table or database: one per ReadFailure. Texts:
   // 0 the FilePart, 1 the offset, 2 the value.
   kReadCannotRead,

@@ -41,6 +41,9 @@ const char* const kHelpText =
     "  -o, --output-dir=DIR    write BASE.gds and BASE.gdf into DIR\n"
     "  --depfile FILE          after a successful run, write FILE for make and ninja:\n"
     "                          both outputs depend on the description and every source\n"
+    "  --source-map FILE       with the outputs, write FILE: JSON that gives the file,\n"
+    "                          line and column that set each object, property and\n"
+    "                          string section\n"
     "  -h, --help              print this help\n"
     "  --version               print the version\n"
     "\n"
@@ -77,9 +80,9 @@ bool takeValue(std::span<const char* const> args, size_t& i, std::string_view na
 
 // The long options, for "did you mean" (-h and -C have no long form to misspell).
 constexpr std::string_view kLongOptions[] = {
-    "--help",           "--version", "--check", "--quiet",
-    "--absolute-paths", "--watch",   "--color", "--diagnostics-format",
-    "--output-dir",     "--depfile"};
+    "--help",           "--version", "--check",     "--quiet",
+    "--absolute-paths", "--watch",   "--color",     "--diagnostics-format",
+    "--output-dir",     "--depfile", "--source-map"};
 
 void unknownOption(CommandLine& line, std::string_view arg) {
   std::string_view name = arg.substr(0, arg.find('='));
@@ -156,6 +159,8 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
       }
     } else if (isOption(arg, "--depfile")) {
       takeValue(args, i, "--depfile", line.depfile, line);
+    } else if (isOption(arg, "--source-map")) {
+      takeValue(args, i, "--source-map", line.sourceMap, line);
     } else {
       unknownOption(line, arg);
     }

@@ -24,6 +24,7 @@ namespace rpgc {
 class AtomTable;
 class GameObject;
 class ObjectRegistry;
+class SourceMap;
 
 /// Answers of a lookup by name, kept by the name's atom, so that each distinct name is
 /// looked up once (by text) and every later line costs one array access.
@@ -98,6 +99,10 @@ class BlockContext {
   AtomMemo typeWords;
   /// Scratch of the character parser, reused from block to block.
   std::vector<bool> leftover;
+  /// Where settings are noted (--source-map), or null; and the registry index of the
+  /// object of the block being read.
+  SourceMap* sourceMap = nullptr;
+  int32_t blockObject = -1;
 
   FindingScope scope() const { return {findings, file}; }
   bool wants(FindingCode code) const { return findings != nullptr && findings->wants(code); }
@@ -109,6 +114,9 @@ class BlockContext {
   /// Notes a value that names an object or a string section, when that check is wanted
   /// and what it names is not declared yet.
   void noteUse(Atom atom, NamedUse::Target target, int32_t line, int32_t column);
+  /// Notes, for the source map, that buffer entry i set its property of the block's
+  /// object.
+  void noteSet(int32_t entry);
 };
 
 /// The template of this name for the block of this kind (kItem, kCharacter or kObject)

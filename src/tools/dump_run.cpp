@@ -18,10 +18,12 @@
 #include "io/file_system.h"
 #include "io/pending_output.h"
 #include "io/temporary_files.h"
+#include "reader/file_image.h"
 #include "tools/dump_input.h"
 #include "tools/file_diff.h"
 #include "tools/json_dump.h"
 #include "tools/listing.h"
+#include "tools/source_places.h"
 #include "tools/source_writer.h"
 #include "tools/stored_form.h"
 #include "tools/text_output.h"
@@ -42,6 +44,9 @@ constexpr const char* kUsage =
     "                                                 print source that compiles to the\n"
     "                                                 same files (one .gds, one .gdf)\n"
     "       rpgdump --diff [--kind gds|gdf] OLD NEW   print what changed\n"
+    "       rpgdump --source-map MAP FILE...          list the files with the places\n"
+    "                                                 that set each object, property and\n"
+    "                                                 section (MAP: rpgc --source-map)\n"
     "       rpgdump -h | --help                       print this help\n"
     "       rpgdump --version                         print the version\n"
     "\n"
@@ -59,6 +64,7 @@ struct DumpOptions {
   Mode mode = Mode::kListing;
   FileKind kind = FileKind::kUnknown;
   std::string outputFolder;
+  std::string sourceMap;
   std::vector<std::string> files;
 };
 
@@ -94,6 +100,9 @@ bool parseOptions(std::span<char* const> args, DumpOptions& options) {
       if (!setMode(Mode::kSource)) return false;
     } else if (arg == "--diff") {
       if (!setMode(Mode::kDiff)) return false;
+    } else if (arg == "--source-map") {
+      if (i + 1 == args.size()) return refuseUsage(FindingCode::kDumpUsageNeedsValue, arg);
+      options.sourceMap = args[++i];
     } else if (arg == "--kind" || arg == "-o" || arg == "--output") {
       if (i + 1 == args.size()) return refuseUsage(FindingCode::kDumpUsageNeedsValue, arg);
       std::string_view value = args[++i];
@@ -112,6 +121,9 @@ bool parseOptions(std::span<char* const> args, DumpOptions& options) {
   if (options.files.empty()) return refuseUsage(FindingCode::kDumpUsageNoFile);
   if (!options.outputFolder.empty() && options.mode != Mode::kSource) {
     return refuseUsage(FindingCode::kDumpUsageOutputWithoutSource);
+  }
+  if (!options.sourceMap.empty() && options.mode != Mode::kListing) {
+    return refuseUsage(FindingCode::kDumpUsageSourceMapListing);
   }
   if (options.mode == Mode::kDiff && options.files.size() != 2) {
     return refuseUsage(FindingCode::kDumpUsageDiffTwoFiles);
@@ -157,7 +169,31 @@ int finish(TextOutput& out, int status) {
   return status;
 }
 
+// --source-map: the places of a map written by rpgc; false (reported) when it cannot be
+// read as one.
+bool readSourcePlaces(const std::string& path, SourcePlaces& places) {
+  std::vector<uint8_t> bytes;
+  ReadStatus status = detail::readWholeFile(path, bytes);
+  if (!status.ok()) {
+    reportToolFinding(readFailureFinding(status), path);
+    return false;
+  }
+  size_t offset = 0;
+  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!parseSourcePlaces(text, places, offset)) {
+    reportToolFinding(
+        Finding(FindingCode::kDumpBadSourceMap, SourcePlace()).with(static_cast<int64_t>(offset)),
+        path);
+    return false;
+  }
+  return true;
+}
+
 int runListing(const DumpOptions& options, TextOutput& out) {
+  SourcePlaces places;
+  if (!options.sourceMap.empty() && !readSourcePlaces(options.sourceMap, places)) {
+    return kExitError;
+  }
   int status = kExitOk;
   bool first = true;
   for (const std::string& path : options.files) {
@@ -168,7 +204,7 @@ int runListing(const DumpOptions& options, TextOutput& out) {
     }
     if (!first) out.put('\n');
     first = false;
-    writeListing(*input, out);
+    writeListing(*input, out, options.sourceMap.empty() ? nullptr : &places);
     out.flush();
   }
   return finish(out, status);

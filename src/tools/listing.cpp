@@ -2,11 +2,15 @@
 #include "tools/listing.h"
 
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "diagnostics/text_escape.h"
 #include "tools/dump_input.h"
 #include "tools/escaped_output.h"
 #include "tools/float_text.h"
+#include "tools/source_places.h"
 #include "tools/text_output.h"
 #include "tools/value_text.h"
 
@@ -37,13 +41,30 @@ void writeHeader(const DumpInput& input, std::string_view what, int32_t count,
   out.spill();
 }
 
-void writeSections(const StringTableFile& strings, TextOutput& out) {
+// "  (items.txt:3:12, items.txt:40:12)" after a line of the listing.
+void appendPlaces(std::string& text, const std::vector<std::string>* places) {
+  if (places == nullptr || places->empty()) return;
+  text.append("  (");
+  for (size_t i = 0; i < places->size(); ++i) {
+    if (i > 0) text.append(", ");
+    text.append(escapeText((*places)[i]));
+  }
+  text.push_back(')');
+}
+
+void writeSections(const StringTableFile& strings, TextOutput& out, const SourcePlaces* places) {
+  int32_t index = 0;
   for (StringSectionView section : strings.sections()) {
     if (out.failed()) return;
     std::string& text = out.buffer();
     text.append("\nsection ");
     appendShownText(text, section.name());
     if (section.random()) text.append(" RANDOM");
+    if (places != nullptr) {
+      auto found = places->sections.find(index);
+      if (found != places->sections.end()) text.append("  (" + escapeText(found->second) + ")");
+    }
+    ++index;
     text.push_back('\n');
     for (std::string_view line : section.texts()) {
       out.put("  ");
@@ -53,28 +74,49 @@ void writeSections(const StringTableFile& strings, TextOutput& out) {
   }
 }
 
-void writeProperty(const PropertyView& property, TextOutput& out) {
+// A property's line; with a map, the places that set it. A declared property declared
+// several times is shown once per declaration, each with its own place when the counts
+// agree.
+void writeProperty(const PropertyView& property, TextOutput& out, const SourcePlaces::Object* map,
+                   std::unordered_map<std::string_view, size_t>* seen) {
   out.put("  ");
   putShownProperty(out, property);
+  const std::vector<std::string>* places =
+      map != nullptr ? map->placesOf(property.name()) : nullptr;
+  if (places != nullptr && seen != nullptr && places->size() > 1) {
+    size_t occurrence = (*seen)[property.name()]++;
+    if (occurrence < places->size()) {
+      std::vector<std::string> one{(*places)[occurrence]};
+      appendPlaces(out.buffer(), &one);
+      places = nullptr;
+    }
+  }
+  appendPlaces(out.buffer(), places);
   out.put('\n');
 }
 
-void writeObjects(const DatabaseFile& database, TextOutput& out) {
+void writeObjects(const DatabaseFile& database, TextOutput& out, const SourcePlaces* places) {
+  std::unordered_map<std::string_view, size_t> seen;  // declarations shown, by name
   for (ObjectView object : database.objects()) {
     if (out.failed()) return;
+    const SourcePlaces::Object* map = places != nullptr ? places->object(object.name()) : nullptr;
     std::string& text = out.buffer();
     text.append("\nobject ");
     appendShownText(text, object.name());
     text.append(": ");
     appendShownText(text, object.className());
     if (object.flags() != 0) text.append(", flags ").append(std::to_string(object.flags()));
+    if (map != nullptr) appendPlaces(text, &map->declared);
     text.push_back('\n');
     bool declaredShown = object.declaredListsMatch();
     for (PropertyView property : object.properties()) {
-      if (!declaredShown || !property.storesDeclared()) writeProperty(property, out);
+      if (!declaredShown || !property.storesDeclared()) writeProperty(property, out, map, nullptr);
     }
     if (declaredShown) {
-      for (PropertyView property : object.declaredProperties()) writeProperty(property, out);
+      seen.clear();
+      for (PropertyView property : object.declaredProperties()) {
+        writeProperty(property, out, map, &seen);
+      }
     } else {
       out.put("  (the lists of declared properties do not pair up)\n");
     }
@@ -83,13 +125,13 @@ void writeObjects(const DatabaseFile& database, TextOutput& out) {
 
 }  // namespace
 
-void writeListing(const DumpInput& input, TextOutput& out) {
+void writeListing(const DumpInput& input, TextOutput& out, const SourcePlaces* places) {
   if (input.kind == FileKind::kStringTable) {
     writeHeader(input, "string table", input.strings.sectionCount(), "section", out);
-    writeSections(input.strings, out);
+    writeSections(input.strings, out, places);
   } else {
     writeHeader(input, "object database", input.database.objectCount(), "object", out);
-    writeObjects(input.database, out);
+    writeObjects(input.database, out, places);
   }
 }
 

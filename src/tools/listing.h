@@ -18,8 +18,11 @@ namespace rpgc {
 
 class TextOutput;
 struct DumpInput;
+struct SourcePlaces;
 
-void writeListing(const DumpInput& input, TextOutput& out);
+/// With places (rpgdump --source-map), each object, property and section line ends with
+/// the places that set it: "  (items.txt:12:7)".
+void writeListing(const DumpInput& input, TextOutput& out, const SourcePlaces* places = nullptr);
 
 }  // namespace rpgc
 

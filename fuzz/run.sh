@@ -11,7 +11,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(source description archive reader diagnostics)
+[ ${#targets[@]} -gt 0 ] || targets=(source description archive reader diagnostics lsp formatter)
 build="$repo/build/fuzz"
 work="$build/fuzz-work"
 mkdir -p "$work" "$build/findings"
@@ -21,10 +21,26 @@ seed() {  # seed TARGET: the corpus folder of a target, filled with its seeds
   mkdir -p "$corpus"
   cp "$repo/fuzz/seeds/$target/"* "$corpus/" 2>/dev/null || true
   case $target in
-    source)
+    source|formatter)
       for f in "$repo"/examples/duskvale/*.txt; do head -c 4000 "$f" >"$corpus/example-$(basename "$f")"; done ;;
     description)
       cp "$repo/examples/duskvale/duskvale.gdm" "$corpus/" ;;
+    lsp)
+      # One session: a file opened with the fixture's text, edited, then asked about.
+      local text frame
+      text=$(sed 's/\\/\\\\/g; s/"/\\"/g' "$repo/editors/test/lsp/fixture/items.txt" | awk '{printf "%s\\n", $0}')
+      frame() { printf 'Content-Length: %d\r\n\r\n%s' "${#1}" "$1"; }
+      {
+        frame '{"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":"file:///nonexistent-rpgc-fuzz/items.txt","languageId":"rpgc","version":1,"text":"'"$text"'"}}}'
+        frame '{"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":"file:///nonexistent-rpgc-fuzz/items.txt","version":2},"contentChanges":[{"range":{"start":{"line":0,"character":6},"end":{"line":0,"character":10}},"text":"quest"}]}}'
+        for method in hover definition references completion prepareRename documentHighlight; do
+          frame '{"jsonrpc":"2.0","id":1,"method":"textDocument/'$method'","params":{"textDocument":{"uri":"file:///nonexistent-rpgc-fuzz/items.txt"},"position":{"line":0,"character":12},"context":{"includeDeclaration":true}}}'
+        done
+        frame '{"jsonrpc":"2.0","id":2,"method":"textDocument/codeAction","params":{"textDocument":{"uri":"file:///nonexistent-rpgc-fuzz/items.txt"},"range":{"start":{"line":0,"character":0},"end":{"line":20,"character":0}},"context":{"diagnostics":[]}}}'
+        frame '{"jsonrpc":"2.0","id":3,"method":"textDocument/rename","params":{"textDocument":{"uri":"file:///nonexistent-rpgc-fuzz/items.txt"},"position":{"line":0,"character":12},"newName":"Blade"}}'
+        frame '{"jsonrpc":"2.0","id":4,"method":"workspace/symbol","params":{"query":"kn"}}'
+        frame '{"jsonrpc":"2.0","id":5,"method":"shutdown"}'
+      } >"$corpus/session" ;;
     reader|reader-large)
       [ "$target" = reader-large ] && cp "$repo/fuzz/seeds/reader/"* "$corpus/"
       # The first byte chooses the walk: even for a string table, odd for a database.
@@ -43,7 +59,7 @@ seed() {  # seed TARGET: the corpus folder of a target, filled with its seeds
 run() {  # run TARGET
   local target=$1 corpus options=() entry=$1 longest=4096
   corpus=$(seed "$target")
-  [ "$target" = source ] && options=(-dict="$repo/fuzz/source.dict")
+  case $target in source|formatter) options=(-dict="$repo/fuzz/source.dict") ;; esac
   # Large inputs from the start, rather than lengths grown slowly from small ones.
   [ "$target" = reader-large ] && entry=reader && longest=1048576 && options=(-len_control=0)
   "$build/fuzz/${entry}_fuzzer" "${options[@]}" -max_len="$longest" -max_total_time="$seconds" \

@@ -14,9 +14,10 @@ namespace rpgc {
 
 namespace {
 
-// The record buffer starts this large; loose words (a body without chunks) are handed on
-// whenever it is full, records only when they close.
-constexpr size_t kFirstBuffer = size_t{1} << 16;
+// Closed records (and loose words, of a body without chunks) gather in the buffer until it
+// holds this much, and go on to the sink together: the output gets blocks of about this
+// size, not a call per record. An open record larger than this grows the buffer.
+constexpr size_t kBatchBytes = size_t{1} << 20;
 
 }  // namespace
 
@@ -35,7 +36,7 @@ void ArchiveWriter::beginWrite(ByteStream& out) {
   output_ = &out;
   measuring_.start();
   sink_ = &measuring_;
-  if (buffer_.size() < kFirstBuffer) buffer_.resize(kFirstBuffer);
+  if (buffer_.size() < kBatchBytes) buffer_.resize(kBatchBytes);
   pending_ = 0;
   limit_ = buffer_.size();
   handed_ = 0;
@@ -111,12 +112,15 @@ int32_t ArchiveWriter::fileIndexOf(Atom atom) {
   return fileIndex_[slot] - 1;
 }
 
-bool ArchiveWriter::writeAtomSlowly(Atom atom) {
-  if (!status_.ok()) return false;
-  if (atom < kNoAtom || atom >= atoms_->count()) return fail(WriteFailure::kUnknownAtom, atom);
+int32_t ArchiveWriter::atomIndexSlowly(Atom atom) {
+  if (!status_.ok()) return -1;
+  if (atom < kNoAtom || atom >= atoms_->count()) {
+    fail(WriteFailure::kUnknownAtom, atom);
+    return -1;
+  }
   int32_t index = fileIndexOf(atom);
-  if (index < 0) return fail(WriteFailure::kNotReplayed, atom);
-  return writeInt32(index);
+  if (index < 0) fail(WriteFailure::kNotReplayed, atom);
+  return index;
 }
 
 bool ArchiveWriter::writeString(const RefString& text) {
@@ -150,7 +154,7 @@ bool ArchiveWriter::endChunk(ArchiveChunk& chunk) {
   putI32(buffer_.data() + (chunk.offset - handed_) + format::kChunkEndOffset,
          static_cast<int32_t>(end));
   chunk.offset = static_cast<int32_t>(end);
-  return --openChunks_ > 0 || handOn();
+  return --openChunks_ > 0 || pending_ < kBatchBytes || handOn();
 }
 
 // Everything before the body, ending with its length, in the container's write calls.

@@ -5,8 +5,9 @@
 // when the chunk closes. So a body is written twice by the same calls: after beginWrite
 // the calls go to a MeasuringSink, which keeps only the length, and give each atom its
 // file index; finish() writes the header and makes the calls again, into a StreamingSink
-// that hands each top-level record to the output as soon as it closes. The body is never
-// held whole in memory; at most its largest record is, to patch end offsets.
+// that hands closed top-level records to the output in blocks of about 1 MiB. The body is
+// never held whole in memory; at most a block and its largest record are, to patch end
+// offsets.
 //
 // The status is sticky: the first failure is kept (status()), every later operation
 // fails at once, and a caller may check once at the end. Atoms are stored as indices
@@ -70,12 +71,25 @@ class ArchiveWriter {
   }
   bool writeBool(bool value) { return writeInt32(value ? 1 : 0); }
   bool writeAtom(Atom atom) {
+    int32_t index = atomIndex(atom);
+    return index >= 0 && writeInt32(index);
+  }
+  /// The index of atom in the file's table, which it joins at its first use; -1 when it
+  /// cannot be written (the status says why).
+  int32_t atomIndex(Atom atom) {
     // An atom this file has used already: its index, through the fast path.
     size_t slot = static_cast<size_t>(atom) + 1;
     if (atom >= kNoAtom && slot < fileIndex_.size() && fileIndex_[slot] != 0) {
-      return writeInt32(fileIndex_[slot] - 1);
+      return fileIndex_[slot] - 1;
     }
-    return writeAtomSlowly(atom);
+    return atomIndexSlowly(atom);
+  }
+  /// Room for the next n body bytes, which the caller fills at once, before any other
+  /// write: a value measured beforehand is encoded without a check per word. Null when
+  /// the writer has failed, or n passes the body's limit.
+  uint8_t* claim(size_t n) {
+    if (uint8_t* at = room(n)) return at;
+    return makeRoom(n);
   }
   /// Size (text length + 1; 0 when absent), then every byte including the zero.
   bool writeString(const RefString& text);
@@ -83,7 +97,7 @@ class ArchiveWriter {
 
   /// Opens a chunk at the body position: its header with the end offset still to come.
   bool beginChunk(ArchiveChunk& chunk);
-  /// Patches the chunk's end offset; a top-level chunk then goes to the sink.
+  /// Patches the chunk's end offset; a top-level chunk then joins the block for the sink.
   bool endChunk(ArchiveChunk& chunk);
 
   /// Writes the container: the header, then the body again through writeBodyAgain(),
@@ -119,7 +133,7 @@ class ArchiveWriter {
   bool writeInt32Slowly(int32_t value);
   bool writeFloatSlowly(float value);
   bool writeBytes(const void* data, size_t n);
-  bool writeAtomSlowly(Atom atom);
+  int32_t atomIndexSlowly(Atom atom);
   int32_t fileIndexOf(Atom atom);
   bool fail(WriteFailure failure, Atom atom = kNoAtom);
   bool handOn();

@@ -7,7 +7,8 @@ namespace rpgc {
 
 namespace {
 
-constexpr int32_t kBlockBytes = 1 << 16;
+// The filtered bytes go on in blocks of this size (the files are written in 1 MiB blocks).
+constexpr int32_t kBlockBytes = 1 << 20;
 
 }  // namespace
 

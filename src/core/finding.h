@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace rpgc {
 
@@ -49,6 +50,7 @@ enum class FindingCode : uint8_t {
   kDecimalComma,
   kDecimalCommaList,
   kDecimalCommaRange,
+  kListCommaGlued,
   kExtraValues,
   kRangeValueIgnored,
   kCommentInWord,
@@ -60,7 +62,9 @@ enum class FindingCode : uint8_t {
   kTextAfterEnd,
   kExtendedObject,
   kUnresolvedReference,
+  kUnresolvedReferenceGuess,
   kUnresolvedString,
+  kUnresolvedStringGuess,
   kMissingName,
   kMissingNameAndTypeWord,
   kMissingStringName,
@@ -119,6 +123,12 @@ enum class FindingCode : uint8_t {
   kDumpCannotMakeFolder,
   kDumpOutOfMemory,
   kDumpBadSourceMap,
+  kDumpWrongKindStrings,
+  kDumpWrongKindDatabase,
+  kDumpNoSuchName,
+  kDumpNoSuchNameGuess,
+  kDumpNothingNames,
+  kDumpUsageDiffPairs,
   // A file that cannot be read as a string table or database: one per ReadFailure. Texts:
   // 0 the FilePart, 1 the offset, 2 the value.
   kReadCannotRead,
@@ -162,6 +172,25 @@ enum class FindingCode : uint8_t {
   kSourceProjectNameBlank,
   kSourceVersionNaN,
   kSourceStoredDifferently,
+  // What rpgfmt fixes (notes; texts as the finding fixed), what makes it leave a file
+  // unchanged (errors; texts as the compiler's finding), and its command line.
+  kFormatEqualsSetApart,
+  kFormatKeywordCase,
+  kFormatTypeWordCase,
+  kFormatFlagCase,
+  kFormatBlockKindCase,
+  kFormatListComma,
+  kFormatLineBeforeHeader,
+  kFormatRunsIntoHeader,
+  kFormatRunsToEndOfFile,
+  kFormatHeaderOnLastLine,
+  kFormatDecimalComma,
+  kFormatZeroByte,
+  kFormatChangesOutput,
+  kFormatNotFormatted,
+  kFormatUsageUnknownOption,
+  kFormatUsageNoFile,
+  kFormatUsageModes,
   // Notes that go with other findings, and lone notes.
   kNoteDeclaredHere,
   kNoteSectionStart,
@@ -211,6 +240,17 @@ enum class SourceFormPlace : uint8_t { kNone, kHeader, kBody, kSection, kObject,
 /// How rpgdump --source calls a word it cannot write (see kSourceEmptyWord).
 enum class SourceWordRole : uint8_t { kName, kTypeWord, kValue, kListName };
 
+/// A change of the source that does what the finding says was meant ("did you mean
+/// 'FLOAT'?", "write 4.5"): the bytes of one line of the finding's file from column up to
+/// endColumn (both from 1, the end excluded; equal for an insertion) are replaced by the
+/// text. Editors offer it as a quick fix; the text format shows it under the caret.
+struct FindingFix {
+  int32_t line = -1;  // from 0, like SourcePlace
+  int32_t column = 1;
+  int32_t endColumn = 1;
+  std::string replacement;
+};
+
 struct Finding {
   Finding() = default;
   Finding(FindingCode findingCode, SourcePlace where) : code(findingCode), place(where) {}
@@ -225,6 +265,11 @@ struct Finding {
   Finding& withKind(SectionKind kind, std::string typeWord = {}) {
     return with(static_cast<int64_t>(kind)).with(std::move(typeWord));
   }
+  /// Adds a fix: the bytes [from, to) of line (columns from 1) become replacement.
+  Finding& withFix(int32_t line, int32_t from, int32_t to, std::string replacement) {
+    fixes.push_back({line, from, to, std::move(replacement)});
+    return *this;
+  }
 
   static constexpr int kTexts = 8;
   FindingCode code = FindingCode::kCount;
@@ -235,6 +280,10 @@ struct Finding {
   /// The texts the message quotes, in the order of its placeholders.
   std::string texts[kTexts];
   int count = 0;
+  /// Where the place's underline ends (a column from 1, excluded); 0: at the end of the
+  /// word the place points at.
+  int32_t endColumn = 0;
+  std::vector<FindingFix> fixes;
 };
 
 /// Receives findings. wants() says whether a finding of that code would be shown, so
@@ -248,6 +297,13 @@ class FindingSink {
 
   bool wants(FindingCode code) const { return wanted_[static_cast<size_t>(code)]; }
   virtual void report(Finding finding) = 0;
+  /// Tells that the section whose header is at headerLine of file runs to lastLine (its
+  /// END line, or the file's last), so that findings inside it can say where they are.
+  virtual void sectionRead(int32_t file, int32_t headerLine, int32_t lastLine) {
+    (void)file;
+    (void)headerLine;
+    (void)lastLine;
+  }
 
  protected:
   std::bitset<kFindingCodeCount> wanted_;

@@ -54,13 +54,29 @@ std::string_view severityColor(Severity severity) {
   return "";
 }
 
+// The end of the word that starts at byte index at (the index after its last byte).
+size_t wordEnd(std::string_view text, size_t at) {
+  size_t end = at;
+  while (end < text.size() && !endsWord(text[end])) ++end;
+  return end;
+}
+
 // The source line as shown, each character as itself or, when it does not show as itself
-// (a control but a tab, a byte that is not UTF-8), as '?'; and the caret line under it:
-// the same blanks and tabs up to the column (one blank per character shown), then '^' and
-// '~' under the rest of the token.
-std::pair<std::string, std::string> excerptLines(std::string_view text, int32_t column) {
+// (a control but a tab, a byte that is not UTF-8), as '?'; the caret line under it: the
+// same blanks and tabs up to the column (one blank per character shown), then '^' and '~'
+// up to the end column; and, with a fix, the fix's text under the bytes it replaces (none
+// when the line is shown as a window).
+struct Excerpt {
+  std::string shown;
+  std::string caret;
+  std::string fix;
+};
+
+Excerpt excerptLines(std::string_view text, int32_t column, int32_t endColumn,
+                     const FindingFix* fix) {
   size_t caretAt = column > 0 ? static_cast<size_t>(column - 1) : text.size();
   caretAt = std::min(caretAt, text.size());
+  size_t caretEnd = endColumn > column ? static_cast<size_t>(endColumn - 1) : caretAt + 1;
   size_t from = 0;
   size_t to = text.size();
   if (text.size() > kExcerptWidth) {
@@ -69,26 +85,29 @@ std::pair<std::string, std::string> excerptLines(std::string_view text, int32_t 
     while (from > 0 && isContinuationByte(text[from])) --from;
     while (to < text.size() && isContinuationByte(text[to])) ++to;
   }
-  std::string shown = from > 0 ? "\u2026" : "";
-  std::string caret = from > 0 ? " " : "";
+  Excerpt excerpt;
+  excerpt.shown = from > 0 ? "\u2026" : "";
+  excerpt.caret = from > 0 ? " " : "";
+  size_t fixAt = fix != nullptr && fix->column > 0 ? static_cast<size_t>(fix->column - 1) : 0;
+  bool showFix = fix != nullptr && from == 0 && to == text.size() && fixAt <= text.size();
+  std::string fixIndent;
   for (size_t i = from; i < to;) {
     size_t length = characterLength(text, i);
     bool tab = text[i] == '\t';
     if (tab || isPrintable(text, i)) {
-      shown.append(text.substr(i, length));
+      excerpt.shown.append(text.substr(i, length));
     } else {
-      shown += '?';
+      excerpt.shown += '?';
     }
-    if (i < caretAt) caret += tab ? '\t' : ' ';
+    if (i < caretAt) excerpt.caret += tab ? '\t' : ' ';
+    if (i >= caretAt && i < caretEnd && column > 0) excerpt.caret += i == caretAt ? '^' : '~';
+    if (i < fixAt) fixIndent += tab ? '\t' : ' ';
     i += length;
   }
-  if (to < text.size()) shown += "\u2026";
-  if (column > 0) {
-    caret += '^';
-    bool underline = caretAt < text.size() && !endsWord(text[caretAt]);
-    for (size_t i = caretAt + 1; underline && i < to && !endsWord(text[i]); ++i) caret += '~';
-  }
-  return {shown, caret};
+  if (column > 0 && caretAt >= to) excerpt.caret += '^';
+  if (to < text.size()) excerpt.shown += "\u2026";
+  if (showFix) excerpt.fix = fixIndent + escapeText(fix->replacement);
+  return excerpt;
 }
 
 std::string jsonNumberOrNull(int32_t value) {
@@ -130,16 +149,19 @@ void DiagnosticEngine::reportOutOfMemory(FindingCode code) noexcept {
   for (const Held& held : held_) output_(held.text);
   held_.clear();
   perLine_.clear();
+  sections_.clear();
   ++errors_;
   // The message has no placeholders, and it and the name hold nothing JSON escapes: both
   // go out as they are, a piece at a time (renderJson and headline, without the strings).
   const MessageRow& row = messageRow(code);
   if (style_.format == DiagnosticFormat::kJson) {
-    output_("{\"file\":null,\"line\":null,\"column\":null,\"severity\":\"error\",\"name\":\"");
+    output_(
+        "{\"file\":null,\"line\":null,\"column\":null,\"endColumn\":null,\"severity\":\"error\","
+        "\"name\":\"");
     output_(row.name);
     output_("\",\"message\":\"");
     output_(row.format);
-    output_("\",\"notes\":[]}\n");
+    output_("\",\"fixes\":[],\"notes\":[]}\n");
     return;
   }
   if (style_.color) output_(kBold);
@@ -208,6 +230,7 @@ void DiagnosticEngine::summary(std::string_view text) {
 
 void DiagnosticEngine::setLines(int32_t file, const SourceLines* lines) {
   flush();
+  sections_.clear();
   currentFile_ = lines != nullptr ? file : -1;
   currentLines_ = lines;
 }
@@ -233,8 +256,49 @@ void DiagnosticEngine::flush() {
   std::stable_sort(held_.begin(), held_.end(), [](const Held& a, const Held& b) {
     return a.line != b.line ? a.line < b.line : a.column < b.column;
   });
-  for (const Held& held : held_) output_(held.text);
+  // Both lists go by line: one walk finds the section each finding is in.
+  size_t section = 0;
+  int32_t lastContext = -1;
+  bool text = style_.format == DiagnosticFormat::kText;
+  for (const Held& held : held_) {
+    while (section < sections_.size() && sections_[section].second < held.line) ++section;
+    bool inside = text && section < sections_.size() && sections_[section].first < held.line;
+    if (inside && sections_[section].first != lastContext) {
+      lastContext = sections_[section].first;
+      output_(contextLine(lastContext));
+    }
+    output_(held.text);
+  }
   held_.clear();
+}
+
+void DiagnosticEngine::sectionRead(int32_t file, int32_t headerLine, int32_t lastLine) {
+  if (file != currentFile_ || style_.format != DiagnosticFormat::kText) return;
+  if (!sections_.empty() && sections_.back().first >= headerLine) return;
+  sections_.emplace_back(headerLine, lastLine);
+}
+
+std::string DiagnosticEngine::contextLine(int32_t headerLine) {
+  std::vector<std::string_view> tokens;
+  if (currentLines_ != nullptr && headerLine < currentLines_->length()) {
+    tokenizeInto((*currentLines_)[headerLine], tokens, 3);
+  }
+  auto token = [&](size_t k) { return k < tokens.size() ? tokens[k] : std::string_view(); };
+  std::string words;
+  std::string_view name;
+  if (token(0) == kBeginKeyword) {
+    std::string_view kind = token(1);
+    words = kind == kItemWord        ? "item"
+            : kind == kCharacterWord ? "character"
+                                     : "`" + shortenMiddle(escapeText(kind)) + "` object";
+    name = token(2);
+  } else {
+    words = token(0) == kStringKeyword ? "string section" : "script";
+    name = token(1);
+  }
+  std::string location = escapeText(shownFiles_[static_cast<size_t>(currentFile_)]) + ":";
+  if (style_.color) location = std::string(kBold) + location + std::string(kReset);
+  return location + " in " + words + " '" + shortenMiddle(escapeText(name)) + "':\n";
 }
 
 const SourceLines* DiagnosticEngine::linesOf(int32_t file) {
@@ -248,7 +312,8 @@ const SourceLines* DiagnosticEngine::linesOf(int32_t file) {
   return &cachedLines_;
 }
 
-DiagnosticEngine::Shown DiagnosticEngine::locate(const SourcePlace& place) {
+DiagnosticEngine::Shown DiagnosticEngine::locate(const SourcePlace& place, int32_t endColumn,
+                                                 const FindingFix* fix) {
   Shown where;
   if (!place.known() || static_cast<size_t>(place.file) >= files_.size()) return where;
   where.file = shownFiles_[static_cast<size_t>(place.file)];
@@ -274,16 +339,31 @@ DiagnosticEngine::Shown DiagnosticEngine::locate(const SourcePlace& place) {
       where.column = static_cast<int32_t>(end) + 1;
     }
   }
-  if (where.column > 0) where.location += ":" + std::to_string(where.column);
+  if (where.column > 0) {
+    where.location += ":" + std::to_string(where.column);
+    size_t at = static_cast<size_t>(where.column - 1);
+    where.endColumn = endColumn > where.column ? endColumn
+                      : at < text.size()
+                          ? static_cast<int32_t>(std::max(wordEnd(text, at), at + 1)) + 1
+                          : where.column;
+  }
+  if (fix != nullptr && fix->line != place.line) fix = nullptr;
   if (haveText && style_.format == DiagnosticFormat::kText) {
-    auto [shown, caret] = excerptLines(text, where.column);
+    Excerpt excerpt = excerptLines(text, where.column, where.endColumn, fix);
     std::string number = std::to_string(where.line);
     std::string gutter(std::max<size_t>(4, number.size()), ' ');
     number.insert(0, gutter.size() - number.size(), ' ');
-    where.excerpt = " " + number + " | " + shown + "\n";
+    where.excerpt = " " + number + " | " + excerpt.shown + "\n";
     if (where.column > 0) {
       where.excerpt += " " + gutter + " | ";
-      where.excerpt += style_.color ? std::string(kGreen) + caret + std::string(kReset) : caret;
+      where.excerpt +=
+          style_.color ? std::string(kGreen) + excerpt.caret + std::string(kReset) : excerpt.caret;
+      where.excerpt += "\n";
+    }
+    if (!excerpt.fix.empty()) {
+      where.excerpt += " " + gutter + " | ";
+      where.excerpt +=
+          style_.color ? std::string(kGreen) + excerpt.fix + std::string(kReset) : excerpt.fix;
       where.excerpt += "\n";
     }
   }
@@ -319,7 +399,8 @@ std::string DiagnosticEngine::renderText(const Finding& finding, Severity severi
     tag = options_.promoted(finding.code) ? "[-Werror=" + std::string(row.name) + "]"
                                           : "[-W" + std::string(row.name) + "]";
   }
-  Shown where = locate(finding.place);
+  const FindingFix* fix = finding.fixes.size() == 1 ? &finding.fixes.front() : nullptr;
+  Shown where = locate(finding.place, finding.endColumn, fix);
   heldColumn_ = where.column;
   std::string text = headline(where, severity, messageOf(finding), tag) + where.excerpt;
   if (finding.relatedNote != FindingCode::kCount && finding.related.known()) {
@@ -338,21 +419,30 @@ std::string DiagnosticEngine::renderJson(const Finding& finding, Severity severi
     json += where.location.empty() ? "null" : jsonString(where.file);
     json += ",\"line\":" + jsonNumberOrNull(where.line);
     json += ",\"column\":" + jsonNumberOrNull(where.column);
+    json += ",\"endColumn\":" + jsonNumberOrNull(where.endColumn);
     json += ",\"severity\":\"" + std::string(severityWord(level)) + "\"";
     json += ",\"name\":" + jsonString(name);
     json += ",\"message\":" + jsonString(message);
     return json;
   };
-  Shown where = locate(finding.place);
+  Shown where = locate(finding.place, finding.endColumn);
   heldColumn_ = where.column;
   std::string json = object(where, severity, messageRow(finding.code).name, messageOf(finding));
-  json += ",\"notes\":[";
+  json += ",\"fixes\":[";
+  for (const FindingFix& fix : finding.fixes) {
+    if (&fix != &finding.fixes.front()) json += ",";
+    json += "{\"line\":" + std::to_string(fix.line + 1);
+    json += ",\"column\":" + std::to_string(fix.column);
+    json += ",\"endColumn\":" + std::to_string(fix.endColumn);
+    json += ",\"replacement\":" + jsonString(fix.replacement) + "}";
+  }
+  json += "],\"notes\":[";
   if (finding.relatedNote != FindingCode::kCount && finding.related.known()) {
     Finding note = finding;
     note.code = finding.relatedNote;
     json += object(locate(finding.related), Severity::kNote, messageRow(note.code).name,
                    messageOf(note)) +
-            "}";
+            ",\"fixes\":[]}";
   }
   json += "]}\n";
   return json;

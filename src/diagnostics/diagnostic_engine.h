@@ -75,6 +75,9 @@ class DiagnosticEngine : public FindingSink {
   void setLines(int32_t file, const SourceLines* lines);
 
   void report(Finding finding) override;
+  /// Text format: the first finding shown inside a section of the file being compiled
+  /// comes after a line that names the section ("items.txt: in item 'WoodAxe':").
+  void sectionRead(int32_t file, int32_t headerLine, int32_t lastLine) override;
   /// Shows what is held back.
   void flush();
 
@@ -93,13 +96,17 @@ class DiagnosticEngine : public FindingSink {
     std::string_view file;
     int32_t line = 0;     // from 1, 0 for none
     int32_t column = 0;   // from 1, 0 for none
+    int32_t endColumn = 0;  // where the underline ends (excluded), 0 for none
     std::string excerpt;  // the source line and its caret line, text format only
   };
 
-  Shown locate(const SourcePlace& place);
+  /// endColumn: where the underline ends (0: the word's end); fix: shown under the caret
+  /// when on the place's line.
+  Shown locate(const SourcePlace& place, int32_t endColumn = 0, const FindingFix* fix = nullptr);
   const SourceLines* linesOf(int32_t file);
   std::string renderText(const Finding& finding, Severity severity);
   std::string renderJson(const Finding& finding, Severity severity);
+  std::string contextLine(int32_t headerLine);
   std::string headline(const Shown& where, Severity severity, const std::string& message,
                        std::string_view tag);
 
@@ -113,6 +120,8 @@ class DiagnosticEngine : public FindingSink {
   WarningOptions options_;
   DiagnosticStyle style_;
   std::vector<Held> held_;
+  // The sections of the current file, in the order of their headers: header and last line.
+  std::vector<std::pair<int32_t, int32_t>> sections_;
   // Text format: how many findings of each kind each line of the current file gave. A
   // line shows the first few of a kind; a note at its end counts the rest.
   std::unordered_map<uint64_t, int32_t> perLine_;

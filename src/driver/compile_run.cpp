@@ -35,6 +35,7 @@
 #include "io/line_reader.h"
 #include "io/pending_output.h"
 #include "io/source_prefetch.h"
+#include "io/stop_signals.h"
 #include "io/temporary_files.h"
 #include "source/source_map.h"
 
@@ -81,6 +82,7 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
                 DiagnosticEngine& engine) {
   if (!check) console.banner(kCompilingTitle);
   bool ok = true;
+  bool unreadable = false;
   SourcePrefetch prefetch;
   HeapPages heap;
   const StringList& names = settings.sourceFiles;
@@ -94,6 +96,7 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
     int32_t errorsBefore = engine.errorCount();
     bool walked = false;
     if (!source.ok) {
+      unreadable = true;
       reportReadFailure(engine, file,
                         readFailureFinding(source.failure, FindingCode::kCannotOpenSource,
                                            engine.shownPath(name)));
@@ -111,6 +114,9 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
       }
     }
   }
+  // A file that could not be read declares nothing: the names it would have declared are
+  // not reported as unknown.
+  if (unreadable) return ok;
   int32_t errorsBefore = engine.errorCount();
   checkNamedUses(compilation, engine);
   if (engine.errorCount() > errorsBefore) {
@@ -193,24 +199,38 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
     report();
     return false;
   };
-  auto prepare = [&](std::optional<PendingOutput>& output, const std::string& target) {
-    output.emplace(target, fs, temporaries, notice);
+  auto prepare = [&](std::optional<PendingOutput>& output, const std::string& target,
+                     const LockWaitNotice& wait) {
+    output.emplace(target, fs, temporaries, wait);
     outputs.push_back(&*output);
-    problems = output->recovered();
-    report();
+    problems.insert(problems.end(), output->recovered().begin(), output->recovered().end());
   };
 
   std::optional<PendingOutput> stringTable;
-  prepare(stringTable, stringTableName);
-  if (!writeStringsPhase(compilation, settings, console, engine, *stringTable)) return fail();
+  prepare(stringTable, stringTableName, notice);
+  report();
+  // The database is written while the strings are: what its preparation has to say is
+  // said between the two phases, where it would come if it were prepared there.
+  std::vector<std::string> awaitedFolders;
   std::optional<PendingOutput> database;
-  prepare(database, databaseName);
-  if (!writeDatabasePhase(compilation, settings, console, engine, *database)) return fail();
+  prepare(database, databaseName,
+          [&](const std::string& folder) { awaitedFolders.push_back(folder); });
+  auto beforeDatabase = [&] {
+    for (const std::string& folder : awaitedFolders) notice(folder);
+    awaitedFolders.clear();
+    report();
+  };
+  if (!writeOutputPhases(compilation, settings, console, engine, *stringTable, *database,
+                         beforeDatabase)) {
+    beforeDatabase();
+    return fail();
+  }
   std::deque<std::optional<PendingOutput>> textOutputs;  // elements never move
   for (const TextFile& file : texts) {
     if (file.path.empty()) continue;
     std::optional<PendingOutput>& output = textOutputs.emplace_back();
-    prepare(output, file.path);
+    prepare(output, file.path, notice);
+    report();
     const std::string& text = file.text;
     bool written = text.size() <= INT32_MAX &&
                    output->stream().write(text.data(), static_cast<int32_t>(text.size())) &&
@@ -447,9 +467,19 @@ int runLine(const CommandLine& line, Console& console, DiagnosticEngine& engine,
 
 int runCompiler(int argc, char** argv, Compilation& compilation) {
   Console console(stdout);
+  // Dots still pending when a signal ends the run are written first.
+  setBeforeStopping(&Console::writePendingDots, &console);
   // Made first, so that running out of memory anywhere is said through it; the command
-  // line then gives it its options.
-  DiagnosticEngine engine;
+  // line then gives it its options. Standard output is flushed before each text on
+  // standard error, so that the two keep their order where they meet.
+  DiagnosticEngine engine({}, {}, [&console](std::string_view text) {
+    console.flush();
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+  });
+  struct HookRemoval {
+    ~HookRemoval() { setBeforeStopping(nullptr, nullptr); }
+  } hookRemoval;
   try {
     std::span<const char* const> args(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0));
     CommandLine line = parseCommandLine(args);

@@ -1,11 +1,17 @@
 // Console: every text the compiler prints on standard output, exactly, in one place.
 //
-// The stream is flushed after each banner, each file name and each progress dot, so
-// that a designer watching a long run sees where it is. A quiet console (-q) shows none
-// of that progress, only the texts that say a run failed.
+// Banners, file names and line ends are written and flushed at once, so that a designer
+// watching a long run sees where it is. Progress dots gather and go out together, at
+// most a few times a second, rather than as one write each: the bytes and their order on
+// standard output stay the same. Whoever writes to standard error first calls flush(), so
+// that the two streams keep their order where they meet (a terminal, one pipe); the stop
+// signal handlers write what is pending through writePendingDots(). A quiet console (-q)
+// shows none of that progress, only the texts that say a run failed.
 #ifndef RPGC_DRIVER_CONSOLE_H_
 #define RPGC_DRIVER_CONSOLE_H_
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
@@ -15,6 +21,10 @@ namespace rpgc {
 class Console {
  public:
   explicit Console(std::FILE* out) : out_(out) {}
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
+  /// Writes the dots still pending.
+  ~Console() { flush(); }
 
   void setQuiet(bool quiet) { quiet_ = quiet; }
 
@@ -30,18 +40,26 @@ class Console {
   void line(std::string_view text);
   /// The text as it is, without a line end.
   void text(std::string_view text);
-  /// A progress dot after the record of zero-based index i, when i % 10 == 0 (progress).
+  /// A progress dot after the record of zero-based index i, when i % 10 == 0.
   void progress(int32_t index);
+  /// count dots at once (the progress of records written elsewhere).
+  void dots(int32_t count);
+
+  /// Writes out the pending dots. Allocates nothing.
+  void flush();
+  /// For a signal handler: writes the pending dots with write(2) and nothing else.
+  static void writePendingDots(void* console);
 
   /// errno of the first text that could not be written (a closed pipe), or 0.
   int errorCode() const { return error_; }
 
  private:
   void put(std::string_view text);
-  void flush();
   void noteFailure();
 
   std::FILE* out_;
+  std::atomic<int32_t> pendingDots_ = 0;
+  std::chrono::steady_clock::time_point shown_ = {};
   bool quiet_ = false;
   int error_ = 0;
 };

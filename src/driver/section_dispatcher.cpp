@@ -2,6 +2,7 @@
 // headers and of the lines between sections.
 #include "driver/section_dispatcher.h"
 
+#include <algorithm>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,6 +46,9 @@ class LayoutChecks {
  private:
   void report(FindingCode code, int32_t line, int32_t token, std::string text0 = {},
               std::string text1 = {}, std::string text2 = {});
+  /// Reports a finding about word (a view of the line) whose fix is to write fix instead.
+  void reportWithFix(FindingCode code, int32_t line, std::string_view word, std::string_view fix,
+                     std::string_view text1);
   void beginHeader(int32_t line, const std::vector<std::string_view>& tokens);
   std::string_view kindGuess(std::string_view kind, std::span<const std::string_view> kinds);
   void stringHeader(int32_t line, const std::vector<std::string_view>& tokens);
@@ -66,6 +70,17 @@ void LayoutChecks::report(FindingCode code, int32_t line, int32_t token, std::st
   if (!ctx_.wants(code)) return;
   Finding finding(code, SourcePlace::atToken(ctx_.file, line, token));
   finding.with(std::move(text0)).with(std::move(text1)).with(std::move(text2));
+  ctx_.report(std::move(finding));
+}
+
+void LayoutChecks::reportWithFix(FindingCode code, int32_t line, std::string_view word,
+                                 std::string_view fix, std::string_view text1) {
+  if (!ctx_.wants(code)) return;
+  // word is a view of the line: its place there is the fix's range.
+  auto column = static_cast<int32_t>(word.data() - lines_[line].data()) + 1;
+  Finding finding(code, SourcePlace::atColumn(ctx_.file, line, column));
+  finding.with(std::string(word)).with(std::string(text1));
+  finding.withFix(line, column, column + static_cast<int32_t>(word.size()), std::string(fix));
   ctx_.report(std::move(finding));
 }
 
@@ -109,7 +124,7 @@ void LayoutChecks::beginHeader(int32_t line, const std::vector<std::string_view>
     static constexpr std::string_view kKinds[] = {kItemWord, kCharacterWord};
     std::string_view guess = kindGuess(kind, kKinds);
     if (!guess.empty()) {
-      report(FindingCode::kMisspelledBlockKind, line, 1, std::string(kind), std::string(guess));
+      reportWithFix(FindingCode::kMisspelledBlockKind, line, kind, guess, guess);
     }
   }
   if (tokens.size() == 2 && ctx_.wants(FindingCode::kMissingName)) {
@@ -162,7 +177,7 @@ void LayoutChecks::outside(int32_t line, const std::vector<std::string_view>& to
   }
   for (std::string_view keyword : kSectionKeywords) {
     if (equalsIgnoringCase(first, keyword)) {
-      report(FindingCode::kKeywordCase, line, 0, std::string(first));
+      reportWithFix(FindingCode::kKeywordCase, line, first, keyword, {});
       quiet_ = true;
       return;
     }
@@ -170,7 +185,7 @@ void LayoutChecks::outside(int32_t line, const std::vector<std::string_view>& to
   if (tokens.size() > 1) {
     std::string_view guess = closestWord(first, kSectionKeywords);
     if (!guess.empty()) {
-      report(FindingCode::kMisspelledKeyword, line, 0, std::string(first), std::string(guess));
+      reportWithFix(FindingCode::kMisspelledKeyword, line, first, guess, guess);
       quiet_ = true;
       return;
     }
@@ -246,7 +261,10 @@ bool compileSource(SourceLines& lines, Compilation& compilation) {
       failed = true;
       next = blocks.resumeAt;
     }
-    if (checking && next != i) checks.unexamined(next, true);
+    if (checking && next != i) {
+      blocks.findings->sectionRead(blocks.file, i, std::min(next - 1, n - 1));
+      checks.unexamined(next, true);
+    }
     i = next + 1;
   }
   if (checking && i == n - 1) checks.unexamined(i, false);

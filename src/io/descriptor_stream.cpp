@@ -1,7 +1,9 @@
-// DescriptorStream: small writes gather in the buffer; large ones go straight through.
+// DescriptorStream: whole blocks out, the rest kept for the next write.
 #include "io/descriptor_stream.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "io/file_system.h"
 
@@ -9,24 +11,31 @@ namespace rpgc {
 
 bool DescriptorStream::flush() {
   if (error_ != 0) return false;
-  if (buffer_.empty()) return true;
-  error_ = fs_->write(fd_, buffer_.data(), buffer_.size());
-  buffer_.clear();
+  if (buffered_ == 0) return true;
+  error_ = fs_->write(fd_, buffer_.get(), buffered_);
+  buffered_ = 0;
   return error_ == 0;
 }
 
 bool DescriptorStream::write(const void* data, int32_t n) {
   if (error_ != 0 || n < 0) return false;
   const auto* bytes = static_cast<const uint8_t*>(data);
-  size_t count = static_cast<size_t>(n);
-  if (buffer_.size() + count > kBlock) {
-    if (!flush()) return false;
-    if (count >= kBlock) {
-      error_ = fs_->write(fd_, bytes, count);
-      return error_ == 0;
-    }
+  auto count = static_cast<size_t>(n);
+  if (buffer_ == nullptr) buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kBlock);
+  // The buffer is topped up first, so that the file gets whole blocks.
+  size_t taken = std::min(count, kBlock - buffered_);
+  if (taken > 0) std::memcpy(buffer_.get() + buffered_, bytes, taken);
+  buffered_ += taken;
+  bytes += taken;
+  count -= taken;
+  if (buffered_ < kBlock) return true;
+  if (!flush()) return false;
+  if (count >= kBlock) {
+    error_ = fs_->write(fd_, bytes, count);
+    return error_ == 0;
   }
-  buffer_.insert(buffer_.end(), bytes, bytes + count);
+  if (count > 0) std::memcpy(buffer_.get(), bytes, count);
+  buffered_ = count;
   return true;
 }
 

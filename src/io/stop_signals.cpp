@@ -1,6 +1,7 @@
 // Stop signals: the handlers, and the signal mask around a replacement.
 #include "io/stop_signals.h"
 
+#include <atomic>
 #include <ctime>
 
 #include "io/temporary_files.h"
@@ -11,8 +12,15 @@ namespace {
 
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+// Read by the handlers: each is lock-free, so a handler never sees half a change.
+std::atomic<void (*)(void*)> beforeStopping = nullptr;
+std::atomic<void*> beforeStoppingContext = nullptr;
+static_assert(std::atomic<void*>::is_always_lock_free);
+static_assert(std::atomic<void (*)(void*)>::is_always_lock_free);
+
 void removeAndDie(int signal) {
   TemporaryFiles::process().removeAll();
+  if (auto hook = beforeStopping.load()) hook(beforeStoppingContext.load());
   std::signal(signal, SIG_DFL);
   std::raise(signal);
 }
@@ -38,6 +46,12 @@ void installSignalHandlers() {
     if (current.sa_handler == SIG_IGN) continue;
     sigaction(signal, &action, nullptr);
   }
+}
+
+void setBeforeStopping(void (*hook)(void*), void* context) {
+  beforeStopping = nullptr;
+  beforeStoppingContext = context;
+  beforeStopping = hook;
 }
 
 bool stopSignalPending() {

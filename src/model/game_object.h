@@ -8,6 +8,8 @@
 #define RPGC_MODEL_GAME_OBJECT_H_
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "core/atom.h"
 #include "model/property_ref.h"
@@ -16,6 +18,13 @@ namespace rpgc {
 
 class ArchiveWriter;
 class AtomTable;
+
+/// The properties one record writes, each with the bytes of its value.
+struct RecordProperty {
+  PropertyRef value;
+  int32_t index = 0;
+  uint32_t valueBytes = 0;
+};
 
 class GameObject {
  public:
@@ -42,6 +51,13 @@ class GameObject {
 
   /// Writes the record content: the flags word, then one chunk per property.
   virtual bool save(ArchiveWriter& archive, bool all);
+
+  /// The content that save() writes, with the atom of property i's name given as
+  /// names[i] (interning nothing) and scratch reused from record to record: what the
+  /// database writer calls. Measures the content, then encodes it into one piece of the
+  /// writer's buffer.
+  bool saveWithNames(ArchiveWriter& archive, bool all, std::span<const Atom> names,
+                     std::vector<RecordProperty>& scratch);
 
   // Reflection: properties are numbered 0 .. propertyCount() - 1 in writing order.
   // Out of range, property() has kind kNone, the name is null and nothing is shared.

@@ -72,8 +72,11 @@ Finding bodyFinding(FindingCode code, const BodyScope& scope, int32_t line, int3
 
 // Says why a body line that is not an assignment is skipped, from the likeliest cause to
 // the least specific one.
-void reportSkippedLine(const BodyScope& scope, int32_t line,
+void reportSkippedLine(const BodyScope& scope, int32_t line, std::string_view text,
                        const std::vector<std::string_view>& tokens) {
+  auto columnOf = [&](std::string_view token) {
+    return static_cast<int32_t>(token.data() - text.data()) + 1;
+  };
   const FindingScope& findings = scope.findings;
   auto report = [&](FindingCode code, int32_t token) {
     if (!findings.wants(code)) return;
@@ -82,12 +85,19 @@ void reportSkippedLine(const BodyScope& scope, int32_t line,
     findings.report(std::move(finding));
   };
   int32_t count = static_cast<int32_t>(tokens.size());
-  bool keyword = count == 1 ? equalsIgnoringCase(tokens[0], kEndKeyword)
-                            : std::any_of(std::begin(kSectionKeywords), std::end(kSectionKeywords),
-                                          [&](std::string_view section) {
-                                            return equalsIgnoringCase(tokens[0], section);
-                                          });
-  if (keyword) return report(FindingCode::kKeywordCase, 0);
+  std::string_view keyword;
+  if (count == 1 && equalsIgnoringCase(tokens[0], kEndKeyword)) keyword = kEndKeyword;
+  for (std::string_view section : kSectionKeywords) {
+    if (count > 1 && equalsIgnoringCase(tokens[0], section)) keyword = section;
+  }
+  if (!keyword.empty()) {
+    if (!findings.wants(FindingCode::kKeywordCase)) return;
+    Finding finding = bodyFinding(FindingCode::kKeywordCase, scope, line, 0);
+    int32_t column = columnOf(tokens[0]);
+    finding.with(std::string(tokens[0]))
+        .withFix(line, column, column + static_cast<int32_t>(keyword.size()), std::string(keyword));
+    return findings.report(std::move(finding));
+  }
   int32_t equals = -1;
   for (int32_t k = 0; k < count; ++k) {
     if (tokens[static_cast<size_t>(k)] == kEqualsWord) {
@@ -171,7 +181,7 @@ int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& 
         } else if (!scope->script) {
           std::vector<std::string_view> views;
           for (size_t k = 0; k < tokens; ++k) views.push_back(buffer.scannedToken(text, k));
-          reportSkippedLine(*scope, i, views);
+          reportSkippedLine(*scope, i, text, views);
         }
       }
       buffer.drop();

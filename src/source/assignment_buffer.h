@@ -45,6 +45,11 @@ class ValueTokens {
   int32_t column(int32_t i) const {
     return static_cast<int32_t>(spans_[static_cast<size_t>(i)].start) + 1;
   }
+  /// The column just after token i.
+  int32_t endColumn(int32_t i) const {
+    const Span& span = spans_[static_cast<size_t>(i)];
+    return static_cast<int32_t>(span.start + span.length) + 1;
+  }
 
  private:
   const char* line_;
@@ -67,6 +72,13 @@ class AssignmentBuffer {
     return ValueTokens(lineText_[entry],
                        std::span<const ValueTokens::Span>(spans_).subspan(
                            firstValue_[entry], endValue_[entry] - firstValue_[entry]));
+  }
+  /// Every token of entry i's line: the type word, the name, "=" and the values.
+  ValueTokens words(int32_t i) const {
+    size_t entry = static_cast<size_t>(i);
+    return ValueTokens(lineText_[entry],
+                       std::span<const ValueTokens::Span>(spans_).subspan(
+                           firstValue_[entry] - 3, endValue_[entry] - firstValue_[entry] + 3));
   }
   /// Keeps only the entries for which keep[i] is true, in their order.
   void retain(const std::vector<bool>& keep);

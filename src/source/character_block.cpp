@@ -74,6 +74,13 @@ std::span<const std::string_view> characterFixedFieldNames() {
   return kNames;
 }
 
+bool characterFieldNamesObjects(std::string_view name) {
+  for (const FixedField& field : kCharacterFixedFields) {
+    if (field.name == name) return field.target == FieldTarget::kObject;
+  }
+  return false;
+}
+
 std::span<const std::string_view> characterTypeWords() {
   return kCharacterTypes;
 }
@@ -125,9 +132,11 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
       if (!guessName.empty()) {
         Finding finding(FindingCode::kMisspelledField,
                         SourcePlace::atToken(ctx.file, buffer.line(i), 1));
+        ValueTokens words = buffer.words(i);
         finding.with(std::string(propertyName))
             .withKind(SectionKind::kCharacter)
-            .with(std::string(guessName));
+            .with(std::string(guessName))
+            .withFix(buffer.line(i), words.column(1), words.endColumn(1), std::string(guessName));
         ctx.report(std::move(finding));
       }
     }

@@ -21,6 +21,10 @@ class BlockContext;
 /// The names of the character fields that a line sets by its name, whatever its type word.
 std::span<const std::string_view> characterFixedFieldNames();
 
+/// Whether the values of the character field called name name objects of the project
+/// (equipment, inventory, waypoint locations, crowd members).
+bool characterFieldNamesObjects(std::string_view name);
+
 /// The character types a Type line chooses by its first value; any other value, and a
 /// block without a Type line, gives kDefaultCharacterType.
 std::span<const std::string_view> characterTypeWords();

@@ -92,9 +92,12 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
       if (guess >= 0) {
         Finding finding(FindingCode::kMisspelledField,
                         SourcePlace::atToken(ctx.file, buffer.line(i), 1));
+        ValueTokens words = buffer.words(i);
         finding.with(std::string(nameText))
             .withKind(SectionKind::kItem)
-            .with(std::string(fixedFields.name(guess)));
+            .with(std::string(fixedFields.name(guess)))
+            .withFix(buffer.line(i), words.column(1), words.endColumn(1),
+                     std::string(fixedFields.name(guess)));
         ctx.report(std::move(finding));
       }
     }

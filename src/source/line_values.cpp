@@ -81,7 +81,7 @@ void LineValues::checkNumber(int32_t j, NumberIssue issue, const std::string& re
 }
 
 // "4,25": a number, a comma and digits written together read as two values.
-bool LineValues::decimalComma(int32_t j) {
+bool LineValues::decimalComma(int32_t j, bool isFloat) {
   if (j + 2 >= count() || text(j + 1) != "," || !startsWithDigit(text(j + 2))) return false;
   if (column(j) + static_cast<int32_t>(text(j).size()) != column(j + 1) ||
       column(j + 1) + 1 != column(j + 2)) {
@@ -90,14 +90,20 @@ bool LineValues::decimalComma(int32_t j) {
   if (j + 1 < 64) commaReported_ |= uint64_t{1} << (j + 1);
   // What the line reads: the number before the comma, as written, and the rest ignored, or
   // three values, or a range.
-  FindingCode code = shape_ == Shape::kList    ? FindingCode::kDecimalCommaList
+  // In a list of integers the comma is rather a separator than a decimal point.
+  bool separator = shape_ == Shape::kList && !isFloat;
+  FindingCode code = separator                 ? FindingCode::kListCommaGlued
+                     : shape_ == Shape::kList  ? FindingCode::kDecimalCommaList
                      : shape_ == Shape::kRange ? FindingCode::kDecimalCommaRange
                                                : FindingCode::kDecimalComma;
   if (!ctx_.wants(code)) return true;
   std::string first(text(j));
   std::string second(text(j + 2));
+  std::string fix = first + (separator ? " " : ".") + second;
   Finding finding(code, SourcePlace::atColumn(ctx_.file, line_, column(j)));
-  finding.with(first + "," + second).with(first).with(second).with(first + "." + second);
+  finding.with(first + "," + second).with(first).with(second).with(fix);
+  finding.endColumn = values_.endColumn(j + 2);
+  finding.withFix(line_, column(j), values_.endColumn(j + 2), std::move(fix));
   ctx_.report(std::move(finding));
   return true;
 }
@@ -109,7 +115,7 @@ int32_t LineValues::integer(int32_t j) {
   if (issue != NumberIssue::kNone) {
     checkNumber(j, issue, std::to_string(value), false);
   } else {
-    decimalComma(j);
+    decimalComma(j, false);
   }
   return value;
 }
@@ -124,7 +130,7 @@ float LineValues::real(int32_t j) {
                                                                              : floatText(value);
     checkNumber(j, issue, readsAs, true);
   } else {
-    decimalComma(j);
+    decimalComma(j, true);
   }
   return value;
 }

@@ -61,8 +61,13 @@ void reportUnknownTypeWord(BlockContext& ctx, int32_t entry, FindingCode code) {
   std::string_view suggestion =
       code == FindingCode::kUnknownTypeWord ? closestWord(word, kTypeWords) : std::string_view();
   if (!suggestion.empty()) code = FindingCode::kUnknownTypeWordGuess;
-  Finding finding(code, SourcePlace::atToken(ctx.file, ctx.buffer.line(entry), 0));
+  int32_t line = ctx.buffer.line(entry);
+  Finding finding(code, SourcePlace::atToken(ctx.file, line, 0));
   finding.with(std::string(word)).with(std::string(suggestion));
+  if (!suggestion.empty()) {
+    ValueTokens words = ctx.buffer.words(entry);
+    finding.withFix(line, words.column(0), words.endColumn(0), std::string(suggestion));
+  }
   ctx.report(std::move(finding));
 }
 

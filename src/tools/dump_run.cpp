@@ -2,6 +2,7 @@
 #include "tools/dump_run.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -19,10 +20,13 @@
 #include "io/pending_output.h"
 #include "io/temporary_files.h"
 #include "reader/file_image.h"
+#include "tools/content_summary.h"
 #include "tools/dump_input.h"
 #include "tools/file_diff.h"
 #include "tools/json_dump.h"
 #include "tools/listing.h"
+#include "tools/name_pattern.h"
+#include "tools/object_query.h"
 #include "tools/source_places.h"
 #include "tools/source_writer.h"
 #include "tools/stored_form.h"
@@ -36,36 +40,56 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitDiffer = 1;
 constexpr int kExitError = 2;
+// A name matched nothing: an answer, as grep's, not a failure.
+constexpr int kExitNothingFound = 1;
 
 constexpr const char* kUsage =
-    "usage: rpgdump [--kind gds|gdf] FILE...          list the files\n"
-    "       rpgdump --json [--kind gds|gdf] FILE...   print one JSON document\n"
-    "       rpgdump --source [-o DIR] [--kind gds|gdf] FILE...\n"
-    "                                                 print source that compiles to the\n"
-    "                                                 same files (one .gds, one .gdf)\n"
-    "       rpgdump --diff [--kind gds|gdf] OLD NEW   print what changed\n"
-    "       rpgdump --source-map MAP FILE...          list the files with the places\n"
-    "                                                 that set each object, property and\n"
-    "                                                 section (MAP: rpgc --source-map)\n"
-    "       rpgdump -h | --help                       print this help\n"
-    "       rpgdump --version                         print the version\n"
+    "usage: rpgdump [OPTION]... FILE... [NAME]...  list the files, or only the objects and\n"
+    "                                              string sections named\n"
+    "       rpgdump --object NAME FILE...          list what NAME names\n"
+    "       rpgdump --refs NAME FILE...            print the values that name NAME\n"
+    "       rpgdump --summary FILE...              print counts, and what nothing refers to\n"
+    "       rpgdump --json FILE...                 print one JSON document\n"
+    "       rpgdump --source [-o DIR] FILE...      print source that compiles to the same\n"
+    "                                              files (one .gds, one .gdf)\n"
+    "       rpgdump --diff OLD NEW                 print what changed\n"
+    "       rpgdump --diff OLD.gds OLD.gdf NEW.gds NEW.gdf\n"
+    "       rpgdump -h | --help                    print this help\n"
+    "       rpgdump --version                      print the version\n"
+    "\n"
+    "Options:\n"
+    "  --kind gds|gdf     read every FILE as a string table or an object database\n"
+    "  --all              list every property of a record, those at their default too\n"
+    "  --no-header-path   leave the file's path out of the listing's header line\n"
+    "  -o, --output DIR   with --source, write a project folder\n"
+    "  --source-map MAP   with the listing, end each object, property and section line\n"
+    "                     with the places that set it (MAP: from rpgc --source-map)\n"
+    "Options that take a value take it as the next argument or after '=' (--kind=gdf).\n"
     "\n"
     "FILE is a string table (.gds) or an object database (.gdf); --kind says which\n"
-    "for files whose extension does not. With -o DIR, --source writes a project folder:\n"
-    "DIR/BASE.txt and the description DIR/BASE.gdm (BASE is the first file's name\n"
-    "without extension); \"cd DIR && rpgc BASE.gdm\" then writes the same files again.\n"
+    "for files whose extension does not. An argument that is no file and holds no '.'\n"
+    "or '/' is a NAME; '*' in a NAME stands for any text (quote it for the shell).\n"
+    "--diff OLD NEW compares two files, or with base names OLD.gds and OLD.gdf with\n"
+    "NEW.gds and NEW.gdf. With -o DIR, --source writes a project folder: DIR/BASE.txt\n"
+    "and the description DIR/BASE.gdm (BASE is the first file's name without extension);\n"
+    "\"cd DIR && rpgc BASE.gdm\" then writes the same files again.\n"
     "\n"
     "Exit status: 0 on success (--diff: the files are equal), 1 when --diff finds a\n"
-    "difference, 2 on any error.\n";
+    "difference or a NAME matches nothing, 2 on any error.\n";
 
-enum class Mode { kListing, kJson, kSource, kDiff };
+enum class Mode { kListing, kObject, kRefs, kSummary, kJson, kSource, kDiff };
 
 struct DumpOptions {
   Mode mode = Mode::kListing;
   FileKind kind = FileKind::kUnknown;
   std::string outputFolder;
+  /// --source-map: the map whose places the listing shows, and what it holds.
   std::string sourceMap;
+  SourcePlaces places;
   std::vector<std::string> files;
+  /// What --object, --refs or the arguments that are names ask about.
+  std::vector<NamePattern> names;
+  ListingOptions listing;
 };
 
 int usageError(FindingCode code, std::string_view text = {}) {
@@ -78,11 +102,24 @@ bool refuseUsage(FindingCode code, std::string_view text = {}) {
   return false;
 }
 
+bool isFile(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+// An argument of the listing that is no file and could not be a file's name for a
+// mistake: no '.', no '/' (and so no extension): a name of an object or string section.
+bool isName(const std::string& arg) {
+  return arg.find_first_of("./") == std::string::npos && !isFile(arg);
+}
+
 // Parses the arguments; a usage error is reported and gives false.
 bool parseOptions(std::span<char* const> args, DumpOptions& options) {
   bool modeSet = false;
+  // --object and --refs may come again, each with another name.
   auto setMode = [&](Mode mode) {
-    if (modeSet) return refuseUsage(FindingCode::kDumpUsageOneMode);
+    bool again = mode == options.mode && (mode == Mode::kObject || mode == Mode::kRefs);
+    if (modeSet && !again) return refuseUsage(FindingCode::kDumpUsageOneMode);
     options.mode = mode;
     modeSet = true;
     return true;
@@ -92,7 +129,29 @@ bool parseOptions(std::span<char* const> args, DumpOptions& options) {
     std::string_view arg = args[i];
     if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
       options.files.emplace_back(arg);
-    } else if (arg == "--") {
+      continue;
+    }
+    // A long option's value after '=' or as the next argument.
+    std::optional<std::string_view> attached;
+    if (size_t equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
+      attached = arg.substr(equals + 1);
+      arg = arg.substr(0, equals);
+    }
+    bool takesValue = arg == "--kind" || arg == "-o" || arg == "--output" || arg == "--object" ||
+                      arg == "--refs" || arg == "--source-map";
+    if (attached && !takesValue) return refuseUsage(FindingCode::kDumpUsageUnknownOption, args[i]);
+    std::string_view value;
+    if (takesValue) {
+      if (attached) {
+        value = *attached;
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        return refuseUsage(FindingCode::kDumpUsageNeedsValue, arg);
+      }
+      if (value.empty()) return refuseUsage(FindingCode::kDumpUsageNeedsValue, arg);
+    }
+    if (arg == "--") {
       optionsEnd = true;
     } else if (arg == "--json") {
       if (!setMode(Mode::kJson)) return false;
@@ -100,32 +159,48 @@ bool parseOptions(std::span<char* const> args, DumpOptions& options) {
       if (!setMode(Mode::kSource)) return false;
     } else if (arg == "--diff") {
       if (!setMode(Mode::kDiff)) return false;
-    } else if (arg == "--source-map") {
-      if (i + 1 == args.size()) return refuseUsage(FindingCode::kDumpUsageNeedsValue, arg);
-      options.sourceMap = args[++i];
-    } else if (arg == "--kind" || arg == "-o" || arg == "--output") {
-      if (i + 1 == args.size()) return refuseUsage(FindingCode::kDumpUsageNeedsValue, arg);
-      std::string_view value = args[++i];
-      if (arg == "--kind") {
-        options.kind = kindNamed(value);
-        if (options.kind == FileKind::kUnknown) {
-          return refuseUsage(FindingCode::kDumpUsageBadKind, value);
-        }
-      } else {
-        options.outputFolder = value;
+    } else if (arg == "--summary") {
+      if (!setMode(Mode::kSummary)) return false;
+    } else if (arg == "--object" || arg == "--refs") {
+      if (!setMode(arg == "--object" ? Mode::kObject : Mode::kRefs)) return false;
+      options.names.emplace_back(std::string(value));
+    } else if (arg == "--all") {
+      options.listing.allProperties = true;
+    } else if (arg == "--no-header-path") {
+      options.listing.headerPath = false;
+    } else if (arg == "--kind") {
+      options.kind = kindNamed(value);
+      if (options.kind == FileKind::kUnknown) {
+        return refuseUsage(FindingCode::kDumpUsageBadKind, value);
       }
+    } else if (arg == "--source-map") {
+      options.sourceMap = value;
+    } else if (takesValue) {
+      options.outputFolder = value;
     } else {
       return refuseUsage(FindingCode::kDumpUsageUnknownOption, arg);
     }
   }
+  if (options.mode == Mode::kListing || options.mode == Mode::kObject) {
+    // The names among the arguments, where some argument is a file to look in.
+    auto name = [](const std::string& arg) { return isName(arg); };
+    if (!std::all_of(options.files.begin(), options.files.end(), name)) {
+      for (const std::string& arg : options.files) {
+        if (isName(arg)) options.names.emplace_back(arg);
+      }
+      std::erase_if(options.files, name);
+    }
+    if (!options.names.empty()) options.mode = Mode::kObject;
+  }
   if (options.files.empty()) return refuseUsage(FindingCode::kDumpUsageNoFile);
+  if (!options.sourceMap.empty() && options.mode != Mode::kListing &&
+      options.mode != Mode::kObject) {
+    return refuseUsage(FindingCode::kDumpUsageSourceMapListing);
+  }
   if (!options.outputFolder.empty() && options.mode != Mode::kSource) {
     return refuseUsage(FindingCode::kDumpUsageOutputWithoutSource);
   }
-  if (!options.sourceMap.empty() && options.mode != Mode::kListing) {
-    return refuseUsage(FindingCode::kDumpUsageSourceMapListing);
-  }
-  if (options.mode == Mode::kDiff && options.files.size() != 2) {
+  if (options.mode == Mode::kDiff && options.files.size() != 2 && options.files.size() != 4) {
     return refuseUsage(FindingCode::kDumpUsageDiffTwoFiles);
   }
   return true;
@@ -140,9 +215,27 @@ void reportProblem(SourceProblem problem) {
 // (to compare with); read only, to open later (openLoaded).
 enum class Reading { kOpen, kOpenKeepingBytes, kLoad };
 
+// Whether input, which did not open as its kind, is a sound file of the other kind.
+bool isOfTheOtherKind(const DumpInput& input) {
+  if (input.kind == FileKind::kStringTable) return DatabaseFile().open(input.path).ok();
+  return StringTableFile().open(input.path).ok();
+}
+
 bool opened(DumpInput& input, ReadStatus status) {
-  if (!status.ok()) reportToolFinding(readFailureFinding(status), input.path);
-  return status.ok();
+  if (status.ok()) return true;
+  bool damaged =
+      status.failure != ReadFailure::kCannotOpen && status.failure != ReadFailure::kTooLarge;
+  // A .gds renamed .gdf (or the converse) is said to be one, not to be damaged.
+  if (damaged && isOfTheOtherKind(input)) {
+    reportToolFinding(
+        Finding(input.kind == FileKind::kStringTable ? FindingCode::kDumpWrongKindDatabase
+                                                     : FindingCode::kDumpWrongKindStrings,
+                SourcePlace()),
+        input.path);
+  } else {
+    reportToolFinding(readFailureFinding(status), input.path);
+  }
+  return false;
 }
 
 // Reads path as reading says; a failure is reported and gives null.
@@ -159,6 +252,19 @@ std::unique_ptr<DumpInput> openInput(const std::string& path, FileKind forced, R
                 : opened(*input, input->load()) &&
                       (reading == Reading::kLoad || opened(*input, input->openLoaded(true)));
   return ok ? std::move(input) : nullptr;
+}
+
+// Opens every file; a failure is reported and gives false (a partial answer would look
+// whole).
+bool openAll(const DumpOptions& options, std::vector<std::unique_ptr<DumpInput>>& inputs,
+             std::vector<const DumpInput*>& opened) {
+  bool ok = true;
+  for (const std::string& path : options.files) {
+    inputs.push_back(openInput(path, options.kind, Reading::kOpen));
+    ok = ok && inputs.back() != nullptr;
+    if (inputs.back() != nullptr) opened.push_back(inputs.back().get());
+  }
+  return ok;
 }
 
 int finish(TextOutput& out, int status) {
@@ -190,10 +296,6 @@ bool readSourcePlaces(const std::string& path, SourcePlaces& places) {
 }
 
 int runListing(const DumpOptions& options, TextOutput& out) {
-  SourcePlaces places;
-  if (!options.sourceMap.empty() && !readSourcePlaces(options.sourceMap, places)) {
-    return kExitError;
-  }
   int status = kExitOk;
   bool first = true;
   for (const std::string& path : options.files) {
@@ -204,7 +306,7 @@ int runListing(const DumpOptions& options, TextOutput& out) {
     }
     if (!first) out.put('\n');
     first = false;
-    writeListing(*input, out, options.sourceMap.empty() ? nullptr : &places);
+    writeListing(*input, out, options.listing);
     out.flush();
   }
   return finish(out, status);
@@ -212,35 +314,146 @@ int runListing(const DumpOptions& options, TextOutput& out) {
 
 int runJson(const DumpOptions& options, TextOutput& out) {
   std::vector<std::unique_ptr<DumpInput>> inputs;
-  bool ok = true;
-  for (const std::string& path : options.files) {
-    inputs.push_back(openInput(path, options.kind, Reading::kOpen));
-    ok = ok && inputs.back() != nullptr;
-  }
-  if (!ok) return kExitError;  // a partial document would look whole
   std::vector<const DumpInput*> opened;
-  for (const auto& input : inputs) opened.push_back(input.get());
+  if (!openAll(options, inputs, opened)) return kExitError;
   writeJson(opened, out);
   return finish(out, kExitOk);
 }
 
-int runDiff(const DumpOptions& options, TextOutput& out) {
+// Says that a name matched nothing, with the name it probably misspells.
+void reportNoMatch(std::span<const DumpInput* const> inputs, const NamePattern& name) {
+  std::string_view guess = name.isGlob() ? "" : closestEntryName(inputs, name.text());
+  Finding finding(guess.empty() ? FindingCode::kDumpNoSuchName : FindingCode::kDumpNoSuchNameGuess,
+                  SourcePlace());
+  finding.with(name.text());
+  if (!guess.empty()) finding.with(std::string(guess));
+  reportToolFinding(std::move(finding));
+}
+
+int runObjects(const DumpOptions& options, TextOutput& out) {
+  std::vector<std::unique_ptr<DumpInput>> inputs;
+  std::vector<const DumpInput*> opened;
+  if (!openAll(options, inputs, opened)) return kExitError;
+  int status = kExitOk;
+  bool first = true;
+  for (const NamePattern& name : options.names) {
+    if (writeNamedEntries(opened, name, options.listing, out, first) == 0) {
+      out.flush();
+      reportNoMatch(opened, name);
+      status = kExitNothingFound;
+    }
+  }
+  return finish(out, status);
+}
+
+int runRefs(const DumpOptions& options, TextOutput& out) {
+  std::vector<std::unique_ptr<DumpInput>> inputs;
+  std::vector<const DumpInput*> opened;
+  if (!openAll(options, inputs, opened)) return kExitError;
+  int status = kExitOk;
+  for (const NamePattern& name : options.names) {
+    if (writeReferences(opened, name, out) == 0) {
+      out.flush();
+      reportToolFinding(Finding(FindingCode::kDumpNothingNames, SourcePlace()).with(name.text()));
+      status = kExitNothingFound;
+    }
+  }
+  return finish(out, status);
+}
+
+int runSummary(const DumpOptions& options, TextOutput& out) {
+  std::vector<std::unique_ptr<DumpInput>> inputs;
+  std::vector<const DumpInput*> opened;
+  if (!openAll(options, inputs, opened)) return kExitError;
+  writeSummary(opened, options.listing, out);
+  return finish(out, kExitOk);
+}
+
+// The project name and version of a file, kept after it is closed.
+struct HeaderText {
+  bool hasName = false;
+  std::string name;
+  uint32_t versionBits = 0;
+
+  HeaderText() = default;
+  explicit HeaderText(const FileHeader& header)
+      : hasName(header.hasProjectName()),
+        name(header.projectName()),
+        versionBits(std::bit_cast<uint32_t>(header.version())) {}
+  friend bool operator==(const HeaderText&, const HeaderText&) = default;
+};
+
+// The headers of a pair of files: when given to diffPair, those whose differences were
+// already written; from it, the pair's own.
+struct PairHeaders {
+  HeaderText older;
+  HeaderText newer;
+  friend bool operator==(const PairHeaders&, const PairHeaders&) = default;
+};
+
+// Compares one pair of files of one kind; kExitOk when they are equal, kExitDiffer when
+// not, kExitError when one cannot be read. The project names and versions are compared
+// unless they are those of shown (a pair whose differences were written before).
+int diffPair(const std::string& olderPath, const std::string& newerPath, FileKind kind,
+             TextOutput& out, const PairHeaders* shown = nullptr, PairHeaders* headers = nullptr) {
   // The bytes are compared before the newer file is opened: only one file's bytes are kept
   // beside the files opened.
-  std::unique_ptr<DumpInput> older =
-      openInput(options.files[0], options.kind, Reading::kOpenKeepingBytes);
-  std::unique_ptr<DumpInput> newer = openInput(options.files[1], options.kind, Reading::kLoad);
+  std::unique_ptr<DumpInput> older = openInput(olderPath, kind, Reading::kOpenKeepingBytes);
+  std::unique_ptr<DumpInput> newer = openInput(newerPath, kind, Reading::kLoad);
   bool sameBytes = older != nullptr && newer != nullptr && older->bytes == newer->bytes;
   if (older != nullptr) std::vector<uint8_t>().swap(older->bytes);
   if (newer != nullptr && !opened(*newer, newer->openLoaded(false))) newer.reset();
   if (older == nullptr || newer == nullptr) return kExitError;
   if (older->kind != newer->kind) return usageError(FindingCode::kDumpUsageDiffKinds);
-  bool differs = writeDiff(*older, *newer, out);
+  PairHeaders own{HeaderText(older->header()), HeaderText(newer->header())};
+  bool differs = writeDiff(*older, *newer, out, shown == nullptr || !(*shown == own));
+  if (headers != nullptr) *headers = std::move(own);
   if (!differs && !sameBytes) {
     out.put("~ the same content, stored differently\n");
     differs = true;
   }
-  return finish(out, differs ? kExitDiffer : kExitOk);
+  return differs ? kExitDiffer : kExitOk;
+}
+
+// --diff of a build's two files with another's: OLD.gds OLD.gdf NEW.gds NEW.gdf (in any
+// order within a build), the string tables first. The project name and version that
+// rpgc writes into both files of a build are compared once.
+int runBuildDiff(const DumpOptions& options, TextOutput& out) {
+  std::string strings[2];
+  std::string databases[2];
+  for (size_t i = 0; i < 4; ++i) {
+    const std::string& path = options.files[i];
+    FileKind kind = kindOf(path, options.kind);
+    std::string& slot = kind == FileKind::kStringTable ? strings[i / 2] : databases[i / 2];
+    if (kind == FileKind::kUnknown || !slot.empty()) {
+      return usageError(FindingCode::kDumpUsageDiffPairs);
+    }
+    slot = path;
+  }
+  PairHeaders headers;
+  int status = diffPair(strings[0], strings[1], FileKind::kStringTable, out, nullptr, &headers);
+  if (status == kExitError) return status;
+  int databaseStatus = diffPair(databases[0], databases[1], FileKind::kDatabase, out, &headers);
+  if (databaseStatus == kExitError) return finish(out, kExitError);
+  return finish(out, std::max(status, databaseStatus));
+}
+
+int runDiff(const DumpOptions& options, TextOutput& out) {
+  if (options.files.size() == 4) return runBuildDiff(options, out);
+  // Two base names: OLD.gds OLD.gdf NEW.gds NEW.gdf.
+  auto isBase = [](const std::string& path) {
+    return !isFile(path) && isFile(path + ".gds") && isFile(path + ".gdf");
+  };
+  if (std::all_of(options.files.begin(), options.files.end(), isBase)) {
+    DumpOptions build = options;
+    const std::string& older = options.files[0];
+    const std::string& newer = options.files[1];
+    build.files = {older + ".gds", older + ".gdf", newer + ".gds", newer + ".gdf"};
+    build.kind = FileKind::kUnknown;
+    return runBuildDiff(build, out);
+  }
+  int status = diffPair(options.files[0], options.files[1], options.kind, out);
+  return status == kExitError ? status : finish(out, status);
 }
 
 // BASE of a project folder: the file's name without its extension, when that is a
@@ -359,9 +572,19 @@ int runModes(int argc, char** argv, TextOutput& out) {
   }
   DumpOptions options;
   if (!parseOptions(args, options)) return kExitError;
+  if (!options.sourceMap.empty()) {
+    if (!readSourcePlaces(options.sourceMap, options.places)) return kExitError;
+    options.listing.places = &options.places;
+  }
   switch (options.mode) {
     case Mode::kListing:
       return runListing(options, out);
+    case Mode::kObject:
+      return runObjects(options, out);
+    case Mode::kRefs:
+      return runRefs(options, out);
+    case Mode::kSummary:
+      return runSummary(options, out);
     case Mode::kJson:
       return runJson(options, out);
     case Mode::kSource:

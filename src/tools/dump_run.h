@@ -1,21 +1,29 @@
 // runDump: the rpgdump program: its command line, the modes, and the exit status.
 //
-//   rpgdump [--kind gds|gdf] FILE...             a readable listing of each file
-//   rpgdump --json [--kind gds|gdf] FILE...      one JSON document for all files
-//   rpgdump --source [-o DIR] [--kind gds|gdf] FILE...
-//                                                source text (at most one string table
+//   rpgdump [OPTION]... FILE... [NAME]...        a readable listing of each file, or of the
+//                                                objects and sections NAME names
+//   rpgdump --object NAME FILE...                the same, NAME given as such
+//   rpgdump --refs NAME FILE...                  the values that name NAME
+//   rpgdump --summary FILE...                    counts, and what nothing refers to
+//   rpgdump --json FILE...                       one JSON document for all files
+//   rpgdump --source [-o DIR] FILE...            source text (at most one string table
 //                                                and one database); with -o, a project
 //                                                folder: DIR/BASE.gdm and DIR/BASE.txt
-//   rpgdump --diff [--kind gds|gdf] OLD NEW      the differences
+//   rpgdump --diff OLD NEW                       the differences (two files, or two base
+//   rpgdump --diff OLD.gds OLD.gdf NEW.gds NEW.gdf  names for the four)
 //   rpgdump -h | --help | --version
 //
-// A file's kind is told by its extension, .gds or .gdf; --kind gives it for other names.
+// Options: --kind gds|gdf, --all, --no-header-path, -o/--output DIR; a long option's
+// value may follow '='. A file's kind is told by its extension, .gds or .gdf; --kind
+// gives it for other names. An argument of the listing that is no file and holds no '.'
+// or '/' is a NAME; '*' in a NAME matches any text.
 //
 // Exit status: 0 on success (--diff: the files are equal), 1 when --diff found a
-// difference, 2 on any error: a file that cannot be read or is damaged, files that cannot
-// be written as source, a usage error, or too little memory ("rpgdump: error: out of
-// memory"). Every mode writes as it goes, a value's element at a time, so memory stays a
-// small multiple of the input files however large the output.
+// difference or a NAME (--refs: any value) matched nothing, 2 on any error: a file that
+// cannot be read, is damaged or of the other kind, files that cannot be written as source,
+// a usage error, or too little memory ("rpgdump: error: out of memory"). Every mode writes
+// as it goes, a value's element at a time, so memory stays a small multiple of the input
+// files however large the output.
 #ifndef RPGC_TOOLS_DUMP_RUN_H_
 #define RPGC_TOOLS_DUMP_RUN_H_
 

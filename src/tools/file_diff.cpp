@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <map>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -28,12 +29,28 @@ namespace {
 template <class Name>
 using NameKey = std::pair<Name, int32_t>;
 
+using PropertyLabel = std::tuple<bool, PropertyKind, std::string_view>;
+
+// Hashes of the names items are matched by, and of their keys.
+struct NameHash {
+  size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  size_t operator()(const PropertyLabel& label) const {
+    auto [declared, kind, name] = label;
+    return (*this)(name)*31 + static_cast<size_t>(kind) * 2 + (declared ? 1 : 0);
+  }
+  template <class Name>
+  size_t operator()(const NameKey<Name>& key) const {
+    return (*this)(key.first) * 31 + static_cast<size_t>(key.second);
+  }
+};
+
 template <class NameOf>
 auto keysOf(int32_t count, NameOf nameOf) {
   using Name = decltype(nameOf(0));
   std::vector<NameKey<Name>> keys;
   keys.reserve(static_cast<size_t>(count));
-  std::map<Name, int32_t> seen;
+  std::unordered_map<Name, int32_t, NameHash> seen;
+  seen.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     Name name = nameOf(i);
     keys.emplace_back(name, seen[name]++);
@@ -45,7 +62,8 @@ auto keysOf(int32_t count, NameOf nameOf) {
 template <class Name>
 std::vector<int32_t> match(const std::vector<NameKey<Name>>& older,
                            const std::vector<NameKey<Name>>& newer) {
-  std::map<NameKey<Name>, int32_t> index;
+  std::unordered_map<NameKey<Name>, int32_t, NameHash> index;
+  index.reserve(older.size());
   for (size_t i = 0; i < older.size(); ++i) index.emplace(older[i], static_cast<int32_t>(i));
   std::vector<int32_t> matched(newer.size(), -1);
   for (size_t i = 0; i < newer.size(); ++i) {
@@ -80,10 +98,54 @@ std::vector<bool> movedItems(const std::vector<int32_t>& matched) {
   return moved;
 }
 
+// How the items of two files (objects or string sections) pair up. Two builds of one
+// project mostly hold the same names in the same order: that is seen in one pass, and
+// nothing more is built. Otherwise items are matched by name and occurrence, and the
+// keys are kept for the lines.
+template <class NameOf>
+class ItemPairing {
+ public:
+  using Name = decltype(std::declval<NameOf>()(0));
+
+  ItemPairing(int32_t oldCount, int32_t newCount, NameOf oldName, NameOf newName)
+      : newCount_(newCount), newName_(newName) {
+    aligned_ = oldCount == newCount;
+    for (int32_t i = 0; aligned_ && i < newCount; ++i) aligned_ = oldName(i) == newName(i);
+    if (aligned_) return;
+    oldKeys_ = keysOf(oldCount, oldName);
+    newKeys_ = keysOf(newCount, newName);
+    matched_ = match(oldKeys_, newKeys_);
+    oldMatched_ = match(newKeys_, oldKeys_);
+    moved_ = movedItems(matched_);
+  }
+
+  /// The old item paired with new item i, or -1.
+  int32_t oldOf(int32_t i) const { return aligned_ ? i : matched_[static_cast<size_t>(i)]; }
+  /// Whether old item i has no new item.
+  bool removed(int32_t i) const { return !aligned_ && oldMatched_[static_cast<size_t>(i)] < 0; }
+  bool moved(int32_t i) const { return !aligned_ && moved_[static_cast<size_t>(i)]; }
+  const NameKey<Name>& oldKey(int32_t i) const { return oldKeys_[static_cast<size_t>(i)]; }
+  /// The key of new item i: made for all items the first time one is asked for.
+  const NameKey<Name>& newKey(int32_t i) {
+    if (newKeys_.empty()) newKeys_ = keysOf(newCount_, newName_);
+    return newKeys_[static_cast<size_t>(i)];
+  }
+
+ private:
+  int32_t newCount_;
+  NameOf newName_;
+  bool aligned_ = true;
+  std::vector<NameKey<Name>> oldKeys_;
+  std::vector<NameKey<Name>> newKeys_;
+  std::vector<int32_t> matched_;
+  std::vector<int32_t> oldMatched_;
+  std::vector<bool> moved_;
+};
+
 // The properties of an object as the listing shows them: those of the record, then the
 // declared ones instead of the lists that store them (when those pair up).
-std::vector<PropertyView> shownProperties(ObjectView object) {
-  std::vector<PropertyView> shown;
+void shownProperties(ObjectView object, std::vector<PropertyView>& shown) {
+  shown.clear();
   bool declared = object.declaredListsMatch();
   for (PropertyView property : object.properties()) {
     if (!declared || !property.storesDeclared()) shown.push_back(property);
@@ -91,7 +153,6 @@ std::vector<PropertyView> shownProperties(ObjectView object) {
   if (declared) {
     for (PropertyView property : object.declaredProperties()) shown.push_back(property);
   }
-  return shown;
 }
 
 // Whether two properties have one label: the same name, kind and place (record or
@@ -195,7 +256,8 @@ class Differ {
   bool differs() const { return differs_; }
 
  private:
-  void objectChanges(const std::string& place, ObjectView older, ObjectView newer);
+  template <class Place>
+  void objectChanges(const Place& place, ObjectView older, ObjectView newer);
   void line(std::string_view text) {
     out_->put(text).put('\n');
     differs_ = true;
@@ -207,6 +269,9 @@ class Differ {
 
   TextOutput* out_;
   bool differs_ = false;
+  // The properties of the two objects compared, reused from object to object.
+  std::vector<PropertyView> before_;
+  std::vector<PropertyView> after_;
 };
 
 void Differ::header(const FileHeader& older, const FileHeader& newer) {
@@ -229,37 +294,40 @@ void Differ::sections(const StringTableFile& older, const StringTableFile& newer
   auto nameOf = [](const StringTableFile& file) {
     return [&file](int32_t i) { return file.section(i).name(); };
   };
-  auto oldKeys = keysOf(older.sectionCount(), nameOf(older));
-  auto newKeys = keysOf(newer.sectionCount(), nameOf(newer));
-  std::vector<int32_t> matched = match(oldKeys, newKeys);
-  std::vector<int32_t> oldMatched = match(newKeys, oldKeys);
-  for (size_t i = 0; i < oldKeys.size(); ++i) {
-    if (oldMatched[i] < 0)
-      line("- string section " + shownText(oldKeys[i].first) + occurrence(oldKeys[i]));
+  ItemPairing pairing(older.sectionCount(), newer.sectionCount(), nameOf(older), nameOf(newer));
+  for (int32_t i = 0; i < older.sectionCount(); ++i) {
+    if (pairing.removed(i)) {
+      line("- string section " + shownText(pairing.oldKey(i).first) +
+           occurrence(pairing.oldKey(i)));
+    }
   }
-  std::vector<bool> moved = movedItems(matched);
-  for (size_t i = 0; i < newKeys.size(); ++i) {
-    std::string place = "string section " + shownText(newKeys[i].first) + occurrence(newKeys[i]);
-    if (matched[i] < 0) {
-      line("+ " + place);
+  for (int32_t i = 0; i < newer.sectionCount(); ++i) {
+    // The place is written only for a line: most sections have none.
+    auto place = [&] {
+      return "string section " + shownText(pairing.newKey(i).first) + occurrence(pairing.newKey(i));
+    };
+    int32_t old = pairing.oldOf(i);
+    if (old < 0) {
+      line("+ " + place());
       continue;
     }
-    StringSectionView before = older.section(matched[i]);
-    StringSectionView after = newer.section(static_cast<int32_t>(i));
-    if (moved[i]) line("~ " + place + ": moved");
+    StringSectionView before = older.section(old);
+    StringSectionView after = newer.section(i);
+    if (pairing.moved(i)) line("~ " + place() + ": moved");
     if (before.random() != after.random()) {
-      line("~ " + place + (after.random() ? ": not random -> RANDOM" : ": RANDOM -> not random"));
+      line("~ " + place() + (after.random() ? ": not random -> RANDOM" : ": RANDOM -> not random"));
     }
     int32_t common = std::min(before.textCount(), after.textCount());
     for (int32_t k = 0; k < std::max(before.textCount(), after.textCount()); ++k) {
+      if (k < common && before.text(k) == after.text(k)) continue;
       std::string text = ": text " + std::to_string(k + 1) + " ";
       if (k >= common) {
         bool added = k >= before.textCount();
-        line((added ? "+ " : "- ") + place + text +
+        line((added ? "+ " : "- ") + place() + text +
              shortText(added ? after.text(k) : before.text(k), 0));
-      } else if (before.text(k) != after.text(k)) {
+      } else {
         size_t first = firstDifferentByte(before.text(k), after.text(k));
-        line("~ " + place + text + shortText(before.text(k), first) + " -> " +
+        line("~ " + place() + text + shortText(before.text(k), first) + " -> " +
              shortText(after.text(k), first));
       }
     }
@@ -270,47 +338,50 @@ void Differ::objects(const DatabaseFile& older, const DatabaseFile& newer) {
   auto nameOf = [](const DatabaseFile& file) {
     return [&file](int32_t i) { return file.object(i).name(); };
   };
-  auto oldKeys = keysOf(older.objectCount(), nameOf(older));
-  auto newKeys = keysOf(newer.objectCount(), nameOf(newer));
-  std::vector<int32_t> matched = match(oldKeys, newKeys);
-  std::vector<int32_t> oldMatched = match(newKeys, oldKeys);
+  ItemPairing pairing(older.objectCount(), newer.objectCount(), nameOf(older), nameOf(newer));
   auto classOf = [](ObjectView object) { return " (" + shownText(object.className()) + ")"; };
-  for (size_t i = 0; i < oldKeys.size(); ++i) {
-    if (oldMatched[i] >= 0) continue;
-    line("- object " + shownText(oldKeys[i].first) + occurrence(oldKeys[i]) +
-         classOf(older.object(static_cast<int32_t>(i))));
+  for (int32_t i = 0; i < older.objectCount(); ++i) {
+    if (!pairing.removed(i)) continue;
+    line("- object " + shownText(pairing.oldKey(i).first) + occurrence(pairing.oldKey(i)) +
+         classOf(older.object(i)));
   }
-  std::vector<bool> moved = movedItems(matched);
-  for (size_t i = 0; i < newKeys.size(); ++i) {
-    std::string place = "object " + shownText(newKeys[i].first) + occurrence(newKeys[i]);
-    ObjectView after = newer.object(static_cast<int32_t>(i));
-    if (matched[i] < 0) {
-      line("+ " + place + classOf(after));
+  for (int32_t i = 0; i < newer.objectCount(); ++i) {
+    // The place is written only for a line: most objects have none.
+    auto place = [&] {
+      return "object " + shownText(pairing.newKey(i).first) + occurrence(pairing.newKey(i));
+    };
+    ObjectView after = newer.object(i);
+    int32_t old = pairing.oldOf(i);
+    if (old < 0) {
+      line("+ " + place() + classOf(after));
       continue;
     }
-    if (moved[i]) line("~ " + place + ": moved");
-    objectChanges(place, older.object(matched[i]), after);
+    if (pairing.moved(i)) line("~ " + place() + ": moved");
+    objectChanges(place, older.object(old), after);
   }
 }
 
-void Differ::objectChanges(const std::string& place, ObjectView older, ObjectView newer) {
+template <class Place>
+void Differ::objectChanges(const Place& place, ObjectView older, ObjectView newer) {
   if (older.className() != newer.className()) {
-    line("~ " + place + ": class " + shownText(older.className()) + " -> " +
+    line("~ " + place() + ": class " + shownText(older.className()) + " -> " +
          shownText(newer.className()));
   }
   if (older.flags() != newer.flags()) {
-    line("~ " + place + ": flags " + std::to_string(older.flags()) + " -> " +
+    line("~ " + place() + ": flags " + std::to_string(older.flags()) + " -> " +
          std::to_string(newer.flags()));
   }
-  std::vector<PropertyView> before = shownProperties(older);
-  std::vector<PropertyView> after = shownProperties(newer);
+  shownProperties(older, before_);
+  shownProperties(newer, after_);
   // Most objects of two builds are alike: no need to match their properties by name.
-  if (sameProperties(before, after)) return;
+  if (sameProperties(before_, after_)) return;
+  const std::vector<PropertyView>& before = before_;
+  const std::vector<PropertyView>& after = after_;
   // Matched by label: one name, kind and place.
   auto labels = [](const std::vector<PropertyView>& shown) {
     return [&shown](int32_t i) {
       const PropertyView& property = shown[static_cast<size_t>(i)];
-      return std::tuple(property.isDeclared(), property.kind(), property.name());
+      return PropertyLabel(property.isDeclared(), property.kind(), property.name());
     };
   };
   auto oldKeys = keysOf(static_cast<int32_t>(before.size()), labels(before));
@@ -324,18 +395,19 @@ void Differ::objectChanges(const std::string& place, ObjectView older, ObjectVie
   };
   for (size_t i = 0; i < before.size(); ++i) {
     if (oldMatched[i] < 0) {
-      line("- " + place + ": " + labelOf(before[i]) + value(before[i], 0) + occurrence(oldKeys[i]));
+      line("- " + place() + ": " + labelOf(before[i]) + value(before[i], 0) +
+           occurrence(oldKeys[i]));
     }
   }
   for (size_t i = 0; i < after.size(); ++i) {
     if (matched[i] < 0) {
-      line("+ " + place + ": " + labelOf(after[i]) + value(after[i], 0) + occurrence(newKeys[i]));
+      line("+ " + place() + ": " + labelOf(after[i]) + value(after[i], 0) + occurrence(newKeys[i]));
       continue;
     }
     const PropertyView& old = before[static_cast<size_t>(matched[i])];
     int32_t first = firstDifference(old, after[i]);
     if (first >= 0) {
-      line("~ " + place + ": " + labelOf(after[i]) + value(old, first) + " -> " +
+      line("~ " + place() + ": " + labelOf(after[i]) + value(old, first) + " -> " +
            value(after[i], first) + occurrence(newKeys[i]));
     }
   }
@@ -343,9 +415,10 @@ void Differ::objectChanges(const std::string& place, ObjectView older, ObjectVie
 
 }  // namespace
 
-bool writeDiff(const DumpInput& older, const DumpInput& newer, TextOutput& out) {
+bool writeDiff(const DumpInput& older, const DumpInput& newer, TextOutput& out,
+               bool compareHeaders) {
   Differ differ(out);
-  differ.header(older.header(), newer.header());
+  if (compareHeaders) differ.header(older.header(), newer.header());
   if (older.kind == FileKind::kStringTable) {
     differ.sections(older.strings, newer.strings);
   } else {

@@ -25,9 +25,11 @@ namespace rpgc {
 class TextOutput;
 struct DumpInput;
 
-/// Writes a line per difference between older and newer (open, of one kind); returns
-/// whether there was any.
-bool writeDiff(const DumpInput& older, const DumpInput& newer, TextOutput& out);
+/// Writes a line per difference between older and newer (open, of one kind), those of
+/// the project name and version unless compareHeaders is false; returns whether there
+/// was any.
+bool writeDiff(const DumpInput& older, const DumpInput& newer, TextOutput& out,
+               bool compareHeaders = true);
 
 }  // namespace rpgc
 

@@ -91,6 +91,27 @@ bool appendValue(std::string& out, const PropertyView& property, int32_t first, 
 
 }  // namespace
 
+bool holdsDefaultValue(const PropertyView& property) {
+  switch (property.kind()) {
+    case PropertyKind::kInteger:
+      return property.integer() == 0;
+    case PropertyKind::kFloat:  // -0.0 is stored otherwise, and shown so
+      return std::bit_cast<uint32_t>(property.real()) == 0;
+    case PropertyKind::kAtom:
+      return property.atom().empty();
+    case PropertyKind::kReference:
+      return !property.reference().present;
+    case PropertyKind::kIntegerList:
+    case PropertyKind::kFloatList:
+    case PropertyKind::kAtomList:
+    case PropertyKind::kReferenceList:
+      return property.size() == 0;
+    case PropertyKind::kNone:
+      break;
+  }
+  return false;
+}
+
 std::string groupedNumber(int64_t value) {
   uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   std::string digits = std::to_string(magnitude);

@@ -17,6 +17,10 @@ class TextOutput;
 /// About how long a value of a diff line may grow before it is shortened.
 inline constexpr size_t kShortValueBytes = 1024;
 
+/// Whether the property holds what a new object holds: 0, 0.0, the empty name, no
+/// reference, an empty list (a kind without value counts as set, to be seen).
+bool holdsDefaultValue(const PropertyView& property);
+
 /// The kind's name, "none" for 0 and "kind N" for any other code outside 1 to 8.
 std::string shownKind(PropertyKind kind);
 

@@ -42,7 +42,7 @@ TEST_F(DiagnosticEngineTest, CaretFollowsTabsAndCharactersNotBytes) {
   EXPECT_EQ(out_,
             "a.txt:1:7: warning: this line is outside any section and is ignored [-Wstray-line]\n"
             "    1 | \tATOM Caf\xC3\xA9 = x;y\n"
-            "      | \t     ^~~~~\n"
+            "      | \t     ^~~~\n"
             "a.txt:1:16: warning: ';' starts a comment even inside a word: 'x;y' is cut to 'x' "
             "[-Wcomment-in-word]\n"
             "    1 | \tATOM Caf\xC3\xA9 = x;y\n"
@@ -150,8 +150,9 @@ TEST_F(DiagnosticEngineTest, JsonStringsGiveEveryByteBack) {
   DiagnosticEngine& e = engine(DiagnosticFormat::kJson);
   e.report(Finding(FindingCode::kUsageUnknownOption, SourcePlace()).with("-x"));
   EXPECT_EQ(out_,
-            "{\"file\":null,\"line\":null,\"column\":null,\"severity\":\"error\",\"name\":"
-            "\"usage\",\"message\":\"unknown option '-x'\",\"notes\":[]}\n");
+            "{\"file\":null,\"line\":null,\"column\":null,\"endColumn\":null,\"severity\":"
+            "\"error\",\"name\":\"usage\",\"message\":\"unknown option '-x'\",\"fixes\":[],"
+            "\"notes\":[]}\n");
 }
 
 // Running out of memory is said without allocating, a piece at a time: the same line as

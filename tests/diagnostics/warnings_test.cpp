@@ -29,9 +29,11 @@ std::string field(std::string_view json, std::string_view key) {
   return std::string(json.substr(at, json.find_first_of(",}", at) - at));
 }
 
-/// Compiles the files as the driver does and returns "name line:column" per finding.
+/// Compiles the files as the driver does and returns "name line:column" per finding (or,
+/// with fixes set, the JSON list of each finding's fixes).
 std::vector<std::string> findingsOf(const std::vector<std::string>& texts,
-                                    const std::vector<std::string>& options = {"-Wall"}) {
+                                    const std::vector<std::string>& options = {"-Wall"},
+                                    bool fixes = false) {
   std::vector<std::string> shown;
   WarningOptions warnings;
   Finding error;
@@ -41,6 +43,11 @@ std::vector<std::string> findingsOf(const std::vector<std::string>& texts,
   DiagnosticStyle style;
   style.format = DiagnosticFormat::kJson;
   DiagnosticEngine engine(warnings, style, [&](std::string_view json) {
+    if (fixes) {
+      size_t from = json.find("\"fixes\":[") + 9;
+      shown.emplace_back(json.substr(from, json.find("],\"notes\"") - from));
+      return;
+    }
     shown.push_back(field(json, "name") + " " + field(json, "line") + ":" + field(json, "column"));
   });
   Compilation compilation;
@@ -148,6 +155,29 @@ const WarningRow kRows[] = {
      V{"misspelled-field 2:6", "misspelled-field 6:7"}},
     {"a designer's own property", "BEGIN character C\nINTEGER Rolle = 1\nEND\n\n", V{}},
 };
+
+// Fixes: what the finding's "did you mean" or "write" says, as a replacement of its range.
+TEST(WarningsTest, FindingsSayHowToFixWhatTheyCan) {
+  auto fix = [](int line, int column, int end, std::string text) {
+    return "{\"line\":" + std::to_string(line) + ",\"column\":" + std::to_string(column) +
+           ",\"endColumn\":" + std::to_string(end) + ",\"replacement\":\"" + text + "\"}";
+  };
+  EXPECT_EQ(findingsOf({"BEGIN character Tomas\nEND\n\nSTRING TomasDesc\nx\nEND\n\n"
+                        "BEGIN quest Q\n  FLAOT W = 1\nREFERENCE M = Tomass\n"
+                        "ATOM STR_D = TomasDsc\nINTEGERS L = 1,2\nFLOATS F = 4,5\nEND\n\n"
+                        "BEGN item X\nEND\n\nbegin item Y\nEND\n\nBEGIN charcter H\nEND\n\n"
+                        "BEGIN item I\nATOM type = x\nEND\n\n"},
+                       {"-Wall"}, true),
+            (V{fix(9, 3, 8, "FLOAT"), fix(12, 14, 17, "1 2"), fix(13, 12, 15, "4.5"),
+               fix(16, 1, 5, "BEGIN"), fix(19, 1, 6, "BEGIN"), fix(22, 7, 15, "character"),
+               fix(26, 6, 10, "Type"), fix(10, 15, 21, "Tomas"), fix(11, 14, 22, "TomasDesc")}))
+      << "the references come last, once every file is compiled";
+  // Near misses: nothing close enough to guess, and a guess the budget of a run still
+  // affords for every distinct name.
+  EXPECT_EQ(findingsOf({"BEGIN quest Q\nREFERENCE M = Zebulon\nINTEGERS L = 1 2\nEND\n\n"},
+                       {"-Wall"}, true),
+            V{""});
+}
 
 class WarningRows : public ::testing::TestWithParam<WarningRow> {};
 

@@ -707,6 +707,41 @@ std::vector<FailureCase> failureCases() {
   return cases;
 }
 
+// With standard output and standard error in one pipe, each error comes after the texts
+// printed before it and before those printed after it, though the dots go out gathered
+// and the database is written beside the strings.
+TEST_F(RpgcProgramTest, OneStreamForBothKeepsTheOrderOfTexts) {
+  struct Row {
+    std::string sources;
+    std::string_view errorText;
+  };
+  const std::string longName(1025, 'n');
+  const Row rows[] = {
+      {stringSections(35) + genericObjects(45) + "BEGIN thing " + longName + "\nEND\n\n",
+       "Error: cannot write database"},
+      {stringSections(35) + "STRING " + longName + "\nText\nEND\n\n" + genericObjects(45),
+       "Error: cannot write strings"},
+  };
+  for (const Row& row : rows) {
+    write("a.txt", row.sources);
+    ProgramRun apart = run({"proj", "a.txt"});
+    ASSERT_EQ(apart.exitStatus, 1);
+    ASSERT_TRUE(apart.out.ends_with(row.errorText)) << apart.out;
+    std::string merged = dir_.file("merged");
+    std::string command = "cd " + test::shellQuoted(dir_.path().string()) + " && exec " +
+                          test::shellQuoted(RPGC_BINARY) + " proj a.txt >" +
+                          test::shellQuoted(merged) + " 2>&1 </dev/null";
+    ASSERT_EQ(std::system(command.c_str()) != 0, true);
+    std::string before = apart.out.substr(0, apart.out.size() - row.errorText.size());
+    // The line that counts the findings comes last, after the phase's text.
+    size_t summary = apart.err.rfind("rpgc: 1 error\n");
+    ASSERT_NE(summary, std::string::npos) << apart.err;
+    EXPECT_EQ(test::readFileBytes(merged), before + apart.err.substr(0, summary) +
+                                               std::string(row.errorText) +
+                                               apart.err.substr(summary));
+  }
+}
+
 TEST_F(RpgcProgramTest, FailedRunReportsOnceAndLeavesTheFolderAsItWas) {
   for (const FailureCase& row : failureCases()) {
     for (bool outputsExist : {true, false}) {

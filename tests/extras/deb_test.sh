@@ -19,6 +19,10 @@ for file in /usr/bin/rpgc /usr/bin/rpgdump /usr/lib/librpgc_reader.a /usr/includ
   /usr/share/man/man1/rpgdump.1 /usr/share/bash-completion/completions/rpgc; do
   grep -qxF "$file" "$out/contents" || { echo "FAIL: the package lacks $file"; status=1; }
 done
+# The formatter and its page and completion.
+for file in /usr/bin/rpgfmt /usr/share/man/man1/rpgfmt.1 /usr/share/bash-completion/completions/rpgfmt; do
+  grep -qxF "$file" "$out/contents" || { echo "FAIL: the package lacks $file"; status=1; }
+done
 echo "$(basename "$deb"): $(grep -c -v '/$' "$out/contents") files"
 dpkg-deb -f "$deb" Package Version Depends
 

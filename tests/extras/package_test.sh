@@ -23,6 +23,10 @@ for file in bin/rpgc bin/rpgdump lib/librpgc_reader.a include/rpgc/reader.h \
   [ -e "$work/prefix/$file" ] || fail "the install lacks $file"
 done
 
+for file in bin/rpgfmt share/man/man1/rpgfmt.1 share/bash-completion/completions/rpgfmt; do
+  [ -e "$work/prefix/$file" ] || fail "the install lacks $file"
+done
+
 # The game: its sources and the example's content, the way a game keeps them.
 cp -r "$repo/tests/extras/game" "$work/game"
 cp "$repo/docs/examples/load_database.cpp" "$work/game/"

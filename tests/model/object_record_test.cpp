@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "core/atom_table.h"
 #include "model/f_generic.h"
 #include "model/f_item.h"
+#include "model/object_registry.h"
 #include "support/format_bytes.h"
 #include "support/model_fixture.h"
 #include "support/written_body.h"
@@ -213,6 +215,55 @@ TEST(ObjectRecordTest, RecordsShareAtomIndices) {
   EXPECT_EQ(written.body, expected.bytes());
   EXPECT_EQ(written.atomTexts, expected.atomTexts());
   EXPECT_EQ(written.atomTexts.size(), 2u + 1 + 21 + 1);  // lamp, F_generic, prop, names, torch
+}
+
+// The database writer's record writer, which looks each class's names up once, writes
+// the same bytes and atom table as records written one by one, for a mix of classes in
+// runs and alternating; once it has learned the classes it interns nothing.
+TEST(ObjectRecordTest, RecordWriterWritesWhatSingleRecordsWrite) {
+  AtomTable atoms;
+  ObjectRegistry registry(atoms);
+  GameObject* hero = registry.findOrCreateTemplate("hero", "F_character");
+  auto* sword = static_cast<F_item*>(registry.findOrCreateTemplate("sword", "F_item"));
+  sword->Materials.push(atoms.intern("iron"));
+  sword->FloatPropertyMin.push(0.25f);
+  registry.findOrCreateTemplate("lamp", "F_generic");
+  registry.findOrCreateTemplate("shield", "F_item");
+  auto probe = std::make_unique<Probe>();
+  probe->setName(atoms.intern("probe"));
+  probe->Owner = hero;
+  probe->Allies.push(nullptr);
+  probe->Allies.push(sword);
+  probe->Tags.push(atoms.intern("odd"));
+  probe->setSavesAll(true);
+  ASSERT_TRUE(registry.add(std::move(probe)));
+  registry.findOrCreateTemplate("axe", "F_item");
+
+  auto writeAll = [&](auto writeOne) {
+    return [&, writeOne](ArchiveWriter& archive) mutable {
+      for (int32_t j = 0; j < registry.count(); ++j) {
+        if (!writeOne(archive, *registry.at(j))) return false;
+      }
+      return true;
+    };
+  };
+  test::WrittenBody single =
+      test::writtenBody(atoms, writeAll([](ArchiveWriter& archive, GameObject& object) {
+                          return writeObjectRecord(archive, object);
+                        }));
+  ASSERT_TRUE(single.ok);
+
+  ObjectRecordWriter records(atoms);
+  records.learnClasses(registry);
+  int32_t learned = atoms.count();
+  test::WrittenBody together =
+      test::writtenBody(atoms, writeAll([&](ArchiveWriter& archive, GameObject& object) {
+                          return records.write(archive, object);
+                        }));
+  ASSERT_TRUE(together.ok);
+  EXPECT_EQ(atoms.count(), learned);
+  EXPECT_EQ(together.body, single.body);
+  EXPECT_EQ(together.atomTexts, single.atomTexts);
 }
 
 TEST(ObjectRecordTest, WriterNotBegunWritesNothingAndFails) {

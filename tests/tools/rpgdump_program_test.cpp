@@ -77,35 +77,54 @@ TEST(RpgdumpProgramTest, Listing) {
             "ATOM Kind = lantern\nEND\n\nBEGIN quest Watch\nREFERENCE Giver = Guard\n"
             "INTEGERS Steps = 1 2\nEND\n\nSTRING Hello RANDOM\nGood  evening.\nEND\n\n");
   ASSERT_EQ(test::runProgram(dir.path(), {"Proj", "world.txt"}).exitStatus, 0);
-  ProgramRun run = dump(dir.path(), {"database.gds", "database.gdf"});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out,
-            "database.gds: string table of project Proj, version 1, 1 atom, 1 section\n"
-            "\n"
-            "section Hello RANDOM\n"
-            "  \"Good evening.\"\n"
-            "\n"
-            "database.gdf: object database of project Proj, version 1, 45 atoms, 2 objects\n"
-            "\n"
-            "object Lamp: F_item\n"
-            "  STR_Desc: atom list []\n"
-            "  Type: atom tool\n"
-            "  Class: atom \"\"\n"
-            "  ModNames: atom list []\n"
-            "  ModFactors: float list []\n"
-            "  Materials: atom list []\n"
-            "  EffectMacro_0: atom list []\n"
-            "  EffectMacro_1: atom list []\n"
-            "  EffectMacro_2: atom list []\n"
-            "  FLOAT Weight = 1.5\n"
-            "  FLOAT Light = 2 to 6\n"
-            "  ATOM Kind = lantern\n"
-            "\n"
-            "object Watch: F_generic\n"
-            "  Type: atom quest\n"
-            "  REFERENCE Giver = Guard\n"
-            "  INTEGERS Steps = 1 2\n");
+  const std::string strings =
+      "string table of project Proj, version 1, 1 atom, 1 section\n"
+      "\n"
+      "section Hello RANDOM\n"
+      "  \"Good evening.\"\n";
+  const std::string allProperties =
+      "object Lamp: F_item\n"
+      "  STR_Desc: atom list []\n"
+      "  Type: atom tool\n"
+      "  Class: atom \"\"\n"
+      "  ModNames: atom list []\n"
+      "  ModFactors: float list []\n"
+      "  Materials: atom list []\n"
+      "  EffectMacro_0: atom list []\n"
+      "  EffectMacro_1: atom list []\n"
+      "  EffectMacro_2: atom list []\n";
+  const std::string setProperties =
+      "object Lamp: F_item\n"
+      "  Type: atom tool\n";
+  const std::string rest =
+      "  FLOAT Weight = 1.5\n"
+      "  FLOAT Light = 2 to 6\n"
+      "  ATOM Kind = lantern\n"
+      "\n"
+      "object Watch: F_generic\n"
+      "  Type: atom quest\n"
+      "  REFERENCE Giver = Guard\n"
+      "  INTEGERS Steps = 1 2\n";
+  const std::string database =
+      "object database of project Proj, version 1, 45 atoms, 2 objects\n\n";
+  struct Row {
+    std::vector<std::string> args;
+    std::string out;
+  };
+  const Row rows[] = {
+      {{"database.gds", "database.gdf"},
+       "database.gds: " + strings + "\ndatabase.gdf: " + database + setProperties + rest},
+      {{"--all", "database.gdf"}, "database.gdf: " + database + allProperties + rest},
+      {{"--no-header-path", "database.gds", "database.gdf"},
+       strings + "\n" + database + setProperties + rest},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.args));
+    ProgramRun run = dump(dir.path(), row.args);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, row.out);
+  }
 }
 
 TEST(RpgdumpProgramTest, DiffOfABuildAgainstItselfAndAgainstOneChange) {
@@ -135,6 +154,100 @@ TEST(RpgdumpProgramTest, DiffOfABuildAgainstItselfAndAgainstOneChange) {
   EXPECT_EQ(strings.out, "~ string section WolfBiteDesc: text 1 \"Teeth.\" -> \"Fangs.\"\n");
 }
 
+// Questions about names on the example: objects and string sections by name or pattern,
+// and the values that name them.
+TEST(RpgdumpProgramTest, QueriesOnTheExample) {
+  test::TempDir dir;
+  fs::path example = compiledExample(dir, "example");
+  const std::string wolfBite =
+      "object WolfBite: F_item\n"
+      "  STR_Desc: atom list [WolfBiteDesc]\n"
+      "  Type: atom weapon\n"
+      "  Class: atom natural\n"
+      "  FLOAT Damage = 2 to 5\n"
+      "  ATOM DamageKind = piercing\n";
+  struct Row {
+    std::vector<std::string> args;
+    int exitStatus;
+    std::string out;
+    std::string err;
+  };
+  const Row rows[] = {
+      {{"duskvale.gds", "duskvale.gdf", "WolfBite"}, 0, wolfBite, ""},
+      {{"--object=WolfBite*", "duskvale.gdf", "duskvale.gds"},
+       0,
+       wolfBite + "\nsection WolfBiteDesc\n  \"Teeth.\"\n",
+       ""},
+      {{"duskvale.gdf", "Herp", "WolfBite"},
+       1,
+       wolfBite,
+       "rpgdump: error: no object or string section is named 'Herp'; did you mean 'Hero'?\n"},
+      // A character's equipment names objects; a value naming one twice makes one line.
+      {{"--refs", "IronSword", "duskvale.gdf"},
+       0,
+       "object Hero: WeaponChoice: atom list [IronSword HuntingBow]\n"
+       "object BrannaSmith: WeaponChoice: atom list [IronSword]\n",
+       ""},
+      {{"--refs=GreyWolf", "duskvale.gds", "duskvale.gdf"},
+       0,
+       "object WolfDen: REFERENCES Spawns = GreyWolf GreyWolf GreyWolf\n"
+       "object WolfPack: REFERENCES Members = GreyWolf\n"
+       "object WolfCull: REFERENCE Target = GreyWolf\n",
+       ""},
+      {{"--refs", "Draught*", "duskvale.gdf"},
+       0,
+       "object HealingDraught: STR_Desc: atom list [DraughtDesc DraughtWarning]\n",
+       ""},
+      {{"--refs", "WolfCull", "duskvale.gdf"}, 1, "", "rpgdump: note: nothing names 'WolfCull'\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.args));
+    ProgramRun run = dump(example, row.args);
+    EXPECT_EQ(run.exitStatus, row.exitStatus);
+    EXPECT_EQ(run.out, row.out);
+    EXPECT_EQ(run.err, row.err);
+  }
+}
+
+// --diff of two builds' four files: their string tables, then their databases, the
+// project name and version once; two base names stand for the four.
+TEST(RpgdumpProgramTest, DiffOfTwoBuilds) {
+  test::TempDir dir;
+  fs::path before = compiledExample(dir, "before");
+  fs::path after = compiledExample(dir, "after");
+  std::string description = test::readFileBytes(after / "duskvale.gdm");
+  description.replace(description.find("\n1.0\n"), 5, "\n2.0\n");
+  writeFile(after / "duskvale.gdm", description);
+  std::string characters = test::readFileBytes(after / "characters.txt");
+  characters.replace(characters.find("INTEGER Health = 30"), 19, "INTEGER Health = 31");
+  writeFile(after / "characters.txt", characters);
+  std::string strings = test::readFileBytes(after / "strings.txt");
+  strings.replace(strings.find("Teeth."), 6, "Fangs.");
+  writeFile(after / "strings.txt", strings);
+  ASSERT_EQ(test::runProgram(after, {}).exitStatus, 0);
+  const std::string expected =
+      "~ version 1 -> 2\n"
+      "~ string section WolfBiteDesc: text 1 \"Teeth.\" -> \"Fangs.\"\n"
+      "~ object Hero: INTEGER Health = 30 -> 31\n";
+  const std::vector<std::string> runs[] = {
+      {"--diff", "before/duskvale.gds", "before/duskvale.gdf", "after/duskvale.gds",
+       "after/duskvale.gdf"},
+      {"--diff", "before/duskvale.gdf", "before/duskvale.gds", "after/duskvale.gdf",
+       "after/duskvale.gds"},
+      {"--diff", "before/duskvale", "after/duskvale"},
+  };
+  for (const std::vector<std::string>& args : runs) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    ProgramRun run = dump(dir.path(), args);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, expected);
+  }
+  ProgramRun same = dump(dir.path(), {"--diff", "before/duskvale", "before/duskvale"});
+  EXPECT_EQ(same.exitStatus, 0);
+  EXPECT_EQ(same.out, "");
+}
+
 TEST(RpgdumpProgramTest, SourceFolderCompilesToTheSameFiles) {
   test::TempDir dir;
   fs::path example = compiledExample(dir, "example");
@@ -160,6 +273,7 @@ TEST(RpgdumpProgramTest, ErrorLinesAndExitStatus) {
   writeFile(dir.path() / "cut.gdf", database.substr(0, 5000));
   writeFile(dir.path() / "data.bin", database);
   writeFile(dir.path() / "strings.gds", test::readFileBytes(kGolden / "duskvale.gds"));
+  writeFile(dir.path() / "renamed.gdf", test::readFileBytes(kGolden / "duskvale.gds"));
   struct Row {
     std::vector<std::string> args;
     int exitStatus;
@@ -177,15 +291,41 @@ TEST(RpgdumpProgramTest, ErrorLinesAndExitStatus) {
        "say which with --kind gds or --kind gdf\n"},
       {{"--kind", "gds", "data.bin"},
        2,
-       "data.bin: error: a text runs past the end of the body at offset 3419\n"},
+       "data.bin: error: this is an object database, not a string table\n"},
       {{"--diff", "strings.gds", "--kind", "gdf", "data.bin"},
        2,
        "rpgdump: error: cannot compare a string table with a database" + usage},
       {{}, 2, "rpgdump: error: no file named" + usage},
-      {{"--diff", "strings.gds"}, 2, "rpgdump: error: --diff compares two files" + usage},
+      {{"--diff", "strings.gds"},
+       2,
+       "rpgdump: error: --diff compares two files, two base names, or OLD.gds OLD.gdf NEW.gds "
+       "NEW.gdf" +
+           usage},
       {{"--json", "--diff", "a", "b"},
        2,
-       "rpgdump: error: choose one of --json, --source and --diff" + usage},
+       "rpgdump: error: choose one of --json, --source, --diff, --refs and --summary" + usage},
+      {{"--refs", "X", "--summary", "a"},
+       2,
+       "rpgdump: error: choose one of --json, --source, --diff, --refs and --summary" + usage},
+      {{"--diff", "a.gds", "b.gds", "c.gdf", "d.gdf"},
+       2,
+       "rpgdump: error: --diff with four files compares OLD.gds OLD.gdf with NEW.gds NEW.gdf: a "
+       "string table and a database of each build" +
+           usage},
+      // A file renamed from one kind to the other is said to be of the other kind.
+      {{"renamed.gdf"}, 2, "renamed.gdf: error: this is a string table, not an object database\n"},
+      {{"--kind=gds", "data.bin"},
+       2,
+       "data.bin: error: this is an object database, not a string table\n"},
+      {{"--kind=", "data.bin"}, 2, "rpgdump: error: --kind needs a value" + usage},
+      {{"--json=x", "data.bin"}, 2, "rpgdump: error: unknown option '--json=x'" + usage},
+      // Arguments that are no files and look like names are names; others stay files.
+      {{"strings.gds", "missing.gdf", "SwordDesc"},
+       2,
+       "missing.gdf: error: cannot read the file: No such file or directory\n"},
+      {{"strings.gds", "Herp*"},
+       1,
+       "rpgdump: error: no object or string section is named 'Herp*'\n"},
       {{"-o", "x", "strings.gds"}, 2, "rpgdump: error: -o goes with --source" + usage},
       {{"--kind", "txt", "x"}, 2, "rpgdump: error: --kind takes gds or gdf, not 'txt'" + usage},
       {{"--frob"}, 2, "rpgdump: error: unknown option '--frob'" + usage},
@@ -193,6 +333,7 @@ TEST(RpgdumpProgramTest, ErrorLinesAndExitStatus) {
        2,
        "rpgdump: error: --source takes one string table and one database" + usage},
       {{"--kind", "gdf", "data.bin"}, 0, ""},
+      {{"--kind=gdf", "data.bin"}, 0, ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.args));

@@ -1,0 +1,165 @@
+// LanguageServer in process: what it answers to messages that are wrong, to positions
+// and documents it does not know, and how it ends.
+#include "lsp/language_server.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "lsp/uri_path.h"
+#include "support/temp_dir.h"
+
+namespace rpgc::lsp {
+namespace {
+
+using Json = nlohmann::json;
+
+class LanguageServerTest : public ::testing::Test {
+ protected:
+  LanguageServerTest()
+      : server_([this](const std::string& body) { sent_.push_back(Json::parse(body)); }) {}
+
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(folder_.file(name), std::ios::binary) << text;
+  }
+  std::string uri(const std::string& name) { return uriOfPath(folder_.file(name)); }
+
+  // Sends a message and returns what came back (the server idle afterwards).
+  std::vector<Json> exchange(const Json& message) { return exchange(message.dump()); }
+  std::vector<Json> exchange(const std::string& body) {
+    sent_.clear();
+    server_.handle(body);
+    server_.idle();
+    return sent_;
+  }
+  Json request(const std::string& method, Json params) {
+    std::vector<Json> answers =
+        exchange(Json{{"jsonrpc", "2.0"}, {"id", ++id_}, {"method", method}, {"params", params}});
+    for (const Json& answer : answers) {
+      if (answer.contains("id") && answer["id"] == id_) return answer;
+    }
+    return nullptr;
+  }
+  void notify(const std::string& method, Json params) {
+    exchange(Json{{"jsonrpc", "2.0"}, {"method", method}, {"params", params}});
+  }
+  void initialize() {
+    request("initialize", {{"processId", nullptr},
+                           {"rootUri", uriOfPath(folder_.path().string())},
+                           {"capabilities", Json::object()}});
+    notify("initialized", Json::object());
+  }
+  Json at(const std::string& name, int line, int character) {
+    return {{"textDocument", {{"uri", uri(name)}}},
+            {"position", {{"line", line}, {"character", character}}}};
+  }
+
+  test::TempDir folder_;
+  std::vector<Json> sent_;
+  LanguageServer server_;
+  int id_ = 0;
+};
+
+TEST_F(LanguageServerTest, AnswersWrongMessagesWithTheirErrorCodes) {
+  EXPECT_EQ(request("textDocument/hover", at("a.txt", 0, 0))["error"]["code"], -32002);
+  initialize();
+  struct Row {
+    std::string body;
+    int code;
+  };
+  const Row rows[] = {
+      {"{not json", -32700},
+      {"[1,2]", -32600},
+      {R"({"jsonrpc":"2.0","id":{"x":1},"method":"shutdown"})", -32600},
+      {R"({"jsonrpc":"2.0","id":7,"method":"textDocument/unknown"})", -32601},
+      {R"({"jsonrpc":"2.0","id":8,"method":"textDocument/hover","params":{"x":1}})", -32602},
+      {R"({"jsonrpc":"2.0","id":9,"method":"textDocument/hover","params":{"textDocument":{"uri":5}}})",
+       -32602},
+      {R"({"jsonrpc":"2.0","id":10,"method":"initialize","params":{}})", -32600},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.body);
+    std::vector<Json> answers = exchange(row.body);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0]["error"]["code"], row.code);
+  }
+  // Unknown notifications, and answers to requests the server did not make, need nothing.
+  EXPECT_TRUE(
+      exchange(std::string(R"({"jsonrpc":"2.0","method":"$/unknown","params":{}})")).empty());
+  EXPECT_TRUE(exchange(std::string(R"({"jsonrpc":"2.0","id":"x","result":null})")).empty());
+}
+
+TEST_F(LanguageServerTest, AnswersNothingForUnknownDocumentsAndPositions) {
+  write("game.gdm", "Game\n1.0\ngame\nitems.txt\n");
+  write("items.txt", "BEGIN item Knife\nATOM Type = weapon\nEND\n");
+  initialize();
+  notify("textDocument/didOpen", {{"textDocument",
+                                   {{"uri", uri("items.txt")},
+                                    {"languageId", "rpgc"},
+                                    {"version", 1},
+                                    {"text", "BEGIN item Knife\nATOM Type = weapon\nEND\n"}}}});
+  for (const Json& params :
+       {at("items.txt", 99, 0), at("items.txt", -1, 0), at("nowhere.txt", 0, 0)}) {
+    SCOPED_TRACE(params.dump());
+    EXPECT_TRUE(request("textDocument/definition", params)["result"].is_null());
+    EXPECT_TRUE(request("textDocument/hover", params)["result"].is_null());
+  }
+  // A column past a line's end is its end (here the end of Knife).
+  EXPECT_EQ(request("textDocument/definition", at("items.txt", 0, 999))["result"]["range"]["start"],
+            (Json{{"line", 0}, {"character", 11}}));
+  Json other = at("items.txt", 0, 0);
+  other["textDocument"]["uri"] = "untitled:Untitled-1";
+  EXPECT_TRUE(request("textDocument/hover", other)["result"].is_null());
+  // A listed file deleted on disk while closed: the description says so.
+  std::filesystem::remove(folder_.file("items.txt"));
+  std::vector<Json> sent =
+      exchange(Json{{"jsonrpc", "2.0"},
+                    {"method", "textDocument/didClose"},
+                    {"params", {{"textDocument", {{"uri", uri("items.txt")}}}}}});
+  Json onDescription;
+  for (const Json& message : sent) {
+    if (message["params"]["uri"] == uri("game.gdm"))
+      onDescription = message["params"]["diagnostics"];
+  }
+  ASSERT_EQ(onDescription.size(), 1u);
+  EXPECT_EQ(onDescription[0]["code"], "cannot-open");
+  EXPECT_EQ(onDescription[0]["range"]["start"]["line"], 3);
+}
+
+TEST_F(LanguageServerTest, AFileWithoutADescriptionIsCompiledOnItsOwn) {
+  initialize();
+  std::vector<Json> sent = exchange(Json{{"jsonrpc", "2.0"},
+                                         {"method", "textDocument/didOpen"},
+                                         {"params",
+                                          {{"textDocument",
+                                            {{"uri", uri("lone.txt")},
+                                             {"languageId", "rpgc"},
+                                             {"version", 1},
+                                             {"text", "BEGN item Knife\nEND\n"}}}}}});
+  ASSERT_EQ(sent.size(), 1u);
+  const Json& diagnostics = sent[0]["params"]["diagnostics"];
+  ASSERT_EQ(diagnostics.size(), 2u);
+  EXPECT_EQ(diagnostics[0]["code"], "misspelled-keyword");
+  EXPECT_EQ(diagnostics[1]["severity"], 3);
+}
+
+TEST_F(LanguageServerTest, ExitsWithZeroOnlyAfterShutdown) {
+  initialize();
+  EXPECT_FALSE(server_.exited());
+  notify("exit", Json::object());
+  EXPECT_TRUE(server_.exited());
+  EXPECT_EQ(server_.exitStatus(), 1);
+
+  LanguageServer second([](const std::string&) {});
+  second.handle(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})");
+  second.handle(R"({"jsonrpc":"2.0","id":2,"method":"shutdown"})");
+  second.handle(R"({"jsonrpc":"2.0","method":"exit"})");
+  EXPECT_TRUE(second.exited());
+  EXPECT_EQ(second.exitStatus(), 0);
+}
+
+}  // namespace
+}  // namespace rpgc::lsp

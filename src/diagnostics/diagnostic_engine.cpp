@@ -155,7 +155,9 @@ void DiagnosticEngine::reportOutOfMemory(FindingCode code) noexcept {
   // go out as they are, a piece at a time (renderJson and headline, without the strings).
   const MessageRow& row = messageRow(code);
   if (style_.format == DiagnosticFormat::kJson) {
-    output_("{\"file\":null,\"line\":null,\"column\":null,\"endColumn\":null,\"severity\":\"error\",\"name\":\"");
+    output_(
+        "{\"file\":null,\"line\":null,\"column\":null,\"endColumn\":null,\"severity\":\"error\","
+        "\"name\":\"");
     output_(row.name);
     output_("\",\"message\":\"");
     output_(row.format);
@@ -354,14 +356,14 @@ DiagnosticEngine::Shown DiagnosticEngine::locate(const SourcePlace& place, int32
     where.excerpt = " " + number + " | " + excerpt.shown + "\n";
     if (where.column > 0) {
       where.excerpt += " " + gutter + " | ";
-      where.excerpt += style_.color ? std::string(kGreen) + excerpt.caret + std::string(kReset)
-                                    : excerpt.caret;
+      where.excerpt +=
+          style_.color ? std::string(kGreen) + excerpt.caret + std::string(kReset) : excerpt.caret;
       where.excerpt += "\n";
     }
     if (!excerpt.fix.empty()) {
       where.excerpt += " " + gutter + " | ";
-      where.excerpt += style_.color ? std::string(kGreen) + excerpt.fix + std::string(kReset)
-                                    : excerpt.fix;
+      where.excerpt +=
+          style_.color ? std::string(kGreen) + excerpt.fix + std::string(kReset) : excerpt.fix;
       where.excerpt += "\n";
     }
   }

@@ -214,12 +214,17 @@ constexpr MessageRow kRows[] = {
      "cannot compare a string table with a database (see rpgdump --help)"},
     {C::kDumpUsageSourceFiles, "usage", kError, false,
      "--source takes one string table and one database (see rpgdump --help)"},
+    {C::kDumpUsageSourceMapListing, "usage", kError, false,
+     "--source-map goes with the listing, not with --json, --source or --diff (see rpgdump "
+     "--help)"},
     {C::kDumpUnknownKind, "read-error", kError, false,
      "cannot tell a string table (.gds) from a database (.gdf) by its name; say which with "
      "--kind gds or --kind gdf"},
     {C::kDumpCannotWriteOutput, "cannot-write", kError, false, "cannot write the standard output"},
     {C::kDumpCannotMakeFolder, "cannot-write", kError, false, "cannot make the folder: {#0}"},
     {C::kDumpOutOfMemory, "out-of-memory", kError, false, "out of memory"},
+    {C::kDumpBadSourceMap, "read-error", kError, false,
+     "not a source map written by rpgc --source-map (it goes wrong at byte {#0})"},
     {C::kDumpWrongKindStrings, "read-error", kError, false,
      "this is a string table, not an object database"},
     {C::kDumpWrongKindDatabase, "read-error", kError, false,

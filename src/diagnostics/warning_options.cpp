@@ -50,7 +50,7 @@ bool WarningOptions::apply(std::string_view option, Finding& error) {
   std::string_view body = option.substr(2);
   // Every warning at once. Other compilers' -Wextra and -Weverything ask for more than
   // -Wall; here -Wall is already every warning.
-  auto every = [this](std::bitset<kFindingCodeCount>& set, bool on) {
+  auto every = [](std::bitset<kFindingCodeCount>& set, bool on) {
     for (const MessageRow& row : messageRows()) {
       if (row.severity == Severity::kWarning) set.set(static_cast<size_t>(row.code), on);
     }

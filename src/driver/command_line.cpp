@@ -43,6 +43,9 @@ const char* const kHelpText =
     "                          both outputs depend on the description and every source\n"
     "  -j, --jobs=N            compile N source files at once (default: RPGC_JOBS, else\n"
     "                          one per core); the outputs are the same for every N\n"
+    "  --source-map FILE       with the outputs, write FILE: JSON that gives the file,\n"
+    "                          line and column that set each object, property and\n"
+    "                          string section\n"
     "  -h, --help              print this help\n"
     "  --version               print the version\n"
     "\n"
@@ -79,9 +82,9 @@ bool takeValue(std::span<const char* const> args, size_t& i, std::string_view na
 
 // The long options, for "did you mean" (-h and -C have no long form to misspell).
 constexpr std::string_view kLongOptions[] = {
-    "--help",           "--version", "--check", "--quiet",
-    "--absolute-paths", "--watch",   "--color", "--diagnostics-format",
-    "--output-dir",     "--depfile"};
+    "--help",           "--version", "--check",     "--quiet",
+    "--absolute-paths", "--watch",   "--color",     "--diagnostics-format",
+    "--output-dir",     "--depfile", "--source-map"};
 
 void unknownOption(CommandLine& line, std::string_view arg) {
   std::string_view name = arg.substr(0, arg.find('='));
@@ -187,6 +190,8 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
       takeJobs(args, i, "-j", line);
     } else if (isOption(arg, "--jobs")) {
       takeJobs(args, i, "--jobs", line);
+    } else if (isOption(arg, "--source-map")) {
+      takeValue(args, i, "--source-map", line.sourceMap, line);
     } else {
       unknownOption(line, arg);
     }

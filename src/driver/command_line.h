@@ -38,6 +38,9 @@ struct CommandLine {
   std::string outputDirectory;
   /// --depfile: where to write the outputs' dependencies after a successful run.
   std::string depfile;
+  /// --source-map: where to write, with the outputs, where each object, property and
+  /// string section was set.
+  std::string sourceMap;
   /// -q, --quiet: no progress on standard output, only the texts that say a run failed.
   bool quiet = false;
   /// --absolute-paths: diagnostics name files by absolute paths.

@@ -174,7 +174,9 @@ void compileUnit(CompilationUnit& unit, bool readAnyFile) {
 
 bool mergeUnit(CompilationUnit& unit, Compilation& run, DiagnosticEngine& engine) {
   if (unit.failure) std::rethrow_exception(unit.failure);
-  if (dependsOnEarlierFiles(unit, run)) {
+  // The source map notes places by the run's numbering of objects and sections: with one
+  // kept, each file compiles into the run itself.
+  if (run.blocks.sourceMap != nullptr || dependsOnEarlierFiles(unit, run)) {
     engine.setLines(unit.file, &unit.lines);
     run.blocks.file = unit.file;
     bool walked = compileSource(unit.lines, run);

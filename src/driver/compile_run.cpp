@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -30,6 +31,7 @@
 #include "driver/output_phase.h"
 #include "driver/run_settings.h"
 #include "driver/section_dispatcher.h"
+#include "driver/source_map_json.h"
 #include "driver/unit_pool.h"
 #include "io/file_system.h"
 #include "io/file_watch.h"
@@ -38,6 +40,7 @@
 #include "io/pending_output.h"
 #include "io/stop_signals.h"
 #include "io/temporary_files.h"
+#include "source/source_map.h"
 
 namespace rpgc {
 
@@ -141,15 +144,16 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
   return ok;
 }
 
-// The depfile asked for, prepared before anything is written.
-struct Dependencies {
+// A text output asked for beside the two files (the depfile, the source map), prepared
+// before anything is written.
+struct TextFile {
   std::string path;  // empty: none
   std::string text;
 };
 
 // False (reported) when a path cannot be written into a depfile.
 bool prepareDependencies(const std::string& path, const SettledSettings& settled,
-                         DiagnosticEngine& engine, Dependencies& dependencies) {
+                         DiagnosticEngine& engine, TextFile& dependencies) {
   dependencies.path = path;
   if (path.empty()) return true;
   const RunSettings& settings = settled.settings;
@@ -179,30 +183,31 @@ bool prepareDependencies(const std::string& path, const SettledSettings& settled
 // Shows what went wrong (or was found) while putting the outputs in place; a target that
 // could not be replaced also gets its phase's text on standard output.
 void reportProblems(const std::vector<CommitProblem>& problems, const std::string& stringTable,
-                    const std::string& depfile, Console& console, DiagnosticEngine& engine) {
+                    const std::string& database, Console& console, DiagnosticEngine& engine) {
   for (const CommitProblem& problem : problems) {
     if (problem.what == CommitProblem::What::kReplace && problem.path == stringTable) {
       console.text(kCannotWriteStrings);
-    } else if (problem.what == CommitProblem::What::kReplace && problem.path != depfile) {
+    } else if (problem.what == CommitProblem::What::kReplace && problem.path == database) {
       console.text(kCannotWriteDatabase);
     }
     engine.report(findingOf(problem));
   }
 }
 
-// Writes both outputs (and the depfile) to temporary files and puts them in place
-// together.
+// Writes both outputs (and the text files asked for) to temporary files and puts them in
+// place together.
 bool writeOutputs(Compilation& compilation, const RunSettings& settings,
-                  const Dependencies& dependencies, Console& console, DiagnosticEngine& engine) {
+                  const std::vector<TextFile>& texts, Console& console, DiagnosticEngine& engine) {
   FileSystem& fs = FileSystem::real();
   TemporaryFiles* temporaries = &TemporaryFiles::process();
   LockWaitNotice notice = [&engine](const std::string& folder) {
     engine.report(Finding(FindingCode::kNoteWaitingForRun, SourcePlace()).with(folder));
   };
   std::string stringTableName(settings.stringTableFile.view());
+  std::string databaseName(settings.databaseFile.view());
   std::vector<CommitProblem> problems;
   auto report = [&] {
-    reportProblems(problems, stringTableName, dependencies.path, console, engine);
+    reportProblems(problems, stringTableName, databaseName, console, engine);
     problems.clear();
   };
   std::vector<PendingOutput*> outputs;
@@ -226,7 +231,7 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
   // said between the two phases, where it would come if it were prepared there.
   std::vector<std::string> awaitedFolders;
   std::optional<PendingOutput> database;
-  prepare(database, std::string(settings.databaseFile.view()),
+  prepare(database, databaseName,
           [&](const std::string& folder) { awaitedFolders.push_back(folder); });
   auto beforeDatabase = [&] {
     for (const std::string& folder : awaitedFolders) notice(folder);
@@ -238,18 +243,20 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
     beforeDatabase();
     return fail();
   }
-  std::optional<PendingOutput> depfile;
-  if (!dependencies.path.empty()) {
-    prepare(depfile, dependencies.path, notice);
+  std::deque<std::optional<PendingOutput>> textOutputs;  // elements never move
+  for (const TextFile& file : texts) {
+    if (file.path.empty()) continue;
+    std::optional<PendingOutput>& output = textOutputs.emplace_back();
+    prepare(output, file.path, notice);
     report();
-    const std::string& text = dependencies.text;
+    const std::string& text = file.text;
     bool written = text.size() <= INT32_MAX &&
-                   depfile->stream().write(text.data(), static_cast<int32_t>(text.size())) &&
-                   depfile->finish();
+                   output->stream().write(text.data(), static_cast<int32_t>(text.size())) &&
+                   output->finish();
     if (!written) {
-      int error = depfile->errorCode() != 0 ? depfile->errorCode() : EFBIG;
+      int error = output->errorCode() != 0 ? output->errorCode() : EFBIG;
       engine.report(Finding(FindingCode::kCannotWrite, SourcePlace())
-                        .with(dependencies.path)
+                        .with(file.path)
                         .with(std::strerror(error)));
       return fail();
     }
@@ -352,12 +359,19 @@ int compileProject(const CommandLine& line, Console& console, DiagnosticEngine& 
 
   const RunSettings& settings = settled.settings;
   compilation.blocks.findings = &engine;
+  std::optional<SourceMap> sourceMap;
+  if (!line.sourceMap.empty()) compilation.blocks.sourceMap = &sourceMap.emplace();
   int32_t jobs = jobsWanted(line.jobs);
   if (line.check) return runCheck(compilation, settings, jobs, console, engine);
   if (!compileAll(compilation, settings, false, jobs, console, engine)) return 1;
-  Dependencies dependencies;
-  if (!prepareDependencies(line.depfile, settled, engine, dependencies)) return 1;
-  return writeOutputs(compilation, settings, dependencies, console, engine) ? 0 : 1;
+  std::vector<TextFile> texts(2);
+  if (!prepareDependencies(line.depfile, settled, engine, texts[0])) return 1;
+  if (sourceMap) {
+    std::error_code error;
+    std::string folder = std::filesystem::current_path(error).string();
+    texts[1] = {line.sourceMap, sourceMapJson(*sourceMap, compilation, engine, folder)};
+  }
+  return writeOutputs(compilation, settings, texts, console, engine) ? 0 : 1;
 }
 
 // The folder a run started in and the one it opens its files from (after -C), both

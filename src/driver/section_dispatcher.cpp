@@ -18,6 +18,7 @@
 #include "source/generic_block.h"
 #include "source/item_block.h"
 #include "source/script_section.h"
+#include "source/source_map.h"
 #include "source/tokenizer.h"
 #include "strings/string_section.h"
 
@@ -218,6 +219,7 @@ bool compileSource(SourceLines& lines, Compilation& compilation) {
   BlockContext& blocks = compilation.blocks;
   bool checking = blocks.findings != nullptr;
   LayoutChecks checks(compilation, lines);
+  if (blocks.sourceMap != nullptr) blocks.sourceMap->setLines(blocks.file, &lines);
   FindingScope scope = blocks.scope();
   std::vector<std::string_view> tokens;
   bool failed = false;
@@ -249,6 +251,9 @@ bool compileSource(SourceLines& lines, Compilation& compilation) {
       next =
           parseStringSection(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2),
                              compilation.atoms, compilation.strings, scope, blocks.deferredFolds);
+      if (blocks.sourceMap != nullptr) {
+        blocks.sourceMap->noteSection(compilation.strings.count() - 1, i);
+      }
     } else if (checking) {
       checks.outside(i, tokens);
     }

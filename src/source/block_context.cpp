@@ -9,6 +9,7 @@
 #include "model/f_generic.h"
 #include "model/game_object.h"
 #include "model/object_registry.h"
+#include "source/source_map.h"
 
 namespace rpgc {
 
@@ -82,6 +83,11 @@ void BlockContext::noteUse(Atom atom, NamedUse::Target target, int32_t line, int
   namedUses.push_back({atom, file, line, column, target});
 }
 
+void BlockContext::noteSet(int32_t entry) {
+  if (sourceMap != nullptr)
+    sourceMap->noteProperty(blockObject, buffer.name(entry), buffer.line(entry));
+}
+
 GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, SectionKind kind,
                            int32_t headerLine, std::string_view typeWord) {
   int32_t before = ctx.registry.count();
@@ -95,6 +101,8 @@ GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, SectionKind
   ctx.sectionName = nameAtom;
   ctx.sectionKind = kind;
   if (object != nullptr) {
+    ctx.blockObject = index;
+    if (ctx.sourceMap != nullptr) ctx.sourceMap->noteObject(index, headerLine);
     if (ctx.registry.count() > before) {
       ctx.origins.resize(static_cast<size_t>(ctx.registry.count()), here);
       ctx.noteLength(nameAtom, name.view(), here);

@@ -25,6 +25,7 @@ class AtomTable;
 class FindingRecorder;
 class GameObject;
 class ObjectRegistry;
+class SourceMap;
 
 /// Answers of a lookup by name, kept by the name's atom, so that each distinct name is
 /// looked up once (by text) and every later line costs one array access.
@@ -101,6 +102,10 @@ class BlockContext {
   AtomMemo typeWords;
   /// Scratch of the character parser, reused from block to block.
   std::vector<bool> leftover;
+  /// Where settings are noted (--source-map), or null; and the registry index of the
+  /// object of the block being read.
+  SourceMap* sourceMap = nullptr;
+  int32_t blockObject = -1;
 
   /// When set, the lines of string sections are noted here to be folded later instead of
   /// being folded in place (the findings are shown later, against the lines as they were).
@@ -120,6 +125,9 @@ class BlockContext {
   /// Notes a value that names an object or a string section, when that check is wanted
   /// and what it names is not declared yet.
   void noteUse(Atom atom, NamedUse::Target target, int32_t line, int32_t column);
+  /// Notes, for the source map, that buffer entry i set its property of the block's
+  /// object.
+  void noteSet(int32_t entry);
 };
 
 /// The template of this name for the block of this kind (kItem, kCharacter or kObject)

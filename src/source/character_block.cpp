@@ -110,6 +110,7 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
     std::string_view propertyName = ctx.atoms.atomView(buffer.name(i));
     if (propertyName == "Type") {
       characterType = characterTypeOf(ctx, i);
+      ctx.noteSet(i);
       continue;
     }
     int32_t field = fixedFields.find(buffer.name(i), propertyName, ctx.characterFields);
@@ -117,6 +118,7 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(character->property(fixedFields.propertyIndex(field)), values,
                   fixedFields.target(field));
+      ctx.noteSet(i);
       continue;
     }
     leftover[static_cast<size_t>(i)] = true;

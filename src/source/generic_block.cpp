@@ -1,8 +1,10 @@
 // parseGenericBlock: read the body, find or create the object, apply the declarations.
 #include "source/generic_block.h"
 
+#include "core/atom_table.h"
 #include "model/f_generic.h"
 #include "source/block_context.h"
+#include "source/source_map.h"
 #include "source/typed_declarations.h"
 
 namespace rpgc {
@@ -24,6 +26,10 @@ int32_t parseGenericBlock(const SourceLines& lines, int32_t start, const RefStri
     return -1;
   }
   applyTypedDeclarations(*object, typeWord, ctx);
+  // The object's Type is the header's type word (token 1).
+  if (ctx.sourceMap != nullptr) {
+    ctx.sourceMap->noteProperty(ctx.blockObject, ctx.atoms.intern("Type"), start - 1);
+  }
   ctx.noteLength(object->Type, typeWord.view(), SourcePlace::atToken(ctx.file, start - 1, 1));
   return next;
 }

@@ -81,6 +81,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(item->property(fixedFields.propertyIndex(field)), values,
                   fixedFields.target(field));
+      ctx.noteSet(i);
       continue;
     }
     int32_t typeWord = typeWordIndex(ctx, buffer.typeWord(i));
@@ -102,6 +103,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
     }
     if (declares) {
       ctx.noteLength(propertyName, nameText, SourcePlace::atToken(ctx.file, buffer.line(i), 1));
+      ctx.noteSet(i);
     }
     if (typeWord == kFloatTypeWord) {
       LineValues values(ctx, i, LineValues::Shape::kRange);

@@ -129,6 +129,7 @@ void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockC
     ctx.noteLength(name, nameText, SourcePlace::atToken(ctx.file, values.line(), 1));
     appendDeclared(object, kStorageByKind[static_cast<size_t>(kind)], name, values,
                    isStringField(nameText));
+    ctx.noteSet(i);
   }
 }
 

@@ -19,6 +19,7 @@
 #include "io/file_system.h"
 #include "io/pending_output.h"
 #include "io/temporary_files.h"
+#include "reader/file_image.h"
 #include "tools/content_summary.h"
 #include "tools/dump_input.h"
 #include "tools/file_diff.h"
@@ -26,6 +27,7 @@
 #include "tools/listing.h"
 #include "tools/name_pattern.h"
 #include "tools/object_query.h"
+#include "tools/source_places.h"
 #include "tools/source_writer.h"
 #include "tools/stored_form.h"
 #include "tools/text_output.h"
@@ -61,7 +63,9 @@ constexpr const char* kUsage =
     "  --all              list every property of a record, set or not\n"
     "  --no-header-path   leave the file's path out of the listing's header line\n"
     "  -o, --output DIR   with --source, write a project folder\n"
-    "A long option's value follows as the next argument or after '=' (--kind=gdf).\n"
+    "  --source-map MAP   with the listing, end each object, property and section line\n"
+    "                     with the places that set it (MAP: from rpgc --source-map)\n"
+    "Options that take a value take it as the next argument or after '=' (--kind=gdf).\n"
     "\n"
     "FILE is a string table (.gds) or an object database (.gdf); --kind says which\n"
     "for files whose extension does not. An argument that is no file and holds no\n"
@@ -81,6 +85,9 @@ struct DumpOptions {
   Mode mode = Mode::kListing;
   FileKind kind = FileKind::kUnknown;
   std::string outputFolder;
+  /// --source-map: the map whose places the listing shows, and what it holds.
+  std::string sourceMap;
+  SourcePlaces places;
   std::vector<std::string> files;
   /// What --object, --refs or the arguments that are names ask about.
   std::vector<NamePattern> names;
@@ -132,8 +139,8 @@ bool parseOptions(std::span<char* const> args, DumpOptions& options) {
       attached = arg.substr(equals + 1);
       arg = arg.substr(0, equals);
     }
-    bool takesValue =
-        arg == "--kind" || arg == "-o" || arg == "--output" || arg == "--object" || arg == "--refs";
+    bool takesValue = arg == "--kind" || arg == "-o" || arg == "--output" || arg == "--object" ||
+                      arg == "--refs" || arg == "--source-map";
     if (attached && !takesValue) return refuseUsage(FindingCode::kDumpUsageUnknownOption, args[i]);
     std::string_view value;
     if (takesValue) {
@@ -168,6 +175,8 @@ bool parseOptions(std::span<char* const> args, DumpOptions& options) {
       if (options.kind == FileKind::kUnknown) {
         return refuseUsage(FindingCode::kDumpUsageBadKind, value);
       }
+    } else if (arg == "--source-map") {
+      options.sourceMap = value;
     } else if (takesValue) {
       options.outputFolder = value;
     } else {
@@ -186,6 +195,10 @@ bool parseOptions(std::span<char* const> args, DumpOptions& options) {
     if (!options.names.empty()) options.mode = Mode::kObject;
   }
   if (options.files.empty()) return refuseUsage(FindingCode::kDumpUsageNoFile);
+  if (!options.sourceMap.empty() && options.mode != Mode::kListing &&
+      options.mode != Mode::kObject) {
+    return refuseUsage(FindingCode::kDumpUsageSourceMapListing);
+  }
   if (!options.outputFolder.empty() && options.mode != Mode::kSource) {
     return refuseUsage(FindingCode::kDumpUsageOutputWithoutSource);
   }
@@ -262,6 +275,26 @@ int finish(TextOutput& out, int status) {
     return kExitError;
   }
   return status;
+}
+
+// --source-map: the places of a map written by rpgc; false (reported) when it cannot be
+// read as one.
+bool readSourcePlaces(const std::string& path, SourcePlaces& places) {
+  std::vector<uint8_t> bytes;
+  ReadStatus status = detail::readWholeFile(path, bytes);
+  if (!status.ok()) {
+    reportToolFinding(readFailureFinding(status), path);
+    return false;
+  }
+  size_t offset = 0;
+  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!parseSourcePlaces(text, places, offset)) {
+    reportToolFinding(
+        Finding(FindingCode::kDumpBadSourceMap, SourcePlace()).with(static_cast<int64_t>(offset)),
+        path);
+    return false;
+  }
+  return true;
 }
 
 int runListing(const DumpOptions& options, TextOutput& out) {
@@ -541,6 +574,10 @@ int runModes(int argc, char** argv, TextOutput& out) {
   }
   DumpOptions options;
   if (!parseOptions(args, options)) return kExitError;
+  if (!options.sourceMap.empty()) {
+    if (!readSourcePlaces(options.sourceMap, options.places)) return kExitError;
+    options.listing.places = &options.places;
+  }
   switch (options.mode) {
     case Mode::kListing:
       return runListing(options, out);

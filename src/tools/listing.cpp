@@ -2,11 +2,15 @@
 #include "tools/listing.h"
 
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "diagnostics/text_escape.h"
 #include "tools/dump_input.h"
 #include "tools/escaped_output.h"
 #include "tools/float_text.h"
+#include "tools/source_places.h"
 #include "tools/text_output.h"
 #include "tools/value_text.h"
 
@@ -38,17 +42,51 @@ void writeHeader(const DumpInput& input, std::string_view what, int32_t count,
   out.spill();
 }
 
-void writeSections(const StringTableFile& strings, TextOutput& out) {
+void writeSections(const StringTableFile& strings, TextOutput& out, const SourcePlaces* places) {
+  int32_t index = 0;
   for (StringSectionView section : strings.sections()) {
     if (out.failed()) return;
     out.put('\n');
-    writeListedSection(section, out);
+    const std::string* place = nullptr;
+    if (places != nullptr) {
+      auto found = places->sections.find(index);
+      if (found != places->sections.end()) place = &found->second;
+    }
+    writeListedSection(section, out, place);
+    ++index;
   }
 }
 
-void writeProperty(const PropertyView& property, TextOutput& out) {
+// "  (items.txt:3:12, items.txt:40:12)" after a line of the listing.
+void appendPlaces(std::string& text, const std::vector<std::string>* places) {
+  if (places == nullptr || places->empty()) return;
+  text.append("  (");
+  for (size_t i = 0; i < places->size(); ++i) {
+    if (i > 0) text.append(", ");
+    text.append(escapeText((*places)[i]));
+  }
+  text.push_back(')');
+}
+
+// A property's line; with a map, the places that set it. A declared property declared
+// several times is shown once per declaration, each with its own place when the counts
+// agree.
+void writeProperty(const PropertyView& property, TextOutput& out,
+                   const SourcePlaces::Object* map = nullptr,
+                   std::unordered_map<std::string_view, size_t>* seen = nullptr) {
   out.put("  ");
   putShownProperty(out, property);
+  const std::vector<std::string>* places =
+      map != nullptr ? map->placesOf(property.name()) : nullptr;
+  if (places != nullptr && seen != nullptr && places->size() > 1) {
+    size_t occurrence = (*seen)[property.name()]++;
+    if (occurrence < places->size()) {
+      std::vector<std::string> one{(*places)[occurrence]};
+      appendPlaces(out.buffer(), &one);
+      places = nullptr;
+    }
+  }
+  appendPlaces(out.buffer(), places);
   out.put('\n');
 }
 
@@ -62,11 +100,12 @@ void writeObjects(const DatabaseFile& database, TextOutput& out, const ListingOp
 
 }  // namespace
 
-void writeListedSection(StringSectionView section, TextOutput& out) {
+void writeListedSection(StringSectionView section, TextOutput& out, const std::string* place) {
   std::string& text = out.buffer();
   text.append("section ");
   appendShownText(text, section.name());
   if (section.random()) text.append(" RANDOM");
+  if (place != nullptr) text.append("  (" + escapeText(*place) + ")");
   text.push_back('\n');
   for (std::string_view line : section.texts()) {
     out.put("  ");
@@ -82,14 +121,20 @@ void writeListedObject(ObjectView object, TextOutput& out, const ListingOptions&
   text.append(": ");
   appendShownText(text, object.className());
   if (object.flags() != 0) text.append(", flags ").append(std::to_string(object.flags()));
+  const SourcePlaces::Object* map =
+      options.places != nullptr ? options.places->object(object.name()) : nullptr;
+  if (map != nullptr) appendPlaces(text, &map->declared);
   text.push_back('\n');
   bool declaredShown = object.declaredListsMatch();
   for (PropertyView property : object.properties()) {
     if (declaredShown && property.storesDeclared()) continue;
-    if (options.allProperties || !holdsDefaultValue(property)) writeProperty(property, out);
+    if (options.allProperties || !holdsDefaultValue(property)) writeProperty(property, out, map);
   }
   if (declaredShown) {
-    for (PropertyView property : object.declaredProperties()) writeProperty(property, out);
+    std::unordered_map<std::string_view, size_t> seen;  // declarations shown, by name
+    for (PropertyView property : object.declaredProperties()) {
+      writeProperty(property, out, map, &seen);
+    }
   } else {
     out.put("  (the lists of declared properties do not pair up)\n");
   }
@@ -106,7 +151,7 @@ void writeListingHeader(const DumpInput& input, TextOutput& out, const ListingOp
 void writeListing(const DumpInput& input, TextOutput& out, const ListingOptions& options) {
   writeListingHeader(input, out, options);
   if (input.kind == FileKind::kStringTable) {
-    writeSections(input.strings, out);
+    writeSections(input.strings, out, options.places);
   } else {
     writeObjects(input.database, out, options);
   }

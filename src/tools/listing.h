@@ -15,6 +15,8 @@
 #ifndef RPGC_TOOLS_LISTING_H_
 #define RPGC_TOOLS_LISTING_H_
 
+#include <string>
+
 #include "rpgc/object_view.h"
 #include "rpgc/string_table_file.h"
 
@@ -22,6 +24,7 @@ namespace rpgc {
 
 class TextOutput;
 struct DumpInput;
+struct SourcePlaces;
 
 struct ListingOptions {
   /// Every property of a record, those at their default value too (--all).
@@ -29,6 +32,9 @@ struct ListingOptions {
   /// The file's path at the start of the header line; left out, the listing of a file
   /// depends on its content only (--no-header-path, for git's textconv).
   bool headerPath = true;
+  /// Where each object, property and section was set (--source-map), or null: each of
+  /// their lines then ends with its places, "  (items.txt:12:7)".
+  const SourcePlaces* places = nullptr;
 };
 
 void writeListing(const DumpInput& input, TextOutput& out, const ListingOptions& options = {});
@@ -39,8 +45,10 @@ void writeListingHeader(const DumpInput& input, TextOutput& out, const ListingOp
 /// One object as the listing shows it, from its "object NAME: CLASS" line on.
 void writeListedObject(ObjectView object, TextOutput& out, const ListingOptions& options);
 
-/// One string section as the listing shows it, from its "section NAME" line on.
-void writeListedSection(StringSectionView section, TextOutput& out);
+/// One string section as the listing shows it, from its "section NAME" line on; place,
+/// when given, is where it was set.
+void writeListedSection(StringSectionView section, TextOutput& out,
+                        const std::string* place = nullptr);
 
 }  // namespace rpgc
 

@@ -194,6 +194,7 @@ TEST_F(RpgcOptionsTest, FilesAreNamedFromTheStartFolder) {
   EXPECT_TRUE(
       relative.err.starts_with("a.txt: in item 'Sword':\na.txt:3:7: warning: this line is skipped"))
       << relative.err;
+  EXPECT_EQ(relative.err.find("../a.txt"), std::string::npos) << relative.err;
   EXPECT_NE(relative.err.find("rpgc: error: cannot open source file 'game/missing.txt'"),
             std::string::npos)
       << relative.err;

@@ -34,6 +34,10 @@ HeapPages::HeapPages() {
   // Memory freed stays with the process for the rest of the run: given back, it would be
   // faulted in, and zeroed by the kernel, again by the next file's buffers.
   mallopt(M_TRIM_THRESHOLD, kNeverTrim);
+  // The worker threads that compile source files allocate from this heap too, rather than
+  // from arenas of their own: those are not advised, so their pages would fault one 4 KiB
+  // page at a time, and each arena keeps its own slack.
+  mallopt(M_ARENA_MAX, 1);
   advisedEnd_ = heapEnd();
 }
 

@@ -5,7 +5,9 @@
 // machine a fault costs several microseconds, a quarter of a run. Where transparent huge
 // pages are enabled on request ("madvise" mode, the usual default), advising the heap
 // as it grows makes one fault per 2 MiB and fewer TLB misses. The heap is asked to grow
-// in large steps, so each new stretch is advised before most of it is touched.
+// in large steps, so each new stretch is advised before most of it is touched. Freed
+// memory is never given back during the run, and the worker threads allocate from the
+// same heap, so every page is faulted in once, as a large page.
 //
 // Nothing observable depends on it: where the platform lacks any of this (another C
 // library, a sanitizer's allocator, no transparent huge pages) it does nothing.

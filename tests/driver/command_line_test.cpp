@@ -48,6 +48,10 @@ TEST(CommandLineTest, OptionsMayFollowTheArguments) {
   EXPECT_EQ(parse({"--diagnostics-format=json"}).format, DiagnosticFormat::kJson);
   EXPECT_EQ(parse({"--version", "-h"}).action, Action::kHelp);
   EXPECT_EQ(parse({"--version"}).action, Action::kVersion);
+  EXPECT_EQ(parse({"-j", "3"}).jobs, 3);
+  EXPECT_EQ(parse({"-j256"}).jobs, 256);
+  EXPECT_EQ(parse({"--jobs=1"}).jobs, 1);
+  EXPECT_EQ(parse({}).jobs, 0);
 }
 
 TEST(CommandLineTest, UsageErrors) {
@@ -61,6 +65,10 @@ TEST(CommandLineTest, UsageErrors) {
       {{"--diagnostics-format=xml"}, "--diagnostics-format takes text or json, not 'xml'"},
       {{"-C"}, "option '-C' needs a value"},
       {{"--depfile"}, "option '--depfile' needs a value"},
+      {{"-j", "0"}, "-j takes a number of threads from 1 to 256, not '0'"},
+      {{"--jobs=257"}, "-j takes a number of threads from 1 to 256, not '257'"},
+      {{"-jx"}, "-j takes a number of threads from 1 to 256, not 'x'"},
+      {{"-j"}, "option '-j' needs a value"},
       {{"-Wbogus"}, "unknown warning 'bogus'"},
       {{"-Werror=list-coma"}, "unknown warning 'list-coma'; did you mean 'list-comma'?"},
       {{"game.gdm", "--chek"}, "unknown option '--chek'; did you mean '--check'?"},

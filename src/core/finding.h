@@ -69,6 +69,9 @@ enum class FindingCode : uint8_t {
   kMissingNameAndTypeWord,
   kMissingStringName,
   kDuplicateString,
+  kDuplicateBlock,
+  kDuplicatePropertyInBlock,
+  kDuplicatePropertyAcrossBlocks,
   kMisspelledKeyword,
   kMisspelledBlockKind,
   kMisspelledField,
@@ -163,6 +166,8 @@ enum class FindingCode : uint8_t {
   kSourceStoredDifferently,
   // Notes that go with other findings, and lone notes.
   kNoteDeclaredHere,
+  kNoteFirstSetHere,
+  kNoteRepeatedBlock,
   kNoteSectionStart,
   kNotePreviousEnd,
   kNoteLooksLikeSource,

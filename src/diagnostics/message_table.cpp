@@ -125,6 +125,15 @@ constexpr MessageRow kRows[] = {
      "this string section has no name: it is stored with an empty name"},
     {C::kDuplicateString, "duplicate-string", kWarning, true,
      "a string section named '{0}' exists already; both are stored"},
+    {C::kDuplicateBlock, "duplicate-block", kWarning, true,
+     "this block repeats an earlier block of the {0:kind} '{2}' line for line, so its "
+     "properties are set twice (delete it, or rename it if it was copied to make a new one)"},
+    {C::kDuplicatePropertyInBlock, "duplicate-property", kWarning, true,
+     "'{0}' is set twice in this block; the game reads this value, the last one"},
+    {C::kDuplicatePropertyAcrossBlocks, "duplicate-property", kWarning, true,
+     "'{0}' is set again: an earlier block of the {1:kind} '{3}' sets it too, and the game "
+     "reads this value, the last one (a block copied to make a new object keeps the old "
+     "name until renamed)"},
     {C::kMisspelledKeyword, "misspelled-keyword", kWarning, true,
      "'{0}' is not a section keyword; did you mean '{1}'? This line and the section under it "
      "are not compiled"},
@@ -312,6 +321,8 @@ constexpr MessageRow kRows[] = {
      "cannot be written as source: {0:place}not stored byte for byte as rpgc stores "
      "it{3:offset}"},
     {C::kNoteDeclaredHere, "declared-here", kNote, false, "'{0}' is declared here"},
+    {C::kNoteFirstSetHere, "first-set-here", kNote, false, "'{0}' is first set here"},
+    {C::kNoteRepeatedBlock, "repeated-block", kNote, false, "the block it repeats is here"},
     {C::kNoteSectionStart, "section-start", kNote, false, "the {0:kind} '{2}' starts here"},
     {C::kNotePreviousEnd, "previous-end", kNote, false, "the previous section ends here"},
     {C::kNoteLooksLikeSource, "looks-like-source", kNote, false,

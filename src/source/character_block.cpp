@@ -94,6 +94,7 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
     return -1;
   }
 
+  ctx.noteBlockBody(start - 1);
   static const FixedFields fixedFields(format::kCharacterProperties, kCharacterFixedFields);
   std::string_view characterType = kDefaultCharacterType;
   AssignmentBuffer& buffer = ctx.buffer;
@@ -102,11 +103,13 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
   for (int32_t i = 0; i < buffer.count(); ++i) {
     std::string_view propertyName = ctx.atoms.atomView(buffer.name(i));
     if (propertyName == "Type") {
+      ctx.noteProperty(i, 0);
       characterType = characterTypeOf(ctx, i);
       continue;
     }
     int32_t field = fixedFields.find(buffer.name(i), propertyName, ctx.characterFields);
     if (field >= 0) {
+      ctx.noteProperty(i, 0);
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(character->property(fixedFields.propertyIndex(field)), values,
                   fixedFields.target(field));

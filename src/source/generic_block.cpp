@@ -23,6 +23,7 @@ int32_t parseGenericBlock(const SourceLines& lines, int32_t start, const RefStri
     ctx.resumeAt = next;
     return -1;
   }
+  ctx.noteBlockBody(start - 1);
   applyTypedDeclarations(*object, typeWord, ctx);
   ctx.noteLength(object->Type, typeWord.view(), SourcePlace::atToken(ctx.file, start - 1, 1));
   return next;

@@ -71,6 +71,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
     ctx.resumeAt = next;
     return -1;
   }
+  ctx.noteBlockBody(start - 1);
   static const FixedFields fixedFields(format::kItemProperties, kItemFixedFields);
   const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
@@ -78,6 +79,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
     std::string_view nameText = ctx.atoms.atomView(propertyName);
     int32_t field = fixedFields.find(propertyName, nameText, ctx.itemFields);
     if (field >= 0) {
+      ctx.noteProperty(i, 0);
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(item->property(fixedFields.propertyIndex(field)), values,
                   fixedFields.target(field));
@@ -101,6 +103,10 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
       }
     }
     if (declares) {
+      ValueKind kind = typeWord == kFloatTypeWord  ? ValueKind::kFloat
+                       : typeWord == kAtomTypeWord ? ValueKind::kAtom
+                                                   : ValueKind::kReference;
+      ctx.noteProperty(i, static_cast<uint8_t>(1 + static_cast<int>(kind)));
       ctx.noteLength(propertyName, nameText, SourcePlace::atToken(ctx.file, buffer.line(i), 1));
     }
     if (typeWord == kFloatTypeWord) {

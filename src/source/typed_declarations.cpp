@@ -124,6 +124,7 @@ void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockC
       continue;
     }
     ValueKind kind = kDeclaredKinds[declaration];
+    ctx.noteProperty(i, static_cast<uint8_t>(1 + static_cast<int>(kind)));
     LineValues values(ctx, i, isList(kind) ? LineValues::Shape::kList : LineValues::Shape::kSingle);
     std::string_view nameText = ctx.atoms.atomView(name);
     ctx.noteLength(name, nameText, SourcePlace::atToken(ctx.file, values.line(), 1));

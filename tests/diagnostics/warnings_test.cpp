@@ -153,6 +153,26 @@ const WarningRow kRows[] = {
      "BEGIN item I\nATOM type = weapon\nEND\n\n"
      "BEGIN character C\nATOMS weaponchoice = I\nEND\n\n",
      V{"misspelled-field 2:6", "misspelled-field 6:7"}},
+    {"property set twice in a block",
+     "BEGIN item I\nATOM Type = a\nINTEGER Type = b\nFLOAT W = 1\nFLOAT W = 2\nEND\n\n"
+     "BEGIN character C\nATOM Type = crowd\nATOM Type = player\nINTEGER S = 1\nINTEGER S = 2\n"
+     "END\n\n",
+     V{"duplicate-property 3:9", "duplicate-property 5:7", "duplicate-property 10:6",
+       "duplicate-property 12:9"}},
+    {"property set again by a later block",
+     "BEGIN quest Q\nINTEGER R = 5\nEND\n\nBEGIN quest Q\nINTEGER R = 6\nEND\n\n",
+     V{"extended-object 5:13", "duplicate-property 6:9"}},
+    {"a block that extends its object with other properties",
+     "BEGIN quest Q\nINTEGER R = 5\nATOM R = x\nEND\n\nBEGIN quest Q\nINTEGER S = 6\nEND\n\n"
+     "BEGIN quest P\nINTEGER R = 5\nEND\n\n",
+     V{"extended-object 6:13"}},
+    {"block repeated line for line",
+     "BEGIN item I\nFLOAT W = 1\nEND\n\nBEGIN item I\nFLOAT  W = 1 ; again\nEND\n\n",
+     V{"extended-object 5:12", "duplicate-block 5:12"}},
+    {"blocks that differ in a value, or are empty",
+     "BEGIN item I\nFLOAT W = 1\nEND\n\nBEGIN item I\nFLOAT W = 2\nEND\n\n"
+     "BEGIN quest Q\nEND\n\nBEGIN quest Q\nEND\n\n",
+     V{"extended-object 5:12", "duplicate-property 6:7", "extended-object 12:13"}},
     {"a designer's own property", "BEGIN character C\nINTEGER Rolle = 1\nEND\n\n", V{}},
 };
 

@@ -347,6 +347,17 @@ constexpr MessageRow kRows[] = {
 };
 static_assert(std::size(kRows) == kFindingCodeCount, "one message row per finding code");
 
+// The content group: warnings about lines, values or sections that are lost, merged or
+// read differently from how they are written. The others are about style or about names
+// that are kept as written.
+constexpr std::string_view kContentWarnings[] = {
+    "not-assignment",       "unknown-type-word",      "ignored-type-word",  "unexamined-header",
+    "keyword-case",         "misspelled-keyword",     "missing-end",        "not-a-number",
+    "number-trailing-text", "number-range",           "list-comma",         "extra-values",
+    "comment-in-word",      "unknown-character-type", "unknown-flag",       "missing-name",
+    "misspelled-field",     "duplicate-block",        "duplicate-property",
+};
+
 constexpr bool rowsInCodeOrder() {
   for (size_t i = 0; i < std::size(kRows); ++i) {
     if (static_cast<size_t>(kRows[i].code) != i) return false;
@@ -374,6 +385,13 @@ const MessageRow& messageRow(FindingCode code) {
 
 std::span<const MessageRow> messageRows() {
   return kRows;
+}
+
+bool isContentWarning(std::string_view name) {
+  for (std::string_view content : kContentWarnings) {
+    if (content == name) return true;
+  }
+  return false;
 }
 
 std::span<const std::string_view> warningNames() {

@@ -68,11 +68,14 @@ void reportReadFailure(DiagnosticEngine& engine, int32_t file, Finding failure) 
   engine.setLines(file, nullptr);
 }
 
-// Compiles every source file. A run that writes stops at the first file that fails (an
-// error, or a warning under -Werror); a check goes on to the end.
+// Compiles every source file. A run that writes stops at the first file that fails with
+// an error; a check, and a run whose warnings may be errors (-Werror, --strict), go on to
+// the end, so that every file's findings are shown before the run fails.
 bool compileAll(Compilation& compilation, const RunSettings& settings, bool check, Console& console,
                 DiagnosticEngine& engine) {
   if (!check) console.banner(kCompilingTitle);
+  bool keepGoing = check || engine.options().promotesAny();
+  compilation.keepGoing = keepGoing;
   bool ok = true;
   bool unreadable = false;
   SourcePrefetch prefetch;
@@ -99,22 +102,22 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
     heap.adviseGrowth();
     if (engine.errorCount() > errorsBefore || !walked) {
       ok = false;
-      if (!check) {
+      if (!keepGoing) {
         console.line(kFileFailed);
         return false;
       }
     }
   }
-  // A file that could not be read declares nothing: the names it would have declared are
-  // not reported as unknown.
-  if (unreadable) return ok;
-  int32_t errorsBefore = engine.errorCount();
-  checkNamedUses(compilation, engine);
-  if (engine.errorCount() > errorsBefore) {
+  auto failed = [&] {
     if (!check) console.line(kFileFailed);
     return false;
-  }
-  return ok;
+  };
+  // A file that could not be read declares nothing: the names it would have declared are
+  // not reported as unknown.
+  if (unreadable) return ok || failed();
+  checkNamedUses(compilation, engine);
+  if (!ok || engine.errorCount() > 0) return failed();
+  return true;
 }
 
 // The depfile asked for, prepared before anything is written.

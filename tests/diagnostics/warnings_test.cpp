@@ -224,6 +224,19 @@ TEST(WarningOptionsTest, NamesTurnWarningsOffAndOn) {
   EXPECT_EQ(options.severity(FindingCode::kStrayLine), Severity::kWarning);
 }
 
+TEST(WarningOptionsTest, ContentGroupNamesWarningsThatExist) {
+  size_t members = 0;
+  for (std::string_view name : warningNames()) members += isContentWarning(name) ? 1 : 0;
+  WarningOptions options;
+  Finding error;
+  EXPECT_TRUE(options.apply("-Werror=content", error));
+  EXPECT_EQ(options.severity(FindingCode::kDuplicatePropertyInBlock), Severity::kError);
+  EXPECT_EQ(options.severity(FindingCode::kDecimalComma), Severity::kError);
+  EXPECT_EQ(options.severity(FindingCode::kStrayLine), Severity::kWarning);
+  EXPECT_EQ(options.severity(FindingCode::kUnresolvedReference), Severity::kWarning);
+  EXPECT_EQ(members, 19u) << "a name of the group that is no warning's";
+}
+
 TEST(WarningsTest, FindingsAcrossFilesPointAtBothPlaces) {
   // A reference is checked against every file's objects, once all are compiled.
   EXPECT_EQ(findingsOf({"BEGIN quest Q\nREFERENCE R = Later\nEND\n\n",

@@ -77,7 +77,9 @@ TEST_F(RpgcOptionsTest, WarningsAsErrorsFailTheRunAndWriteNothing) {
   ProgramRun result = run({"-Werror", "proj", "b.txt", "a.txt"});
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.out, kRule + "\nCompiling\n" + kRule + "\nb.txt\na.txt\nError\n");
-  EXPECT_TRUE(result.err.starts_with("a.txt: in item 'Sword':\na.txt:3:7: error: this line is skipped")) << result.err;
+  EXPECT_TRUE(
+      result.err.starts_with("a.txt: in item 'Sword':\na.txt:3:7: error: this line is skipped"))
+      << result.err;
   EXPECT_NE(result.err.find("[-Werror=not-assignment]"), std::string::npos);
   EXPECT_FALSE(exists("database.gds"));
   EXPECT_FALSE(exists("database.gdf"));
@@ -86,6 +88,29 @@ TEST_F(RpgcOptionsTest, WarningsAsErrorsFailTheRunAndWriteNothing) {
   ProgramRun one = run({"-Werror=unresolved-string", "proj", "a.txt", "b.txt"});
   EXPECT_EQ(one.exitStatus, 0);
   EXPECT_NE(one.err.find("warning: this line is skipped"), std::string::npos);
+}
+
+// --strict: a.txt's skipped line (content) fails the run after every file is reported,
+// d.txt's stray line (style) stays a warning.
+TEST_F(RpgcOptionsTest, StrictFailsOnContentFindingsAfterReportingEveryFile) {
+  write("d.txt", "Notes about the quest\n\nBEGIN quest Q\nEND\n\n");
+  ProgramRun result = run({"--strict", "proj", "a.txt", "d.txt", "b.txt"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.out, kRule + "\nCompiling\n" + kRule + "\na.txt\nd.txt\nb.txt\nError\n");
+  EXPECT_NE(result.err.find("a.txt:3:7: error: this line is skipped"), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("[-Werror=not-assignment]"), std::string::npos);
+  EXPECT_NE(result.err.find("d.txt:1:1: warning: this line is outside any section"),
+            std::string::npos)
+      << "style stays a warning, and the files after the failing one are reported";
+  EXPECT_NE(result.err.find("a.txt:4:19: warning: 'Nobody' names no object"), std::string::npos);
+  EXPECT_FALSE(exists("database.gds"));
+  EXPECT_FALSE(exists("database.gdf"));
+
+  // The group by name, as -W options take it.
+  EXPECT_EQ(run({"-Werror=content", "-Wno-not-assignment", "proj", "a.txt", "d.txt"}).exitStatus,
+            0);
+  EXPECT_EQ(run({"--strict", "proj", "d.txt", "b.txt"}).exitStatus, 0);
 }
 
 TEST_F(RpgcOptionsTest, CheckReportsEveryFileAndWritesNothing) {

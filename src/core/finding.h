@@ -75,6 +75,7 @@ enum class FindingCode : uint8_t {
   kMisspelledKeyword,
   kMisspelledBlockKind,
   kMisspelledField,
+  kInvisibleCharacter,
   // The description file.
   kDescriptionTooShort,
   kDescriptionVersion,

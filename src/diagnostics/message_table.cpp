@@ -142,6 +142,9 @@ constexpr MessageRow kRows[] = {
     {C::kMisspelledField, "misspelled-field", kWarning, true,
      "'{0}' is not a field of {1:kinds}; did you mean '{3}'? This line declares a property of "
      "its own"},
+    {C::kInvisibleCharacter, "invisible-character", kWarning, true,
+     "'{0}' holds {1:a} ({2}), which does not show but is part of the word: '{0}' is not "
+     "'{3}'"},
     {C::kDescriptionTooShort, "description", kWarning, true,
      "the description has {0} {0?line|lines}, fewer than 4, so it is ignored and the defaults "
      "apply"},
@@ -355,7 +358,7 @@ constexpr std::string_view kContentWarnings[] = {
     "keyword-case",         "misspelled-keyword",     "missing-end",        "not-a-number",
     "number-trailing-text", "number-range",           "list-comma",         "extra-values",
     "comment-in-word",      "unknown-character-type", "unknown-flag",       "missing-name",
-    "misspelled-field",     "duplicate-block",        "duplicate-property",
+    "misspelled-field",     "duplicate-block",        "duplicate-property", "invisible-character",
 };
 
 constexpr bool rowsInCodeOrder() {

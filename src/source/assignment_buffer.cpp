@@ -3,7 +3,10 @@
 
 #include <algorithm>
 
+#include <cstdio>
+
 #include "core/atom_table.h"
+#include "core/invisible_characters.h"
 #include "core/source_syntax.h"
 #include "core/spelling.h"
 #include "source/tokenizer.h"
@@ -106,6 +109,10 @@ void reportSkippedLine(const BodyScope& scope, int32_t line, std::string_view te
     }
   }
   int32_t headerWords = equals < 0 ? std::min(count, 3) : equals;
+  // A no-break space between two words joins them: the likeliest cause of all.
+  for (int32_t k = 0; k < headerWords; ++k) {
+    if (reportInvisibleCharacter(findings, line, text, tokens[static_cast<size_t>(k)])) return;
+  }
   for (int32_t k = 0; k < headerWords; ++k) {
     std::string_view token = tokens[static_cast<size_t>(k)];
     if (token.find('=') != std::string_view::npos) return report(FindingCode::kGluedEquals, k);
@@ -121,6 +128,21 @@ void reportSkippedLine(const BodyScope& scope, int32_t line, std::string_view te
 }
 
 }  // namespace
+
+bool reportInvisibleCharacter(const FindingScope& findings, int32_t line, std::string_view text,
+                              std::string_view word) {
+  InvisibleCharacter found = findInvisibleCharacter(word);
+  if (found.length == 0 || !findings.wants(FindingCode::kInvisibleCharacter)) return false;
+  auto column = static_cast<int32_t>(word.data() - text.data()) + 1;
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(found.code));
+  std::string visible = withoutInvisibleCharacters(word);
+  Finding finding(FindingCode::kInvisibleCharacter, findings.atColumn(line, column));
+  finding.with(std::string(word)).with(std::string(found.name)).with(code).with(visible);
+  finding.withFix(line, column, column + static_cast<int32_t>(word.size()), std::move(visible));
+  findings.report(std::move(finding));
+  return true;
+}
 
 void reportCommentInWord(const FindingScope& findings, int32_t line, std::string_view text,
                          int32_t at) {
@@ -189,6 +211,10 @@ int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& 
     }
     if (commentInWord >= 0 && scope != nullptr && !scope->script) {
       reportCommentInWord(scope->findings, i, text, commentInWord);
+    }
+    if (scope != nullptr && !scope->script) {
+      reportInvisibleCharacter(scope->findings, i, text, first);
+      reportInvisibleCharacter(scope->findings, i, text, buffer.scannedToken(text, 1));
     }
     Atom typeWord = atoms.intern(first);
     Atom name = atoms.intern(buffer.scannedToken(text, 1));

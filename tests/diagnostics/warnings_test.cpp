@@ -173,6 +173,16 @@ const WarningRow kRows[] = {
      "BEGIN item I\nFLOAT W = 1\nEND\n\nBEGIN item I\nFLOAT W = 2\nEND\n\n"
      "BEGIN quest Q\nEND\n\nBEGIN quest Q\nEND\n\n",
      V{"extended-object 5:12", "duplicate-property 6:7", "extended-object 12:13"}},
+    {"invisible characters in names",
+     "BEGIN item Bread\xC2\xA0\nATOM Type\xE2\x80\x8B = food\nREFERENCE M = Tom\xC2\xA0"
+     "as\n"
+     "FLOAT\xC2\xA0Weight = 1\nEND\n\nSTRING\xE2\x80\x8B A\nx\nEND\n\n",
+     V{"invisible-character 1:12", "invisible-character 2:6", "invisible-character 3:15",
+       "invisible-character 4:1", "invisible-character 7:1", "unresolved-reference 3:15"}},
+    {"letters that are not ASCII",
+     "BEGIN item Caf\xC3\xA9\nATOM Type = \xC3\xA9"
+     "p\xC3\xA9\nEND\n\n",
+     V{}},
     {"a designer's own property", "BEGIN character C\nINTEGER Rolle = 1\nEND\n\n", V{}},
 };
 
@@ -234,7 +244,7 @@ TEST(WarningOptionsTest, ContentGroupNamesWarningsThatExist) {
   EXPECT_EQ(options.severity(FindingCode::kDecimalComma), Severity::kError);
   EXPECT_EQ(options.severity(FindingCode::kStrayLine), Severity::kWarning);
   EXPECT_EQ(options.severity(FindingCode::kUnresolvedReference), Severity::kWarning);
-  EXPECT_EQ(members, 19u) << "a name of the group that is no warning's";
+  EXPECT_EQ(members, 20u) << "a name of the group that is no warning's";
 }
 
 TEST(WarningsTest, FindingsAcrossFilesPointAtBothPlaces) {

@@ -75,6 +75,7 @@ enum class FindingCode : uint8_t {
   kMisspelledKeyword,
   kMisspelledBlockKind,
   kMisspelledField,
+  kMisspelledFieldSkipped,
   kInvisibleCharacter,
   // The description file.
   kDescriptionTooShort,

@@ -25,8 +25,7 @@ constexpr MessageRow kRows[] = {
     {C::kMissingEquals, "not-assignment", kWarning, true,
      "this line is skipped: an assignment has '=' after the property name, found '{0}'"},
     {C::kMissingTypeWord, "not-assignment", kWarning, true,
-     "this line is skipped: the type word is missing before '{0}' (write e.g. 'FLOAT {0} = "
-     "1.5')"},
+     "this line is skipped: the type word is missing before '{0}' (write '{1} {0} = …')"},
     {C::kNameNotOneWord, "not-assignment", kWarning, true,
      "this line is skipped: a property name is one word, and '=' comes right after it"},
     {C::kNoValue, "not-assignment", kWarning, true,
@@ -142,6 +141,8 @@ constexpr MessageRow kRows[] = {
     {C::kMisspelledField, "misspelled-field", kWarning, true,
      "'{0}' is not a field of {1:kinds}; did you mean '{3}'? This line declares a property of "
      "its own"},
+    {C::kMisspelledFieldSkipped, "misspelled-field", kWarning, true,
+     "'{0}' is not a field of {1:kinds}; did you mean '{3}'? This line is skipped"},
     {C::kInvisibleCharacter, "invisible-character", kWarning, true,
      "'{0}' holds {1:a} ({2}), which does not show but is part of the word: '{0}' is not "
      "'{3}'"},

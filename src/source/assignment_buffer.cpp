@@ -10,6 +10,7 @@
 #include "core/source_syntax.h"
 #include "core/spelling.h"
 #include "source/tokenizer.h"
+#include "source/typed_declarations.h"
 
 namespace rpgc {
 
@@ -121,7 +122,16 @@ void reportSkippedLine(const BodyScope& scope, int32_t line, std::string_view te
     if (tokens[static_cast<size_t>(k)] == ",") return report(FindingCode::kCommaInAssignment, k);
   }
   if (equals == 2) return report(FindingCode::kNoValue, 2);
-  if (equals == 1) return report(FindingCode::kMissingTypeWord, 0);
+  if (equals == 1) {
+    if (!findings.wants(FindingCode::kMissingTypeWord)) return;
+    std::span<const std::string_view> values(tokens.begin() + 2, tokens.end());
+    std::string_view typeWord = suggestedTypeWord(scope.kind, tokens[0], values);
+    Finding finding = bodyFinding(FindingCode::kMissingTypeWord, scope, line, 0);
+    int32_t column = columnOf(tokens[0]);
+    finding.with(std::string(tokens[0])).with(std::string(typeWord));
+    finding.withFix(line, column, column, std::string(typeWord) + " ");
+    return findings.report(std::move(finding));
+  }
   if (equals > 2) return report(FindingCode::kNameNotOneWord, 2);
   if (count >= 3) return report(FindingCode::kMissingEquals, 2);
   report(FindingCode::kNotAssignment, 0);

@@ -116,16 +116,23 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
       continue;
     }
     leftover[static_cast<size_t>(i)] = true;
-    if (ctx.wants(FindingCode::kMisspelledField)) {
+    if (ctx.wants(FindingCode::kMisspelledField) ||
+        ctx.wants(FindingCode::kMisspelledFieldSkipped)) {
       int32_t guess =
           fixedFields.misspelled(buffer.name(i), propertyName, ctx.characterFieldGuesses);
       std::string_view guessName = guess >= 0 ? fixedFields.name(guess) : std::string_view();
       if (guess < 0 && propertyName != "Type" && equalsIgnoringCase(propertyName, "Type")) {
         guessName = "Type";
       }
-      if (!guessName.empty()) {
-        Finding finding(FindingCode::kMisspelledField,
-                        SourcePlace::atToken(ctx.file, buffer.line(i), 1));
+      // A misspelled field whose type word is no type word is skipped for its name.
+      FindingCode code = typeWordIndex(ctx, buffer.typeWord(i)) >= 0
+                             ? FindingCode::kMisspelledField
+                             : FindingCode::kMisspelledFieldSkipped;
+      if (!guessName.empty() && code == FindingCode::kMisspelledFieldSkipped) {
+        leftover[static_cast<size_t>(i)] = false;
+      }
+      if (!guessName.empty() && ctx.wants(code)) {
+        Finding finding(code, SourcePlace::atToken(ctx.file, buffer.line(i), 1));
         ValueTokens words = buffer.words(i);
         finding.with(std::string(propertyName))
             .withKind(SectionKind::kCharacter)

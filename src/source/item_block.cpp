@@ -88,11 +88,17 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
     int32_t typeWord = typeWordIndex(ctx, buffer.typeWord(i));
     bool declares =
         typeWord == kFloatTypeWord || typeWord == kAtomTypeWord || typeWord == kReferenceTypeWord;
-    if (declares && ctx.wants(FindingCode::kMisspelledField)) {
+    // The most specific finding first: a misspelled field whose type word is wrong too
+    // is skipped for its name, not for its type word.
+    bool misspelled = false;
+    if (ctx.wants(FindingCode::kMisspelledField) ||
+        ctx.wants(FindingCode::kMisspelledFieldSkipped)) {
       int32_t guess = fixedFields.misspelled(propertyName, nameText, ctx.itemFieldGuesses);
-      if (guess >= 0) {
-        Finding finding(FindingCode::kMisspelledField,
-                        SourcePlace::atToken(ctx.file, buffer.line(i), 1));
+      FindingCode code =
+          declares ? FindingCode::kMisspelledField : FindingCode::kMisspelledFieldSkipped;
+      misspelled = guess >= 0;
+      if (misspelled && ctx.wants(code)) {
+        Finding finding(code, SourcePlace::atToken(ctx.file, buffer.line(i), 1));
         ValueTokens words = buffer.words(i);
         finding.with(std::string(nameText))
             .withKind(SectionKind::kItem)
@@ -124,7 +130,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
     } else if (typeWord == kReferenceTypeWord) {
       LineValues values(ctx, i);
       appendDeclared(*item, kReferences, propertyName, values, false);
-    } else {
+    } else if (!misspelled) {
       reportUnknownTypeWord(
           ctx, i, typeWord >= 0 ? FindingCode::kIgnoredTypeWord : FindingCode::kUnknownTypeWord);
     }

@@ -183,6 +183,10 @@ const WarningRow kRows[] = {
      "BEGIN item Caf\xC3\xA9\nATOM Type = \xC3\xA9"
      "p\xC3\xA9\nEND\n\n",
      V{}},
+    {"misspelled field with a wrong type word", "BEGIN item I\nATOMS STR_desc = X\nEND\n\n",
+     V{"misspelled-field 2:7"}},
+    {"misspelled field in a character, type word unknown",
+     "BEGIN character C\nATOMZ WeaponChoise = I\nEND\n\n", V{"misspelled-field 2:7"}},
     {"a designer's own property", "BEGIN character C\nINTEGER Rolle = 1\nEND\n\n", V{}},
 };
 
@@ -204,6 +208,13 @@ TEST(WarningsTest, FindingsSayHowToFixWhatTheyCan) {
       << "the references come last, once every file is compiled";
   // Near misses: nothing close enough to guess, and a guess the budget of a run still
   // affords for every distinct name.
+  // A missing type word: the field's own, or what the values read as.
+  EXPECT_EQ(findingsOf({"BEGIN character C\nCrowdMin = 3\nAbilityLevel = 1 2\nStrength = 1.5\n"
+                        "END\n\nBEGIN item I\nSTR_Desc = D\nWeight = 2\nEND\n\n"
+                        "BEGIN quest Q\nTags = a b\nEND\n\n"},
+                       {"-Wno-unresolved-string"}, true),
+            (V{fix(2, 1, 1, "INTEGER "), fix(3, 1, 1, "INTEGERS "), fix(4, 1, 1, "FLOAT "),
+               fix(8, 1, 1, "ATOMS "), fix(9, 1, 1, "FLOAT "), fix(13, 1, 1, "ATOMS ")}));
   EXPECT_EQ(findingsOf({"BEGIN quest Q\nREFERENCE M = Zebulon\nINTEGERS L = 1 2\nEND\n\n"},
                        {"-Wall"}, true),
             V{""});

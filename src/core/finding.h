@@ -88,6 +88,7 @@ enum class FindingCode : uint8_t {
   kNameTooLong,
   kNameTooLongIn,
   kCannotOpenSource,
+  kCannotOpenSourceGuess,
   kCannotOpenDescription,
   kEmptyProjectName,
   kCannotWrite,

@@ -165,6 +165,8 @@ constexpr MessageRow kRows[] = {
      "the name '{0}' in the {2:kind} '{4}' is {1} bytes long; the output files hold names of at "
      "most 1024 bytes"},
     {C::kCannotOpenSource, "cannot-open", kError, false, "cannot open source file '{0}': {#1}"},
+    {C::kCannotOpenSourceGuess, "cannot-open", kError, false,
+     "cannot open source file '{0}': {#1}; did you mean '{2}'?"},
     {C::kCannotOpenDescription, "cannot-open", kError, false,
      "cannot open description file '{0}': {#1}"},
     {C::kEmptyProjectName, "empty-project-name", kError, false,

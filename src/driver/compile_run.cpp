@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/spelling.h"
 #include "diagnostics/diagnostic_engine.h"
 #include "driver/command_line.h"
 #include "driver/compilation.h"
@@ -68,11 +69,36 @@ void reportReadFailure(DiagnosticEngine& engine, int32_t file, Finding failure) 
   engine.setLines(file, nullptr);
 }
 
+// A source file that cannot be opened, told at its line of the description, with the
+// closest name among the files of its folder.
+Finding sourceNotFound(Finding failure, const std::string& name, int32_t description,
+                       int32_t line) {
+  failure.place = SourcePlace::atColumn(description, line, 1);
+  failure.endColumn = static_cast<int32_t>(name.size()) + 1;
+  std::filesystem::path path(name);
+  std::filesystem::path folder = path.parent_path();
+  std::error_code error;
+  std::vector<std::string> names;
+  for (std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, error), end;
+       !error && entry != end && names.size() < 10000; entry.increment(error)) {
+    if (entry->is_regular_file(error)) names.push_back(entry->path().filename().string());
+  }
+  std::vector<std::string_view> candidates(names.begin(), names.end());
+  std::string_view guess = closestWord(path.filename().string(), candidates);
+  if (guess.empty()) return failure;
+  std::string suggested = (folder / guess).string();
+  failure.code = FindingCode::kCannotOpenSourceGuess;
+  failure.with(suggested);
+  failure.withFix(line, 1, static_cast<int32_t>(name.size()) + 1, suggested);
+  return failure;
+}
+
 // Compiles every source file. A run that writes stops at the first file that fails with
 // an error; a check, and a run whose warnings may be errors (-Werror, --strict), go on to
 // the end, so that every file's findings are shown before the run fails.
-bool compileAll(Compilation& compilation, const RunSettings& settings, bool check, Console& console,
-                DiagnosticEngine& engine) {
+bool compileAll(Compilation& compilation, const SettledSettings& settled, bool check,
+                Console& console, DiagnosticEngine& engine) {
+  const RunSettings& settings = settled.settings;
   if (!check) console.banner(kCompilingTitle);
   bool keepGoing = check || engine.options().promotesAny();
   compilation.keepGoing = keepGoing;
@@ -92,8 +118,14 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
     bool walked = false;
     if (!source.ok) {
       unreadable = true;
-      reportReadFailure(engine, file,
-                        readFailureFinding(source.failure, FindingCode::kCannotOpenSource, name));
+      Finding failure = readFailureFinding(source.failure, FindingCode::kCannotOpenSource, name);
+      if (failure.place.line < 0 && settled.descriptionRead) {
+        engine.report(sourceNotFound(std::move(failure), name,
+                                     engine.addFile(settled.descriptionFile),
+                                     kSourceLinesStart + k));
+      } else {
+        reportReadFailure(engine, file, std::move(failure));
+      }
     } else {
       engine.setLines(file, &source.lines);
       walked = compileSource(source.lines, compilation);
@@ -260,7 +292,7 @@ void redirectOutputs(const std::string& folder, RunSettings& settings) {
 }
 
 // --check: every file compiled and every check made, nothing written.
-int runCheck(Compilation& compilation, const RunSettings& settings, Console& console,
+int runCheck(Compilation& compilation, const SettledSettings& settings, Console& console,
              DiagnosticEngine& engine) {
   compilation.keepGoing = true;
   compileAll(compilation, settings, true, console, engine);
@@ -311,8 +343,8 @@ int runLine(const CommandLine& line, Console& console, DiagnosticEngine& engine,
 
   const RunSettings& settings = settled.settings;
   compilation.blocks.findings = &engine;
-  if (line.check) return runCheck(compilation, settings, console, engine);
-  if (!compileAll(compilation, settings, false, console, engine)) return 1;
+  if (line.check) return runCheck(compilation, settled, console, engine);
+  if (!compileAll(compilation, settled, false, console, engine)) return 1;
   Dependencies dependencies;
   if (!prepareDependencies(line.depfile, settled, engine, dependencies)) return 1;
   return writeOutputs(compilation, settings, dependencies, console, engine) ? 0 : 1;

@@ -113,6 +113,27 @@ TEST_F(RpgcOptionsTest, StrictFailsOnContentFindingsAfterReportingEveryFile) {
   EXPECT_EQ(run({"--strict", "proj", "d.txt", "b.txt"}).exitStatus, 0);
 }
 
+// A source that cannot be opened is told at its line of the description, with the closest
+// file of its folder; the names it would have declared are not reported as unknown.
+TEST_F(RpgcOptionsTest, MissingSourceIsReportedAtItsDescriptionLine) {
+  write("game.gdm", "Game\n1\nout\nb.txt\na.tx\nzzz.txt\n");
+  ProgramRun result = run({"--check", "game.gdm"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_NE(result.err.find("game.gdm:5:1: error: cannot open source file 'a.tx': No such file "
+                            "or directory; did you mean 'a.txt'?\n"
+                            "    5 | a.tx\n"
+                            "      | ^~~~\n"
+                            "      | a.txt\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("game.gdm:6:1: error: cannot open source file 'zzz.txt': No such "
+                            "file or directory\n"),
+            std::string::npos)
+      << "nothing close: no guess";
+  EXPECT_EQ(result.err.find("names no object"), std::string::npos)
+      << "Sword would have come from a.tx: " << result.err;
+}
+
 TEST_F(RpgcOptionsTest, CheckReportsEveryFileAndWritesNothing) {
   ProgramRun result = run({"--check", "proj", "c.txt", "a.txt", "b.txt"});
   EXPECT_EQ(result.exitStatus, 1) << "c.txt has an error";

@@ -52,8 +52,8 @@ constexpr MessageRow kRows[] = {
     {C::kStrayLine, "stray-line", kWarning, true,
      "this line is outside any section and is ignored"},
     {C::kRunsIntoHeader, "missing-end", kWarning, true,
-     "the {0:kind} '{2}' runs into this header: its END line is probably missing, and the lines "
-     "up to the next END belong to it"},
+     "the {0:kind} '{2}' runs into this header: its END line is probably missing, so the "
+     "{3:kind} '{5}' is not compiled and its lines up to the next END belong to '{2}'"},
     {C::kRunsToEndOfFile, "missing-end", kWarning, true,
      "the {0:kind} '{2}' has no END line: it takes every line up to the end of the file"},
     {C::kNotANumber, "not-a-number", kWarning, true, "'{0}' is not a number; it reads as 0"},

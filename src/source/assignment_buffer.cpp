@@ -172,11 +172,25 @@ void reportCommentInWord(const FindingScope& findings, int32_t line, std::string
 
 namespace {
 
-void reportUnterminated(const BodyScope& scope, FindingCode code, int32_t line, int32_t token) {
+void reportUnterminated(const BodyScope& scope, FindingCode code, int32_t line, int32_t token,
+                        std::string_view headerText = {}) {
   if (!scope.findings.wants(code)) return;
   Finding finding = bodyFinding(code, scope, line, token);
   finding.withKind(scope.kind, std::string(scope.typeWord)).with(std::string(scope.name));
   if (code == FindingCode::kRunsIntoHeader) {
+    // The section whose header this is disappears into the one before.
+    std::vector<std::string_view> header;
+    tokenizeInto(headerText, header, 3);
+    bool begin = header[0] == kBeginKeyword;
+    std::string_view kindWord = begin && header.size() > 1 ? header[1] : std::string_view();
+    SectionKind kind =
+        !begin ? (header[0] == kStringKeyword ? SectionKind::kStringSection : SectionKind::kScript)
+        : kindWord == kItemWord      ? SectionKind::kItem
+        : kindWord == kCharacterWord ? SectionKind::kCharacter
+                                     : SectionKind::kObject;
+    size_t nameAt = begin ? 2 : 1;
+    finding.withKind(kind, kind == SectionKind::kObject ? std::string(kindWord) : std::string())
+        .with(nameAt < header.size() ? std::string(header[nameAt]) : std::string());
     finding.related = scope.findings.atToken(scope.headerLine, 0);
     finding.relatedNote = FindingCode::kNoteSectionStart;
   }
@@ -208,7 +222,7 @@ int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& 
     if (tokens <= 3 || buffer.scannedToken(text, 2) != kEqualsWord) {
       if (scope != nullptr) {
         if (isSectionKeyword(first)) {
-          if (!ranIntoHeader) reportUnterminated(*scope, FindingCode::kRunsIntoHeader, i, 0);
+          if (!ranIntoHeader) reportUnterminated(*scope, FindingCode::kRunsIntoHeader, i, 0, text);
           ranIntoHeader = true;
         } else if (!scope->script) {
           std::vector<std::string_view> views;

@@ -1,4 +1,4 @@
-# rpgc_add_content(<target> DESCRIPTION <file.gdm> [OUTPUT_DIR <dir>] [WERROR]
+# rpgc_add_content(<target> DESCRIPTION <file.gdm> [OUTPUT_DIR <dir>] [WERROR] [STRICT]
 #                  [OPTIONS <rpgc option>...])
 #
 # Compiles a game's content as part of its build: a target <target> (built by "all")
@@ -6,12 +6,14 @@
 # OUTPUT_DIR, by default the current binary folder. The paths the description lists are
 # taken from the description's own folder. The content is compiled again only when the
 # description or one of its sources changed (rpgc writes a depfile naming them), or when
-# rpgc itself did.
+# rpgc itself did. STRICT fails the build on the warnings about content that is lost,
+# merged or read differently from how it is written (rpgc --strict); WERROR on every
+# warning.
 #
 # The target's properties RPGC_STRING_TABLE and RPGC_DATABASE hold the outputs' paths,
 # for $<TARGET_PROPERTY:<target>,RPGC_DATABASE> in the game's own rules.
 function(rpgc_add_content target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "WERROR" "DESCRIPTION;OUTPUT_DIR" "OPTIONS")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "WERROR;STRICT" "DESCRIPTION;OUTPUT_DIR" "OPTIONS")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "rpgc_add_content: unknown arguments: ${arg_UNPARSED_ARGUMENTS}")
   endif()
@@ -53,6 +55,9 @@ function(rpgc_add_content target)
   set(options ${arg_OPTIONS})
   if(arg_WERROR)
     list(APPEND options -Werror)
+  endif()
+  if(arg_STRICT)
+    list(APPEND options --strict)
   endif()
   file(MAKE_DIRECTORY "${outputDir}")
   add_custom_command(

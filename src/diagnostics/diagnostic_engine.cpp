@@ -304,12 +304,19 @@ std::string DiagnosticEngine::contextLine(int32_t headerLine) {
 const SourceLines* DiagnosticEngine::linesOf(int32_t file) {
   if (file == currentFile_ && currentLines_ != nullptr) return currentLines_;
   if (file < 0 || static_cast<size_t>(file) >= files_.size()) return nullptr;
-  if (file != cachedFile_) {
-    cachedFile_ = file;
-    cachedLines_.clear();
-    if (!readLines(files_[static_cast<size_t>(file)].c_str(), cachedLines_)) return nullptr;
+  auto found = cached_.find(file);
+  if (found != cached_.end()) return found->second.length() > 0 ? &found->second : nullptr;
+  if (cachedBytes_ > kCachedBytes) {
+    cached_.clear();
+    cachedBytes_ = 0;
   }
-  return &cachedLines_;
+  SourceLines& lines = cached_[file];
+  if (!readLines(files_[static_cast<size_t>(file)].c_str(), lines)) {
+    lines.clear();  // remembered as unreadable
+    return nullptr;
+  }
+  for (int32_t i = 0; i < lines.length(); ++i) cachedBytes_ += lines[i].size() + 8;
+  return &lines;
 }
 
 DiagnosticEngine::Shown DiagnosticEngine::locate(const SourcePlace& place, int32_t endColumn,

@@ -94,10 +94,10 @@ class DiagnosticEngine : public FindingSink {
   struct Shown {
     std::string location;  // "file:line:column", "file" or "" for the program
     std::string_view file;
-    int32_t line = 0;     // from 1, 0 for none
-    int32_t column = 0;   // from 1, 0 for none
+    int32_t line = 0;       // from 1, 0 for none
+    int32_t column = 0;     // from 1, 0 for none
     int32_t endColumn = 0;  // where the underline ends (excluded), 0 for none
-    std::string excerpt;  // the source line and its caret line, text format only
+    std::string excerpt;    // the source line and its caret line, text format only
   };
 
   /// endColumn: where the underline ends (0: the word's end); fix: shown under the caret
@@ -133,8 +133,12 @@ class DiagnosticEngine : public FindingSink {
   bool absolutePaths_ = false;
   int32_t currentFile_ = -1;
   const SourceLines* currentLines_ = nullptr;
-  int32_t cachedFile_ = -1;
-  SourceLines cachedLines_;
+  // Files read again for excerpts of other files than the current one (notes pointing at
+  // an earlier file), kept while they fit in kCachedBytes so that many findings with notes
+  // into several files read each file once.
+  static constexpr size_t kCachedBytes = size_t{256} << 20;
+  std::unordered_map<int32_t, SourceLines> cached_;
+  size_t cachedBytes_ = 0;
   int32_t heldColumn_ = 0;  // the column of the finding last rendered
   int32_t errors_ = 0;
   int32_t warnings_ = 0;

@@ -25,8 +25,7 @@ constexpr MessageRow kRows[] = {
     {C::kMissingEquals, "not-assignment", kWarning, true,
      "this line is skipped: an assignment has '=' after the property name, found '{0}'"},
     {C::kMissingTypeWord, "not-assignment", kWarning, true,
-     "this line is skipped: the type word is missing before '{0}' (write e.g. 'FLOAT {0} = "
-     "1.5')"},
+     "this line is skipped: the type word is missing before '{0}' (write '{1} {0} = …')"},
     {C::kNameNotOneWord, "not-assignment", kWarning, true,
      "this line is skipped: a property name is one word, and '=' comes right after it"},
     {C::kNoValue, "not-assignment", kWarning, true,
@@ -53,8 +52,8 @@ constexpr MessageRow kRows[] = {
     {C::kStrayLine, "stray-line", kWarning, true,
      "this line is outside any section and is ignored"},
     {C::kRunsIntoHeader, "missing-end", kWarning, true,
-     "the {0:kind} '{2}' runs into this header: its END line is probably missing, and the lines "
-     "up to the next END belong to it"},
+     "the {0:kind} '{2}' runs into this header: its END line is probably missing, so the "
+     "{3:kind} '{5}' is not compiled and its lines up to the next END belong to '{2}'"},
     {C::kRunsToEndOfFile, "missing-end", kWarning, true,
      "the {0:kind} '{2}' has no END line: it takes every line up to the end of the file"},
     {C::kNotANumber, "not-a-number", kWarning, true, "'{0}' is not a number; it reads as 0"},
@@ -125,6 +124,15 @@ constexpr MessageRow kRows[] = {
      "this string section has no name: it is stored with an empty name"},
     {C::kDuplicateString, "duplicate-string", kWarning, true,
      "a string section named '{0}' exists already; both are stored"},
+    {C::kDuplicateBlock, "duplicate-block", kWarning, true,
+     "this block repeats an earlier block of the {0:kind} '{2}' line for line, so its "
+     "properties are set twice (delete it, or rename it if it was copied to make a new one)"},
+    {C::kDuplicatePropertyInBlock, "duplicate-property", kWarning, true,
+     "'{0}' is set twice in this block; the game reads this value, the last one"},
+    {C::kDuplicatePropertyAcrossBlocks, "duplicate-property", kWarning, true,
+     "'{0}' is set again: an earlier block of the {1:kind} '{3}' sets it too, and the game "
+     "reads this value, the last one (a block copied to make a new object keeps the old "
+     "name until renamed)"},
     {C::kMisspelledKeyword, "misspelled-keyword", kWarning, true,
      "'{0}' is not a section keyword; did you mean '{1}'? This line and the section under it "
      "are not compiled"},
@@ -133,6 +141,11 @@ constexpr MessageRow kRows[] = {
     {C::kMisspelledField, "misspelled-field", kWarning, true,
      "'{0}' is not a field of {1:kinds}; did you mean '{3}'? This line declares a property of "
      "its own"},
+    {C::kMisspelledFieldSkipped, "misspelled-field", kWarning, true,
+     "'{0}' is not a field of {1:kinds}; did you mean '{3}'? This line is skipped"},
+    {C::kInvisibleCharacter, "invisible-character", kWarning, true,
+     "'{0}' holds {1:a} ({2}), which does not show but is part of the word: '{0}' is not "
+     "'{3}'"},
     {C::kDescriptionTooShort, "description", kWarning, true,
      "the description has {0} {0?line|lines}, fewer than 4, so it is ignored and the defaults "
      "apply"},
@@ -152,6 +165,8 @@ constexpr MessageRow kRows[] = {
      "the name '{0}' in the {2:kind} '{4}' is {1} bytes long; the output files hold names of at "
      "most 1024 bytes"},
     {C::kCannotOpenSource, "cannot-open", kError, false, "cannot open source file '{0}': {#1}"},
+    {C::kCannotOpenSourceGuess, "cannot-open", kError, false,
+     "cannot open source file '{0}': {#1}; did you mean '{2}'?"},
     {C::kCannotOpenDescription, "cannot-open", kError, false,
      "cannot open description file '{0}': {#1}"},
     {C::kEmptyProjectName, "empty-project-name", kError, false,
@@ -379,6 +394,8 @@ constexpr MessageRow kRows[] = {
     {C::kFormatUsageModes, "usage", kError, false,
      "-i and --check do not go together (see rpgfmt --help)"},
     {C::kNoteDeclaredHere, "declared-here", kNote, false, "'{0}' is declared here"},
+    {C::kNoteFirstSetHere, "first-set-here", kNote, false, "'{0}' is first set here"},
+    {C::kNoteRepeatedBlock, "repeated-block", kNote, false, "the block it repeats is here"},
     {C::kNoteSectionStart, "section-start", kNote, false, "the {0:kind} '{2}' starts here"},
     {C::kNotePreviousEnd, "previous-end", kNote, false, "the previous section ends here"},
     {C::kNoteLooksLikeSource, "looks-like-source", kNote, false,
@@ -410,6 +427,17 @@ constexpr MessageRow kRows[] = {
 };
 static_assert(std::size(kRows) == kFindingCodeCount, "one message row per finding code");
 
+// The content group: warnings about lines, values or sections that are lost, merged or
+// read differently from how they are written. The others are about style or about names
+// that are kept as written.
+constexpr std::string_view kContentWarnings[] = {
+    "not-assignment",       "unknown-type-word",      "ignored-type-word",  "unexamined-header",
+    "keyword-case",         "misspelled-keyword",     "missing-end",        "not-a-number",
+    "number-trailing-text", "number-range",           "list-comma",         "extra-values",
+    "comment-in-word",      "unknown-character-type", "unknown-flag",       "missing-name",
+    "misspelled-field",     "duplicate-block",        "duplicate-property", "invisible-character",
+};
+
 constexpr bool rowsInCodeOrder() {
   for (size_t i = 0; i < std::size(kRows); ++i) {
     if (static_cast<size_t>(kRows[i].code) != i) return false;
@@ -437,6 +465,13 @@ const MessageRow& messageRow(FindingCode code) {
 
 std::span<const MessageRow> messageRows() {
   return kRows;
+}
+
+bool isContentWarning(std::string_view name) {
+  for (std::string_view content : kContentWarnings) {
+    if (content == name) return true;
+  }
+  return false;
 }
 
 std::span<const std::string_view> warningNames() {

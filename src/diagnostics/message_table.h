@@ -30,6 +30,12 @@ struct MessageRow {
 const MessageRow& messageRow(FindingCode code);
 std::span<const MessageRow> messageRows();
 
+/// The name of the group of warnings about content that is lost, merged or read
+/// differently from how it is written, which --strict makes errors.
+inline constexpr std::string_view kContentGroup = "content";
+/// Whether the warning of this name belongs to the content group.
+bool isContentWarning(std::string_view name);
+
 /// The distinct names of the warnings, in table order.
 std::span<const std::string_view> warningNames();
 

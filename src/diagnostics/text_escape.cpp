@@ -3,17 +3,19 @@
 
 #include <cstdint>
 
+#include "core/invisible_characters.h"
 #include "core/utf8.h"
 
 namespace rpgc {
 
 namespace {
 
-void appendHex(std::string& out, std::string_view prefix, unsigned value, int digits) {
-  static constexpr char kDigits[] = "0123456789abcdef";
+void appendHex(std::string& out, std::string_view prefix, unsigned value, int digits,
+               bool upper = false) {
+  std::string_view hexDigits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
   out.append(prefix);
   for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
-    out.push_back(kDigits[value >> shift & 0xF]);
+    out.push_back(hexDigits[value >> shift & 0xF]);
 }
 
 // The escape of a character both renderings share, or "" for none.
@@ -50,7 +52,10 @@ std::string escapeText(std::string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     size_t length = characterLength(text, i);
-    if (isPrintable(text, i)) {
+    if (length > 1 && !invisibleCharacterName(codePointAt(text, i, length)).empty()) {
+      // Shows as nothing or as a blank: written as its code point, "\u00A0".
+      appendHex(out, "\\u", static_cast<unsigned>(codePointAt(text, i, length)), 4, true);
+    } else if (isPrintable(text, i)) {
       out.append(text.substr(i, length));
     } else if (std::string_view escape = commonEscape(text[i]); !escape.empty()) {
       out.append(escape);

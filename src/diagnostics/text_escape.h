@@ -7,6 +7,10 @@
 // U+0080 to U+009F, of which 0x9B starts a terminal's control sequence) and each byte that
 // starts no well-formed character (a Latin-1 letter, a text cut short).
 //
+// In text, a character that shows as nothing or as a blank though it is part of a word (a
+// no-break space, a zero-width space: see core/invisible_characters) is written as its
+// code point, "\u00A0", so that 'Bread\u00A0' is not taken for 'Bread'.
+//
 // The renderings: in text (diagnostics, rpgdump's listing header) "\t", "\n", "\r", and
 // "\xNN" for each other byte escaped ("\x01", "\x7f", "\xc2\x9b", "\xe9"); in JSON
 // (diagnostics, rpgdump --json and the listing's quoted names) "\t", "\n", "\r",

@@ -21,8 +21,10 @@ bool WarningOptions::isWarningOption(std::string_view arg) {
 
 bool WarningOptions::setByName(std::string_view name, bool on, bool asError, Finding& error) {
   bool found = false;
+  bool group = name == kContentGroup;
   for (const MessageRow& row : messageRows()) {
-    if (row.severity != Severity::kWarning || row.name != name) continue;
+    if (row.severity != Severity::kWarning) continue;
+    if (group ? !isContentWarning(row.name) : row.name != name) continue;
     found = true;
     size_t code = static_cast<size_t>(row.code);
     if (asError) {

@@ -34,6 +34,8 @@ class WarningOptions {
   Severity severity(FindingCode code) const;
   /// Whether a warning of this code is shown as an error.
   bool promoted(FindingCode code) const { return error_[static_cast<size_t>(code)]; }
+  /// Whether some warning is shown as an error (-Werror, -Werror=NAME, --strict).
+  bool promotesAny() const { return error_.any(); }
 
  private:
   bool setByName(std::string_view name, bool on, bool asError, Finding& error);

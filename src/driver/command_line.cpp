@@ -26,6 +26,8 @@ const char* const kHelpText =
     "  -WNAME, -Wno-NAME       show or hide one warning (see docs/diagnostics.md)\n"
     "  -Werror                 warnings are errors: the run fails and writes nothing\n"
     "  -Werror=NAME            this warning is an error\n"
+    "  --strict                the warnings about content that is lost, merged or read\n"
+    "                          differently are errors (-Werror=content)\n"
     "  --check                 compile every file, report every error and warning,\n"
     "                          write nothing\n"
     "  -q, --quiet             print no progress on standard output (banners, file\n"
@@ -155,6 +157,9 @@ CommandLine parseCommandLine(std::span<const char* const> args) {
       line.absolutePaths = true;
     } else if (arg == "--watch") {
       line.watch = true;
+    } else if (arg == "--strict") {
+      Finding ignored;
+      line.warnings.apply("-Werror=content", ignored);
     } else if (WarningOptions::isWarningOption(arg)) {
       if (!line.warnings.apply(arg, line.error)) line.action = CommandLine::Action::kUsageError;
     } else if (isOption(arg, "--color") && takeValue(args, i, "--color", value, line)) {

@@ -101,6 +101,18 @@ void absorb(CompilationUnit& unit, Compilation& run) {
                         : slot < runStrings.size() && runStrings[slot].known();
     if (!declared) runBlocks.namedUses.push_back(use);
   }
+  // What the duplicate checks remember goes along, by the run's numbers: a later file that
+  // sets an object's property again, or repeats one of its blocks, is compiled into the run.
+  int32_t firstObject = run.registry.count();
+  for (const auto& [key, set] : ownBlocks.propertiesSet) {
+    PropertyKey runKey{firstObject + key.object, renumbered(key.name, runAtoms), key.storage};
+    runBlocks.propertiesSet.try_emplace(runKey,
+                                        PropertySet{set.place, runBlocks.blockNumber + set.block});
+  }
+  for (const auto& [hash, body] : ownBlocks.blockBodies) {
+    runBlocks.blockBodies.emplace(hash, BlockBody{firstObject + body.object, hash, body.header});
+  }
+  runBlocks.blockNumber += ownBlocks.blockNumber;
   for (int32_t i = 0; i < own.registry.count(); ++i) {
     std::unique_ptr<GameObject> object = own.registry.take(i);
     if (!sameAtoms) renumberAtoms(*object, runAtoms);

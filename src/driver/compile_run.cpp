@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/finding_recorder.h"
+#include "core/spelling.h"
 #include "diagnostics/diagnostic_engine.h"
 #include "diagnostics/text_escape.h"
 #include "driver/command_line.h"
@@ -79,12 +80,40 @@ void reportReadFailure(DiagnosticEngine& engine, int32_t file, Finding failure) 
   engine.setLines(file, nullptr);
 }
 
+// A source file that cannot be opened, told at its line of the description, with the
+// closest name among the files of its folder.
+Finding sourceNotFound(Finding failure, const std::string& name, int32_t description,
+                       int32_t line) {
+  failure.place = SourcePlace::atColumn(description, line, 1);
+  failure.endColumn = static_cast<int32_t>(name.size()) + 1;
+  std::filesystem::path path(name);
+  std::filesystem::path folder = path.parent_path();
+  std::error_code error;
+  std::vector<std::string> names;
+  for (std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, error), end;
+       !error && entry != end && names.size() < 10000; entry.increment(error)) {
+    if (entry->is_regular_file(error)) names.push_back(entry->path().filename().string());
+  }
+  std::vector<std::string_view> candidates(names.begin(), names.end());
+  std::string_view guess = closestWord(path.filename().string(), candidates);
+  if (guess.empty()) return failure;
+  std::string suggested = (folder / guess).string();
+  failure.code = FindingCode::kCannotOpenSourceGuess;
+  failure.with(suggested);
+  failure.withFix(line, 1, static_cast<int32_t>(name.size()) + 1, suggested);
+  return failure;
+}
+
 // Compiles every source file, jobs files at once, merged in order. A run that writes
-// stops at the first file that fails (an error, or a warning under -Werror); a check goes
-// on to the end.
-bool compileAll(Compilation& compilation, const RunSettings& settings, bool check, int32_t jobs,
+// stops at the first file that fails with an error; a check, and a run whose warnings may
+// be errors (-Werror, --strict), go on to the end, so that every file's findings are
+// shown before the run fails.
+bool compileAll(Compilation& compilation, const SettledSettings& settled, bool check, int32_t jobs,
                 Console& console, DiagnosticEngine& engine) {
+  const RunSettings& settings = settled.settings;
   if (!check) console.banner(kCompilingTitle);
+  bool keepGoing = check || engine.options().promotesAny();
+  compilation.keepGoing = keepGoing;
   const StringList& names = settings.sourceFiles;
   // What the workers read: plain copies, made before they start.
   std::vector<std::string> paths;
@@ -113,16 +142,22 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
     if (unit.failure) std::rethrow_exception(unit.failure);
     if (!unit.readOk) {
       unreadable = true;
-      reportReadFailure(engine, unit.file,
-                        readFailureFinding(unit.readFailure, FindingCode::kCannotOpenSource,
-                                           engine.shownPath(name)));
+      Finding failure = readFailureFinding(unit.readFailure, FindingCode::kCannotOpenSource,
+                                           engine.shownPath(name));
+      if (failure.place.line < 0 && settled.descriptionRead) {
+        engine.report(sourceNotFound(std::move(failure), name,
+                                     engine.addFile(settled.descriptionFile),
+                                     kSourceLinesStart + k));
+      } else {
+        reportReadFailure(engine, unit.file, std::move(failure));
+      }
     } else {
       walked = mergeUnit(unit, compilation, engine);
     }
     heap.adviseGrowth();
     if (engine.errorCount() > errorsBefore || !walked) {
       ok = false;
-      if (!check) {
+      if (!keepGoing) {
         console.line(kFileFailed);
         stopped = true;
         return false;
@@ -132,16 +167,16 @@ bool compileAll(Compilation& compilation, const RunSettings& settings, bool chec
   };
   pool.run(names.length(), prepare, merge);
   if (stopped) return false;
-  // A file that could not be read declares nothing: the names it would have declared are
-  // not reported as unknown.
-  if (unreadable) return ok;
-  int32_t errorsBefore = engine.errorCount();
-  checkNamedUses(compilation, engine);
-  if (engine.errorCount() > errorsBefore) {
+  auto failed = [&] {
     if (!check) console.line(kFileFailed);
     return false;
-  }
-  return ok;
+  };
+  // A file that could not be read declares nothing: the names it would have declared are
+  // not reported as unknown.
+  if (unreadable) return ok || failed();
+  checkNamedUses(compilation, engine);
+  if (!ok || engine.errorCount() > 0) return failed();
+  return true;
 }
 
 // A text output asked for beside the two files (the depfile, the source map), prepared
@@ -305,10 +340,10 @@ void redirectOutputs(const std::string& folder, RunSettings& settings) {
 }
 
 // --check: every file compiled and every check made, nothing written.
-int runCheck(Compilation& compilation, const RunSettings& settings, int32_t jobs, Console& console,
-             DiagnosticEngine& engine) {
+int runCheck(Compilation& compilation, const SettledSettings& settled, int32_t jobs,
+             Console& console, DiagnosticEngine& engine) {
   compilation.keepGoing = true;
-  compileAll(compilation, settings, true, jobs, console, engine);
+  compileAll(compilation, settled, true, jobs, console, engine);
   reportLongNames(compilation, engine);
   return engine.errorCount() > 0 ? 1 : 0;
 }
@@ -362,8 +397,8 @@ int compileProject(const CommandLine& line, Console& console, DiagnosticEngine& 
   std::optional<SourceMap> sourceMap;
   if (!line.sourceMap.empty()) compilation.blocks.sourceMap = &sourceMap.emplace();
   int32_t jobs = jobsWanted(line.jobs);
-  if (line.check) return runCheck(compilation, settings, jobs, console, engine);
-  if (!compileAll(compilation, settings, false, jobs, console, engine)) return 1;
+  if (line.check) return runCheck(compilation, settled, jobs, console, engine);
+  if (!compileAll(compilation, settled, false, jobs, console, engine)) return 1;
   std::vector<TextFile> texts(2);
   if (!prepareDependencies(line.depfile, settled, engine, texts[0])) return 1;
   if (sourceMap) {

@@ -21,7 +21,7 @@ namespace {
 // Guesses are looked for among every name of a kind, once per distinct unknown name; past
 // this many comparisons in a run (a project whose references are mostly unknown) the
 // findings come without a guess rather than in quadratic time.
-constexpr int64_t kGuessBudget = 20'000'000;
+constexpr int64_t kGuessBudget = 2'000'000;
 
 class Guesses {
  public:

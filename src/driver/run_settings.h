@@ -28,6 +28,9 @@ struct RunSettings {
   StringList sourceFiles;
 };
 
+/// The index of a description's first line of source files (its fourth).
+inline constexpr int32_t kSourceLinesStart = 3;
+
 struct SettledSettings {
   RunSettings settings;
   std::string descriptionFile;   // the description read, if any

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/atom_table.h"
+#include "core/invisible_characters.h"
 #include "core/source_syntax.h"
 #include "core/spelling.h"
 #include "driver/compilation.h"
@@ -88,6 +89,9 @@ void LayoutChecks::header(int32_t line, const std::vector<std::string_view>& tok
                           int32_t commentInWord) {
   quiet_ = false;
   if (commentInWord >= 0) reportCommentInWord(ctx_.scope(), line, lines_[line], commentInWord);
+  for (size_t k = 1; k < tokens.size() && k < 3; ++k) {
+    reportInvisibleCharacter(ctx_.scope(), line, lines_[line], tokens[k]);
+  }
   std::string_view keyword = tokens[0];
   if (keyword == kBeginKeyword) {
     beginHeader(line, tokens);
@@ -173,6 +177,10 @@ void LayoutChecks::outside(int32_t line, const std::vector<std::string_view>& to
   std::string_view first = tokens[0];
   if (quiet_) {
     if (first == kEndKeyword) quiet_ = false;
+    return;
+  }
+  if (reportInvisibleCharacter(ctx_.scope(), line, lines_[line], first)) {
+    quiet_ = isSectionKeyword(withoutInvisibleCharacters(first));
     return;
   }
   for (std::string_view keyword : kSectionKeywords) {

@@ -3,10 +3,14 @@
 
 #include <algorithm>
 
+#include <cstdio>
+
 #include "core/atom_table.h"
+#include "core/invisible_characters.h"
 #include "core/source_syntax.h"
 #include "core/spelling.h"
 #include "source/tokenizer.h"
+#include "source/typed_declarations.h"
 
 namespace rpgc {
 
@@ -106,6 +110,10 @@ void reportSkippedLine(const BodyScope& scope, int32_t line, std::string_view te
     }
   }
   int32_t headerWords = equals < 0 ? std::min(count, 3) : equals;
+  // A no-break space between two words joins them: the likeliest cause of all.
+  for (int32_t k = 0; k < headerWords; ++k) {
+    if (reportInvisibleCharacter(findings, line, text, tokens[static_cast<size_t>(k)])) return;
+  }
   for (int32_t k = 0; k < headerWords; ++k) {
     std::string_view token = tokens[static_cast<size_t>(k)];
     if (token.find('=') != std::string_view::npos) return report(FindingCode::kGluedEquals, k);
@@ -114,13 +122,37 @@ void reportSkippedLine(const BodyScope& scope, int32_t line, std::string_view te
     if (tokens[static_cast<size_t>(k)] == ",") return report(FindingCode::kCommaInAssignment, k);
   }
   if (equals == 2) return report(FindingCode::kNoValue, 2);
-  if (equals == 1) return report(FindingCode::kMissingTypeWord, 0);
+  if (equals == 1) {
+    if (!findings.wants(FindingCode::kMissingTypeWord)) return;
+    std::span<const std::string_view> values(tokens.begin() + 2, tokens.end());
+    std::string_view typeWord = suggestedTypeWord(scope.kind, tokens[0], values);
+    Finding finding = bodyFinding(FindingCode::kMissingTypeWord, scope, line, 0);
+    int32_t column = columnOf(tokens[0]);
+    finding.with(std::string(tokens[0])).with(std::string(typeWord));
+    finding.withFix(line, column, column, std::string(typeWord) + " ");
+    return findings.report(std::move(finding));
+  }
   if (equals > 2) return report(FindingCode::kNameNotOneWord, 2);
   if (count >= 3) return report(FindingCode::kMissingEquals, 2);
   report(FindingCode::kNotAssignment, 0);
 }
 
 }  // namespace
+
+bool reportInvisibleCharacter(const FindingScope& findings, int32_t line, std::string_view text,
+                              std::string_view word) {
+  InvisibleCharacter found = findInvisibleCharacter(word);
+  if (found.length == 0 || !findings.wants(FindingCode::kInvisibleCharacter)) return false;
+  auto column = static_cast<int32_t>(word.data() - text.data()) + 1;
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(found.code));
+  std::string visible = withoutInvisibleCharacters(word);
+  Finding finding(FindingCode::kInvisibleCharacter, findings.atColumn(line, column));
+  finding.with(std::string(word)).with(std::string(found.name)).with(code).with(visible);
+  finding.withFix(line, column, column + static_cast<int32_t>(word.size()), std::move(visible));
+  findings.report(std::move(finding));
+  return true;
+}
 
 void reportCommentInWord(const FindingScope& findings, int32_t line, std::string_view text,
                          int32_t at) {
@@ -140,11 +172,25 @@ void reportCommentInWord(const FindingScope& findings, int32_t line, std::string
 
 namespace {
 
-void reportUnterminated(const BodyScope& scope, FindingCode code, int32_t line, int32_t token) {
+void reportUnterminated(const BodyScope& scope, FindingCode code, int32_t line, int32_t token,
+                        std::string_view headerText = {}) {
   if (!scope.findings.wants(code)) return;
   Finding finding = bodyFinding(code, scope, line, token);
   finding.withKind(scope.kind, std::string(scope.typeWord)).with(std::string(scope.name));
   if (code == FindingCode::kRunsIntoHeader) {
+    // The section whose header this is disappears into the one before.
+    std::vector<std::string_view> header;
+    tokenizeInto(headerText, header, 3);
+    bool begin = header[0] == kBeginKeyword;
+    std::string_view kindWord = begin && header.size() > 1 ? header[1] : std::string_view();
+    SectionKind kind =
+        !begin ? (header[0] == kStringKeyword ? SectionKind::kStringSection : SectionKind::kScript)
+        : kindWord == kItemWord      ? SectionKind::kItem
+        : kindWord == kCharacterWord ? SectionKind::kCharacter
+                                     : SectionKind::kObject;
+    size_t nameAt = begin ? 2 : 1;
+    finding.withKind(kind, kind == SectionKind::kObject ? std::string(kindWord) : std::string())
+        .with(nameAt < header.size() ? std::string(header[nameAt]) : std::string());
     finding.related = scope.findings.atToken(scope.headerLine, 0);
     finding.relatedNote = FindingCode::kNoteSectionStart;
   }
@@ -176,7 +222,7 @@ int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& 
     if (tokens <= 3 || buffer.scannedToken(text, 2) != kEqualsWord) {
       if (scope != nullptr) {
         if (isSectionKeyword(first)) {
-          if (!ranIntoHeader) reportUnterminated(*scope, FindingCode::kRunsIntoHeader, i, 0);
+          if (!ranIntoHeader) reportUnterminated(*scope, FindingCode::kRunsIntoHeader, i, 0, text);
           ranIntoHeader = true;
         } else if (!scope->script) {
           std::vector<std::string_view> views;
@@ -189,6 +235,10 @@ int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& 
     }
     if (commentInWord >= 0 && scope != nullptr && !scope->script) {
       reportCommentInWord(scope->findings, i, text, commentInWord);
+    }
+    if (scope != nullptr && !scope->script) {
+      reportInvisibleCharacter(scope->findings, i, text, first);
+      reportInvisibleCharacter(scope->findings, i, text, buffer.scannedToken(text, 1));
     }
     Atom typeWord = atoms.intern(first);
     Atom name = atoms.intern(buffer.scannedToken(text, 1));

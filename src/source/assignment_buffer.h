@@ -123,6 +123,10 @@ struct BodyScope {
 int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& atoms,
                             AssignmentBuffer& buffer, const BodyScope* scope = nullptr);
 
+/// Reports word, a view of line's text, when it holds an invisible character; true then.
+bool reportInvisibleCharacter(const FindingScope& findings, int32_t line, std::string_view text,
+                              std::string_view word);
+
 /// Reports that a ";" or "/" at byte index `at` of a line started a comment inside a word.
 void reportCommentInWord(const FindingScope& findings, int32_t line, std::string_view text,
                          int32_t at);

@@ -59,6 +59,11 @@ void BlockContext::reset() {
   itemFieldGuesses.clear();
   characterFieldGuesses.clear();
   typeWords.clear();
+  objectIndex = -1;
+  blockNumber = 0;
+  repeatedBlock = false;
+  propertiesSet.clear();
+  blockBodies.clear();
 }
 
 void BlockContext::noteLength(Atom atom, std::string_view text, SourcePlace place) {
@@ -88,6 +93,62 @@ void BlockContext::noteSet(int32_t entry) {
     sourceMap->noteProperty(blockObject, buffer.name(entry), buffer.line(entry));
 }
 
+void BlockContext::noteProperty(int32_t entry, uint8_t storage) {
+  if (repeatedBlock || objectIndex < 0) return;
+  if (!wants(FindingCode::kDuplicatePropertyInBlock) &&
+      !wants(FindingCode::kDuplicatePropertyAcrossBlocks)) {
+    return;
+  }
+  Atom name = buffer.name(entry);
+  SourcePlace here = SourcePlace::atToken(file, buffer.line(entry), 1);
+  auto [first, added] = propertiesSet.try_emplace(PropertyKey{objectIndex, name, storage},
+                                                  PropertySet{here, blockNumber});
+  if (added) return;
+  FindingCode code = first->second.block == blockNumber
+                         ? FindingCode::kDuplicatePropertyInBlock
+                         : FindingCode::kDuplicatePropertyAcrossBlocks;
+  if (!wants(code)) return;
+  Finding finding(code, here);
+  finding.with(std::string(atoms.atomView(name)))
+      .withKind(sectionKind, std::string(sectionTypeWord))
+      .with(std::string(atoms.atomView(sectionName)));
+  finding.related = first->second.place;
+  finding.relatedNote = FindingCode::kNoteFirstSetHere;
+  report(std::move(finding));
+}
+
+void BlockContext::noteBlockBody(int32_t headerLine) {
+  repeatedBlock = false;
+  if (buffer.count() == 0 || objectIndex < 0 || !wants(FindingCode::kDuplicateBlock)) return;
+  // FNV-1a over the type words, names and value texts, each ended by a byte no token holds.
+  uint64_t hash = 0xcbf29ce484222325ull;
+  auto add = [&](std::string_view bytes) {
+    for (char c : bytes) hash = (hash ^ static_cast<uint8_t>(c)) * 0x100000001b3ull;
+    hash = (hash ^ 0x0A) * 0x100000001b3ull;
+  };
+  for (int32_t i = 0; i < buffer.count(); ++i) {
+    add(atoms.atomView(buffer.typeWord(i)));
+    add(atoms.atomView(buffer.name(i)));
+    ValueTokens values = buffer.values(i);
+    for (int32_t j = 0; j < values.size(); ++j) add(values[j]);
+    hash = (hash ^ 0x00) * 0x100000001b3ull;
+  }
+  SourcePlace here = SourcePlace::atToken(file, headerLine, 2);
+  auto [from, to] = blockBodies.equal_range(hash);
+  for (auto at = from; at != to; ++at) {
+    if (at->second.object != objectIndex) continue;
+    repeatedBlock = true;
+    Finding finding(FindingCode::kDuplicateBlock, here);
+    finding.withKind(sectionKind, std::string(sectionTypeWord))
+        .with(std::string(atoms.atomView(sectionName)));
+    finding.related = at->second.header;
+    finding.relatedNote = FindingCode::kNoteRepeatedBlock;
+    report(std::move(finding));
+    return;
+  }
+  blockBodies.emplace(hash, BlockBody{objectIndex, hash, here});
+}
+
 GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, SectionKind kind,
                            int32_t headerLine, std::string_view typeWord) {
   int32_t before = ctx.registry.count();
@@ -100,6 +161,10 @@ GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, SectionKind
                            : SourcePlace();
   ctx.sectionName = nameAtom;
   ctx.sectionKind = kind;
+  ctx.sectionTypeWord = typeWord;
+  ctx.objectIndex = object != nullptr ? index : -1;
+  ++ctx.blockNumber;
+  ctx.repeatedBlock = false;
   if (object != nullptr) {
     ctx.blockObject = index;
     if (ctx.sourceMap != nullptr) ctx.sourceMap->noteObject(index, headerLine);

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/atom.h"
@@ -66,6 +67,37 @@ struct LongName {
   SectionKind ownerKind = SectionKind::kObject;
 };
 
+/// Where a property of an object was first set, and in which block (see noteProperty).
+struct PropertySet {
+  SourcePlace place;
+  int32_t block = 0;
+};
+
+/// A property of one object as duplicate-property tells them apart: a fixed field
+/// (storage 0), or a declared property of a kind (storage 1 + its ValueKind).
+struct PropertyKey {
+  int32_t object = 0;
+  Atom name = kNoAtom;
+  uint8_t storage = 0;
+
+  bool operator==(const PropertyKey&) const = default;
+};
+
+struct PropertyKeyHash {
+  size_t operator()(const PropertyKey& key) const {
+    uint64_t bits = static_cast<uint64_t>(static_cast<uint32_t>(key.object)) << 32 |
+                    static_cast<uint32_t>(key.name);
+    return std::hash<uint64_t>()(bits * 0x9E3779B97F4A7C15ull ^ key.storage);
+  }
+};
+
+/// A block body of an object as duplicate-block remembers it.
+struct BlockBody {
+  int32_t object = 0;
+  uint64_t hash = 0;
+  SourcePlace header;
+};
+
 class BlockContext {
  public:
   BlockContext(AtomTable& atomTable, ObjectRegistry& objects)
@@ -93,6 +125,17 @@ class BlockContext {
   std::vector<LongName> longNames;
   Atom sectionName = kNoAtom;
   SectionKind sectionKind = SectionKind::kObject;
+  std::string_view sectionTypeWord;  // an object's, while its block is read
+  /// The registry position of the block's object, and the blocks counted so far.
+  int32_t objectIndex = -1;
+  int32_t blockNumber = 0;
+  /// Whether the block repeats an earlier block of its object (its properties are then
+  /// not reported one by one).
+  bool repeatedBlock = false;
+  /// What the duplicate checks remember: every property set, and the hashes of the
+  /// bodies of every object's blocks, by object.
+  std::unordered_map<PropertyKey, PropertySet, PropertyKeyHash> propertiesSet;
+  std::unordered_multimap<uint64_t, BlockBody> blockBodies;
   /// Lookups by name atom: the fixed field a name sets, the field it probably misspells,
   /// and the type word a word is (see FixedFields and kTypeWords).
   AtomMemo itemFields;
@@ -122,6 +165,12 @@ class BlockContext {
   }
   /// Notes atom as a name that an output file would have to hold when it is too long.
   void noteLength(Atom atom, std::string_view text, SourcePlace place);
+  /// Notes that buffer entry sets a property of the block's object (storage as in
+  /// PropertyKey) and reports when it was set before.
+  void noteProperty(int32_t entry, uint8_t storage);
+  /// Notes the body in the buffer as a block of the block's object (its header at line
+  /// headerLine) and reports when it repeats an earlier one.
+  void noteBlockBody(int32_t headerLine);
   /// Notes a value that names an object or a string section, when that check is wanted
   /// and what it names is not declared yet.
   void noteUse(Atom atom, NamedUse::Target target, int32_t line, int32_t column);

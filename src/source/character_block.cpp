@@ -101,6 +101,7 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
     return -1;
   }
 
+  ctx.noteBlockBody(start - 1);
   static const FixedFields fixedFields(format::kCharacterProperties, kCharacterFixedFields);
   std::string_view characterType = kDefaultCharacterType;
   AssignmentBuffer& buffer = ctx.buffer;
@@ -109,12 +110,14 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
   for (int32_t i = 0; i < buffer.count(); ++i) {
     std::string_view propertyName = ctx.atoms.atomView(buffer.name(i));
     if (propertyName == "Type") {
+      ctx.noteProperty(i, 0);
       characterType = characterTypeOf(ctx, i);
       ctx.noteSet(i);
       continue;
     }
     int32_t field = fixedFields.find(buffer.name(i), propertyName, ctx.characterFields);
     if (field >= 0) {
+      ctx.noteProperty(i, 0);
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(character->property(fixedFields.propertyIndex(field)), values,
                   fixedFields.target(field));
@@ -122,16 +125,23 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
       continue;
     }
     leftover[static_cast<size_t>(i)] = true;
-    if (ctx.wants(FindingCode::kMisspelledField)) {
+    if (ctx.wants(FindingCode::kMisspelledField) ||
+        ctx.wants(FindingCode::kMisspelledFieldSkipped)) {
       int32_t guess =
           fixedFields.misspelled(buffer.name(i), propertyName, ctx.characterFieldGuesses);
       std::string_view guessName = guess >= 0 ? fixedFields.name(guess) : std::string_view();
       if (guess < 0 && propertyName != "Type" && equalsIgnoringCase(propertyName, "Type")) {
         guessName = "Type";
       }
-      if (!guessName.empty()) {
-        Finding finding(FindingCode::kMisspelledField,
-                        SourcePlace::atToken(ctx.file, buffer.line(i), 1));
+      // A misspelled field whose type word is no type word is skipped for its name.
+      FindingCode code = typeWordIndex(ctx, buffer.typeWord(i)) >= 0
+                             ? FindingCode::kMisspelledField
+                             : FindingCode::kMisspelledFieldSkipped;
+      if (!guessName.empty() && code == FindingCode::kMisspelledFieldSkipped) {
+        leftover[static_cast<size_t>(i)] = false;
+      }
+      if (!guessName.empty() && ctx.wants(code)) {
+        Finding finding(code, SourcePlace::atToken(ctx.file, buffer.line(i), 1));
         ValueTokens words = buffer.words(i);
         finding.with(std::string(propertyName))
             .withKind(SectionKind::kCharacter)

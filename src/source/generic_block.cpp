@@ -25,6 +25,7 @@ int32_t parseGenericBlock(const SourceLines& lines, int32_t start, const RefStri
     ctx.resumeAt = next;
     return -1;
   }
+  ctx.noteBlockBody(start - 1);
   applyTypedDeclarations(*object, typeWord, ctx);
   // The object's Type is the header's type word (token 1).
   if (ctx.sourceMap != nullptr) {

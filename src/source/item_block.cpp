@@ -71,6 +71,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
     ctx.resumeAt = next;
     return -1;
   }
+  ctx.noteBlockBody(start - 1);
   static const FixedFields fixedFields(format::kItemProperties, kItemFixedFields);
   const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
@@ -78,6 +79,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
     std::string_view nameText = ctx.atoms.atomView(propertyName);
     int32_t field = fixedFields.find(propertyName, nameText, ctx.itemFields);
     if (field >= 0) {
+      ctx.noteProperty(i, 0);
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(item->property(fixedFields.propertyIndex(field)), values,
                   fixedFields.target(field));
@@ -87,11 +89,17 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
     int32_t typeWord = typeWordIndex(ctx, buffer.typeWord(i));
     bool declares =
         typeWord == kFloatTypeWord || typeWord == kAtomTypeWord || typeWord == kReferenceTypeWord;
-    if (declares && ctx.wants(FindingCode::kMisspelledField)) {
+    // The most specific finding first: a misspelled field whose type word is wrong too
+    // is skipped for its name, not for its type word.
+    bool misspelled = false;
+    if (ctx.wants(FindingCode::kMisspelledField) ||
+        ctx.wants(FindingCode::kMisspelledFieldSkipped)) {
       int32_t guess = fixedFields.misspelled(propertyName, nameText, ctx.itemFieldGuesses);
-      if (guess >= 0) {
-        Finding finding(FindingCode::kMisspelledField,
-                        SourcePlace::atToken(ctx.file, buffer.line(i), 1));
+      FindingCode code =
+          declares ? FindingCode::kMisspelledField : FindingCode::kMisspelledFieldSkipped;
+      misspelled = guess >= 0;
+      if (misspelled && ctx.wants(code)) {
+        Finding finding(code, SourcePlace::atToken(ctx.file, buffer.line(i), 1));
         ValueTokens words = buffer.words(i);
         finding.with(std::string(nameText))
             .withKind(SectionKind::kItem)
@@ -102,6 +110,10 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
       }
     }
     if (declares) {
+      ValueKind kind = typeWord == kFloatTypeWord  ? ValueKind::kFloat
+                       : typeWord == kAtomTypeWord ? ValueKind::kAtom
+                                                   : ValueKind::kReference;
+      ctx.noteProperty(i, static_cast<uint8_t>(1 + static_cast<int>(kind)));
       ctx.noteLength(propertyName, nameText, SourcePlace::atToken(ctx.file, buffer.line(i), 1));
       ctx.noteSet(i);
     }
@@ -120,7 +132,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
     } else if (typeWord == kReferenceTypeWord) {
       LineValues values(ctx, i);
       appendDeclared(*item, kReferences, propertyName, values, false);
-    } else {
+    } else if (!misspelled) {
       reportUnknownTypeWord(
           ctx, i, typeWord >= 0 ? FindingCode::kIgnoredTypeWord : FindingCode::kUnknownTypeWord);
     }

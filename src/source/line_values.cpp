@@ -142,6 +142,11 @@ Atom LineValues::atom(int32_t j) {
   if (value == "," && ctx_.wants(FindingCode::kListCommaName)) {
     report(FindingCode::kListCommaName, j);
   }
+  // The value is a view of its line, which starts column - 1 bytes before it.
+  reportInvisibleCharacter(ctx_.scope(), line_,
+                           std::string_view(value.data() - (column(j) - 1),
+                                            static_cast<size_t>(column(j) - 1) + value.size()),
+                           value);
   ctx_.noteLength(atom, value, SourcePlace::atColumn(ctx_.file, line_, column(j)));
   return atom;
 }

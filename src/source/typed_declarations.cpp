@@ -11,7 +11,10 @@
 #include "model/f_generic.h"
 #include "source/assignment_buffer.h"
 #include "source/block_context.h"
+#include "source/character_block.h"
+#include "source/item_block.h"
 #include "source/line_values.h"
+#include "source/number_text.h"
 
 namespace rpgc {
 
@@ -53,6 +56,38 @@ std::string_view declarationWordOf(ValueKind kind) {
     if (kDeclaredKinds[i] == kind) return kTypeWords[i];
   }
   return {};
+}
+
+std::string_view suggestedTypeWord(SectionKind kind, std::string_view name,
+                                   std::span<const std::string_view> values) {
+  if (kind == SectionKind::kItem || kind == SectionKind::kCharacter) {
+    bool item = kind == SectionKind::kItem;
+    std::span<const std::string_view> fields =
+        item ? itemFixedFieldNames() : characterFixedFieldNames();
+    std::span<const format::PropertyRow> rows =
+        item ? std::span<const format::PropertyRow>(format::kItemProperties)
+             : std::span<const format::PropertyRow>(format::kCharacterProperties);
+    for (std::string_view field : fields) {
+      int32_t index = field == name ? format::propertyIndex(rows, name) : -1;
+      if (index >= 0) return declarationWordOf(rows[static_cast<size_t>(index)].kind);
+    }
+    if (name == "Type") return "ATOM";
+  }
+  bool integers = !values.empty();
+  bool numbers = !values.empty();
+  for (std::string_view value : values) {
+    NumberIssue issue = NumberIssue::kNone;
+    integerOfText(value, &issue);
+    integers = integers && issue == NumberIssue::kNone;
+    floatOfText(value, &issue);
+    numbers = numbers && issue == NumberIssue::kNone;
+  }
+  bool list = values.size() > 1 && kind != SectionKind::kItem;
+  // Items take FLOAT, ATOM and REFERENCE lines only; a list of names is an ATOMS.
+  if (kind == SectionKind::kItem) return numbers ? "FLOAT" : "ATOM";
+  if (integers) return list ? "INTEGERS" : "INTEGER";
+  if (numbers) return list ? "FLOATS" : "FLOAT";
+  return list ? "ATOMS" : "ATOM";
 }
 
 void reportUnknownTypeWord(BlockContext& ctx, int32_t entry, FindingCode code) {
@@ -124,6 +159,7 @@ void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockC
       continue;
     }
     ValueKind kind = kDeclaredKinds[declaration];
+    ctx.noteProperty(i, static_cast<uint8_t>(1 + static_cast<int>(kind)));
     LineValues values(ctx, i, isList(kind) ? LineValues::Shape::kList : LineValues::Shape::kSingle);
     std::string_view nameText = ctx.atoms.atomView(name);
     ctx.noteLength(name, nameText, SourcePlace::atToken(ctx.file, values.line(), 1));

@@ -8,6 +8,7 @@
 #define RPGC_SOURCE_TYPED_DECLARATIONS_H_
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "core/atom.h"
@@ -43,6 +44,12 @@ int32_t typeWordIndex(BlockContext& ctx, Atom word);
 /// The type word that declares a typed property of kind ("INTEGER", "ATOMS", ...); a
 /// REFERENCE stores its target's name but is of kind kReference. "" for kNone.
 std::string_view declarationWordOf(ValueKind kind);
+
+/// The type word a line "name = values" of a block of this kind lacks: a fixed field's
+/// own (from the property tables: "INTEGER" for CrowdMin, "ATOMS" for STR_Desc), else the
+/// one its values read as.
+std::string_view suggestedTypeWord(SectionKind kind, std::string_view name,
+                                   std::span<const std::string_view> values);
 
 /// Sets object.Type to the atom of typeWord, then appends every typed declaration of
 /// ctx.buffer, in order, reporting the lines it skips and the values it doubts.

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "core/invisible_characters.h"
 #include "core/utf8.h"
 #include "tools/escaped_output.h"
 #include "tools/text_output.h"
@@ -30,7 +31,7 @@ TEST(TextEscapeTest, Rows) {
        "\"\\n\\t\\r\\u0001\\u007f\\u001b[1m\"", "\"\\n\\t\\r\\u0001\\u007f\\u001b[1m\""},
       {std::string("a\0b", 3), "a\\x00b", "\"a\\u0000b\"", "\"a\\u0000b\""},
       {"M\xC3\xA6re \xE2\x82\xAC \xF0\x9F\x97\xA1 \xC2\xA0",
-       "M\xC3\xA6re \xE2\x82\xAC \xF0\x9F\x97\xA1 \xC2\xA0",
+       "M\xC3\xA6re \xE2\x82\xAC \xF0\x9F\x97\xA1 \\u00A0",
        "\"M\xC3\xA6re \xE2\x82\xAC \xF0\x9F\x97\xA1 \xC2\xA0\"",
        "\"M\xC3\xA6re \xE2\x82\xAC \xF0\x9F\x97\xA1 \xC2\xA0\""},
       {"M\xC3\xA6re", "M\xC3\xA6re", "\"M\xC3\xA6re\"", "M\xC3\xA6re"},
@@ -117,6 +118,20 @@ TEST(TextEscapeTest, PiecewiseJsonStringsMatchTheWhole) {
     }
     EXPECT_EQ(piecewise, jsonString(text));
   }
+}
+
+// Characters that show as nothing or as a blank are written as their code points, and a
+// fix takes them out (a space of them between words becoming a blank).
+TEST(TextEscapeTest, InvisibleCharactersShowAsCodePoints) {
+  EXPECT_EQ(escapeText("Bread\xC2\xA0"), "Bread\\u00A0");
+  EXPECT_EQ(escapeText("a\xE2\x80\x8B"
+                       "b\xEF\xBB\xBF"),
+            "a\\u200B"
+            "b\\uFEFF");
+  EXPECT_EQ(escapeText("Caf\xC3\xA9 \xE3\x80\x80"), "Caf\xC3\xA9 \\u3000");
+  EXPECT_EQ(withoutInvisibleCharacters("FLOAT\xC2\xA0Weight\xC2\xA0"), "FLOAT Weight");
+  EXPECT_EQ(withoutInvisibleCharacters("Ty\xE2\x80\x8Bpe"), "Type");
+  EXPECT_EQ(findInvisibleCharacter("Caf\xC3\xA9").length, 0u);
 }
 
 }  // namespace

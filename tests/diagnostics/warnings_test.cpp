@@ -153,6 +153,40 @@ const WarningRow kRows[] = {
      "BEGIN item I\nATOM type = weapon\nEND\n\n"
      "BEGIN character C\nATOMS weaponchoice = I\nEND\n\n",
      V{"misspelled-field 2:6", "misspelled-field 6:7"}},
+    {"property set twice in a block",
+     "BEGIN item I\nATOM Type = a\nINTEGER Type = b\nFLOAT W = 1\nFLOAT W = 2\nEND\n\n"
+     "BEGIN character C\nATOM Type = crowd\nATOM Type = player\nINTEGER S = 1\nINTEGER S = 2\n"
+     "END\n\n",
+     V{"duplicate-property 3:9", "duplicate-property 5:7", "duplicate-property 10:6",
+       "duplicate-property 12:9"}},
+    {"property set again by a later block",
+     "BEGIN quest Q\nINTEGER R = 5\nEND\n\nBEGIN quest Q\nINTEGER R = 6\nEND\n\n",
+     V{"extended-object 5:13", "duplicate-property 6:9"}},
+    {"a block that extends its object with other properties",
+     "BEGIN quest Q\nINTEGER R = 5\nATOM R = x\nEND\n\nBEGIN quest Q\nINTEGER S = 6\nEND\n\n"
+     "BEGIN quest P\nINTEGER R = 5\nEND\n\n",
+     V{"extended-object 6:13"}},
+    {"block repeated line for line",
+     "BEGIN item I\nFLOAT W = 1\nEND\n\nBEGIN item I\nFLOAT  W = 1 ; again\nEND\n\n",
+     V{"extended-object 5:12", "duplicate-block 5:12"}},
+    {"blocks that differ in a value, or are empty",
+     "BEGIN item I\nFLOAT W = 1\nEND\n\nBEGIN item I\nFLOAT W = 2\nEND\n\n"
+     "BEGIN quest Q\nEND\n\nBEGIN quest Q\nEND\n\n",
+     V{"extended-object 5:12", "duplicate-property 6:7", "extended-object 12:13"}},
+    {"invisible characters in names",
+     "BEGIN item Bread\xC2\xA0\nATOM Type\xE2\x80\x8B = food\nREFERENCE M = Tom\xC2\xA0"
+     "as\n"
+     "FLOAT\xC2\xA0Weight = 1\nEND\n\nSTRING\xE2\x80\x8B A\nx\nEND\n\n",
+     V{"invisible-character 1:12", "invisible-character 2:6", "invisible-character 3:15",
+       "invisible-character 4:1", "invisible-character 7:1", "unresolved-reference 3:15"}},
+    {"letters that are not ASCII",
+     "BEGIN item Caf\xC3\xA9\nATOM Type = \xC3\xA9"
+     "p\xC3\xA9\nEND\n\n",
+     V{}},
+    {"misspelled field with a wrong type word", "BEGIN item I\nATOMS STR_desc = X\nEND\n\n",
+     V{"misspelled-field 2:7"}},
+    {"misspelled field in a character, type word unknown",
+     "BEGIN character C\nATOMZ WeaponChoise = I\nEND\n\n", V{"misspelled-field 2:7"}},
     {"a designer's own property", "BEGIN character C\nINTEGER Rolle = 1\nEND\n\n", V{}},
 };
 
@@ -174,6 +208,13 @@ TEST(WarningsTest, FindingsSayHowToFixWhatTheyCan) {
       << "the references come last, once every file is compiled";
   // Near misses: nothing close enough to guess, and a guess the budget of a run still
   // affords for every distinct name.
+  // A missing type word: the field's own, or what the values read as.
+  EXPECT_EQ(findingsOf({"BEGIN character C\nCrowdMin = 3\nAbilityLevel = 1 2\nStrength = 1.5\n"
+                        "END\n\nBEGIN item I\nSTR_Desc = D\nWeight = 2\nEND\n\n"
+                        "BEGIN quest Q\nTags = a b\nEND\n\n"},
+                       {"-Wno-unresolved-string"}, true),
+            (V{fix(2, 1, 1, "INTEGER "), fix(3, 1, 1, "INTEGERS "), fix(4, 1, 1, "FLOAT "),
+               fix(8, 1, 1, "ATOMS "), fix(9, 1, 1, "FLOAT "), fix(13, 1, 1, "ATOMS ")}));
   EXPECT_EQ(findingsOf({"BEGIN quest Q\nREFERENCE M = Zebulon\nINTEGERS L = 1 2\nEND\n\n"},
                        {"-Wall"}, true),
             V{""});
@@ -212,6 +253,19 @@ TEST(WarningOptionsTest, NamesTurnWarningsOffAndOn) {
   EXPECT_TRUE(all.shown(FindingCode::kExtendedObject));
   EXPECT_TRUE(all.apply("-Wno-error=all", error));
   EXPECT_EQ(all.severity(FindingCode::kExtendedObject), Severity::kWarning);
+}
+
+TEST(WarningOptionsTest, ContentGroupNamesWarningsThatExist) {
+  size_t members = 0;
+  for (std::string_view name : warningNames()) members += isContentWarning(name) ? 1 : 0;
+  WarningOptions options;
+  Finding error;
+  EXPECT_TRUE(options.apply("-Werror=content", error));
+  EXPECT_EQ(options.severity(FindingCode::kDuplicatePropertyInBlock), Severity::kError);
+  EXPECT_EQ(options.severity(FindingCode::kDecimalComma), Severity::kError);
+  EXPECT_EQ(options.severity(FindingCode::kStrayLine), Severity::kWarning);
+  EXPECT_EQ(options.severity(FindingCode::kUnresolvedReference), Severity::kWarning);
+  EXPECT_EQ(members, 20u) << "a name of the group that is no warning's";
 }
 
 TEST(WarningsTest, FindingsAcrossFilesPointAtBothPlaces) {

@@ -91,6 +91,50 @@ TEST_F(RpgcOptionsTest, WarningsAsErrorsFailTheRunAndWriteNothing) {
   EXPECT_NE(one.err.find("warning: this line is skipped"), std::string::npos);
 }
 
+// --strict: a.txt's skipped line (content) fails the run after every file is reported,
+// d.txt's stray line (style) stays a warning.
+TEST_F(RpgcOptionsTest, StrictFailsOnContentFindingsAfterReportingEveryFile) {
+  write("d.txt", "Notes about the quest\n\nBEGIN quest Q\nEND\n\n");
+  ProgramRun result = run({"--strict", "proj", "a.txt", "d.txt", "b.txt"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.out, kRule + "\nCompiling\n" + kRule + "\na.txt\nd.txt\nb.txt\nError\n");
+  EXPECT_NE(result.err.find("a.txt:3:7: error: this line is skipped"), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("[-Werror=not-assignment]"), std::string::npos);
+  EXPECT_NE(result.err.find("d.txt:1:1: warning: this line is outside any section"),
+            std::string::npos)
+      << "style stays a warning, and the files after the failing one are reported";
+  EXPECT_NE(result.err.find("a.txt:4:19: warning: 'Nobody' names no object"), std::string::npos);
+  EXPECT_FALSE(exists("database.gds"));
+  EXPECT_FALSE(exists("database.gdf"));
+
+  // The group by name, as -W options take it.
+  EXPECT_EQ(run({"-Werror=content", "-Wno-not-assignment", "proj", "a.txt", "d.txt"}).exitStatus,
+            0);
+  EXPECT_EQ(run({"--strict", "proj", "d.txt", "b.txt"}).exitStatus, 0);
+}
+
+// A source that cannot be opened is told at its line of the description, with the closest
+// file of its folder; the names it would have declared are not reported as unknown.
+TEST_F(RpgcOptionsTest, MissingSourceIsReportedAtItsDescriptionLine) {
+  write("game.gdm", "Game\n1\nout\nb.txt\na.tx\nzzz.txt\n");
+  ProgramRun result = run({"--check", "game.gdm"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_NE(result.err.find("game.gdm:5:1: error: cannot open source file 'a.tx': No such file "
+                            "or directory; did you mean 'a.txt'?\n"
+                            "    5 | a.tx\n"
+                            "      | ^~~~\n"
+                            "      | a.txt\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("game.gdm:6:1: error: cannot open source file 'zzz.txt': No such "
+                            "file or directory\n"),
+            std::string::npos)
+      << "nothing close: no guess";
+  EXPECT_EQ(result.err.find("names no object"), std::string::npos)
+      << "Sword would have come from a.tx: " << result.err;
+}
+
 TEST_F(RpgcOptionsTest, CheckReportsEveryFileAndWritesNothing) {
   ProgramRun result = run({"--check", "proj", "c.txt", "a.txt", "b.txt"});
   EXPECT_EQ(result.exitStatus, 1) << "c.txt has an error";
@@ -182,7 +226,8 @@ TEST_F(RpgcOptionsTest, QuietRunsPrintOnlyFailures) {
   ProgramRun failed = run({"--quiet", "-Werror", "proj", "a.txt"});
   EXPECT_EQ(failed.exitStatus, 1);
   EXPECT_EQ(failed.out, "Error\n");
-  EXPECT_TRUE(failed.err.ends_with("\nrpgc: 1 error\n")) << failed.err;
+  // -Werror shows every finding before failing: the unknown name is an error too.
+  EXPECT_TRUE(failed.err.ends_with("\nrpgc: 2 errors\n")) << failed.err;
 }
 
 // With -C, diagnostics name files so that they open from the folder rpgc started in.
@@ -195,7 +240,7 @@ TEST_F(RpgcOptionsTest, FilesAreNamedFromTheStartFolder) {
       relative.err.starts_with("a.txt: in item 'Sword':\na.txt:3:7: warning: this line is skipped"))
       << relative.err;
   EXPECT_EQ(relative.err.find("../a.txt"), std::string::npos) << relative.err;
-  EXPECT_NE(relative.err.find("rpgc: error: cannot open source file 'game/missing.txt'"),
+  EXPECT_NE(relative.err.find("game/g.gdm:5:1: error: cannot open source file 'game/missing.txt'"),
             std::string::npos)
       << relative.err;
   // The name a.txt uses is not reported as unknown: the missing file may have declared it.
@@ -229,6 +274,20 @@ TEST_F(RpgcOptionsTest, ColourOnlyWhenAskedOrOnATerminal) {
   EXPECT_NE(run({"--color=always", "proj", "a.txt"}).err.find("\033[1;35mwarning:"),
             std::string::npos);
   EXPECT_EQ(run({"--color=never", "proj", "a.txt"}).err.find('\033'), std::string::npos);
+}
+
+// A property set again in a later file is found whether the earlier file was compiled on
+// its own (a unit on a worker) or into the run.
+TEST_F(RpgcOptionsTest, PropertySetAgainInALaterFileIsFoundWithAnyJobs) {
+  write("a.txt", "BEGIN item Sword\nFLOAT Weight = 2\nEND\n\n");
+  write("b.txt", "BEGIN item Sword\nFLOAT Weight = 4\nEND\n\n");
+  ProgramRun one = run({"-j", "1", "--check", "proj", "a.txt", "b.txt"});
+  ProgramRun two = run({"-j", "2", "--check", "proj", "a.txt", "b.txt"});
+  EXPECT_NE(one.err.find("b.txt:2:7: warning: 'Weight' is set again"), std::string::npos)
+      << one.err;
+  EXPECT_NE(one.err.find("a.txt:2:7: note: 'Weight' is first set here"), std::string::npos)
+      << one.err;
+  EXPECT_EQ(one.err, two.err);
 }
 
 }  // namespace

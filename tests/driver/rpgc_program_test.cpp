@@ -595,7 +595,7 @@ std::vector<FailureCase> failureCases() {
                    conflict});
 
   std::string missing =
-      "rpgc: error: cannot open source file 'itmes.txt': " + systemText(ENOENT) + "\n";
+      "duskvale.gdm:5:1: error: cannot open source file 'itmes.txt': " + systemText(ENOENT) + "\n";
   cases.push_back({"a listed source file is missing",
                    {{"a.txt", good},
                     {"c.txt", good},

@@ -16,9 +16,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view input = rpgc::fuzz::inputText(data, size);
-  rpgc::lsp::LanguageServer server([](const std::string& body) {
-    rpgc::fuzz::require(rpgc::fuzz::JsonCheck(body).oneValue());
-  });
+  rpgc::lsp::LanguageServer server(
+      [](const std::string& body) { rpgc::fuzz::require(rpgc::fuzz::JsonCheck(body).oneValue()); });
   server.handle(
       R"({"jsonrpc":"2.0","id":0,"method":"initialize","params":{"rootUri":"file:///nonexistent-rpgc-fuzz","capabilities":{}}})");
   rpgc::lsp::FrameReader reader(1 << 16);

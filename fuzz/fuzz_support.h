@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
@@ -72,8 +73,13 @@ inline void scrambleAsContainer(std::vector<uint8_t>& bytes) {
 }
 
 /// Stops the run (a crash for the fuzzer) when a promise of the code is broken.
-inline void require(bool promise) {
-  if (!promise) std::abort();
+// Aborts, naming the promise broken and where, when promise does not hold.
+// (The builtins stand in for std::source_location, which clang 14 lacks with libstdc++.)
+inline void require(bool promise, const char* file = __builtin_FILE(),
+                    int line = __builtin_LINE()) {
+  if (promise) return;
+  std::fprintf(stderr, "broken promise at %s:%d\n", file, line);
+  std::abort();
 }
 
 // A recursive-descent check of JSON (RFC 8259), strings validated as UTF-8.

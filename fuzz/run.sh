@@ -67,6 +67,18 @@ run() {  # run TARGET
     -artifact_prefix="$build/findings/$target-" "$corpus" >"$work/$target.log" 2>&1
 }
 
+fault() {  # fault TARGET: what the entry found, readable where only this output is kept
+  local target=$1 finding
+  echo "fuzz $target: FOUND A FAULT (see $work/$target.log)"
+  grep -E -A25 "^broken promise|ERROR: (AddressSanitizer|UndefinedBehaviorSanitizer|libFuzzer)|runtime error" \
+    "$work/$target.log" | grep -v -E "^\s+#([0-9]{2,}|[4-9]) " | head -40 || true
+  for finding in "$build/findings/$target-"*; do
+    [ -f "$finding" ] || continue
+    echo "input $(basename "$finding"), base64:"
+    head -c 16384 "$finding" | base64 -w 120
+  done
+}
+
 status=0
 pids=()
 names=()
@@ -76,7 +88,7 @@ for target in "${targets[@]}"; do
   names+=("$target")
   if [ ${#pids[@]} -eq 2 ]; then
     for i in 0 1; do
-      if wait "${pids[$i]}"; then echo "fuzz ${names[$i]}: ok"; else echo "fuzz ${names[$i]}: FOUND A FAULT (see $work/${names[$i]}.log)"; status=1; fi
+      if wait "${pids[$i]}"; then echo "fuzz ${names[$i]}: ok"; else fault "${names[$i]}"; status=1; fi
       grep -E "^stat::number_of_executed_units|^#[0-9]+.*DONE" "$work/${names[$i]}.log" | tail -2 || true
     done
     pids=()
@@ -84,7 +96,7 @@ for target in "${targets[@]}"; do
   fi
 done
 for i in "${!pids[@]}"; do
-  if wait "${pids[$i]}"; then echo "fuzz ${names[$i]}: ok"; else echo "fuzz ${names[$i]}: FOUND A FAULT (see $work/${names[$i]}.log)"; status=1; fi
+  if wait "${pids[$i]}"; then echo "fuzz ${names[$i]}: ok"; else fault "${names[$i]}"; status=1; fi
   grep -E "^stat::number_of_executed_units|^#[0-9]+.*DONE" "$work/${names[$i]}.log" | tail -2 || true
 done
 exit $status

@@ -20,7 +20,7 @@ constexpr FindingCode kFixedCodes[] = {
     FindingCode::kUnknownTypeWord, FindingCode::kUnknownTypeWordGuess,
     FindingCode::kUnknownFlag,     FindingCode::kMisspelledBlockKind,
     FindingCode::kListComma,       FindingCode::kListCommaName,
-    FindingCode::kHeaderAfterEnd,
+    FindingCode::kListCommaGlued,  FindingCode::kHeaderAfterEnd,
 };
 
 // What each finding that leaves the file unchanged becomes; the texts stay.
@@ -68,7 +68,6 @@ bool setEqualsApart(LineWords& line) {
   words.insert(words.end(), gluedAt + 1, line.words.end());
   if (words.size() < 4 || words[2] != kEqualsWord) return false;
   line.words = std::move(words);
-  line.forgetColumns();
   return true;
 }
 
@@ -81,7 +80,7 @@ bool fixLine(LineWords& words, LineRole role, int32_t originLine,
              std::span<const Finding* const> found, bool& blankBefore,
              std::vector<Finding>& notes) {
   bool rewritten = false;
-  std::vector<int32_t> commaColumns;
+  bool commaValue = false;
   for (const Finding* finding : found) {
     switch (finding->code) {
       case FindingCode::kHeaderAfterEnd:
@@ -148,25 +147,26 @@ bool fixLine(LineWords& words, LineRole role, int32_t originLine,
       }
       case FindingCode::kListComma:
       case FindingCode::kListCommaName:
-        if (role == LineRole::kBody) commaColumns.push_back(finding->place.column);
+      case FindingCode::kListCommaGlued:  // "5,0" in a list of integers
+        if (role == LineRole::kBody) commaValue = true;
         break;
       default:
         break;
     }
   }
-  if (!commaColumns.empty() && words.isAssignment()) {
+  // A line with a comma read as a value loses every comma among its values, also those
+  // the compiler ignored as extra values and so did not name: one round makes the line
+  // what the next round finds nothing more to fix on.
+  if (commaValue && words.isAssignment()) {
     std::vector<std::string_view> kept(words.words.begin(), words.words.begin() + 3);
     for (size_t k = 3; k < words.words.size(); ++k) {
-      bool reported = words.words[k] == "," && std::find(commaColumns.begin(), commaColumns.end(),
-                                                         words.column(k)) != commaColumns.end();
-      if (!reported) kept.push_back(words.words[k]);
+      if (words.words[k] != ",") kept.push_back(words.words[k]);
     }
     size_t dropped = words.words.size() - kept.size();
     if (kept.size() >= 4 && dropped > 0) {
       notes.push_back(
           noteAt(FindingCode::kFormatListComma, originLine).with(static_cast<int64_t>(dropped)));
       words.words = std::move(kept);
-      words.forgetColumns();
       rewritten = true;
     }
   }

@@ -7,9 +7,10 @@
 namespace rpgc {
 
 LineWords::LineWords(std::string_view line) {
+  size_t lastEnd = 0;
   int32_t inWord = scanTokens(line, [&](size_t start, size_t length) {
     words.push_back(line.substr(start, length));
-    columns_.push_back(static_cast<int32_t>(start) + 1);
+    lastEnd = start + length;
   });
   size_t commentStart = line.size();
   if (inWord >= 0) {
@@ -17,9 +18,7 @@ LineWords::LineWords(std::string_view line) {
     commentInWord = true;
   } else {
     // The scan stopped at a comment between tokens, or at the end of the line.
-    size_t from =
-        columns_.empty() ? 0 : static_cast<size_t>(columns_.back() - 1) + words.back().size();
-    for (size_t i = from; i < line.size(); ++i) {
+    for (size_t i = lastEnd; i < line.size(); ++i) {
       if (isCommentByte(line[i])) {
         commentStart = i;
         break;

@@ -22,17 +22,10 @@ class LineWords {
   std::string_view comment;
   bool commentInWord = false;
 
-  /// The byte column (from 1) where word k started in the line; 0 for a word added since.
-  int32_t column(size_t k) const { return k < columns_.size() ? columns_[k] : 0; }
   /// Whether the line is an assignment: four tokens or more, the third one "=".
   bool isAssignment() const { return words.size() >= 4 && words[2] == "="; }
   /// The line in the canonical layout, without leading blanks.
   std::string render() const;
-  /// Forgets where words started (after words were added or removed).
-  void forgetColumns() { columns_.clear(); }
-
- private:
-  std::vector<int32_t> columns_;
 };
 
 /// line without its leading blanks.

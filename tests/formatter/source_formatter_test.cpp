@@ -126,9 +126,11 @@ const FixRow kFixRows[] = {
      {C::kFormatFlagCase, C::kFormatBlockKindCase},
      0},
     {"CommasBetweenListValues",
-     "BEGIN quest Q\nATOMS Tags = a, b,c\nINTEGERS L = 1 , 2\nEND\n",
-     "BEGIN quest Q\nATOMS Tags = a b c\nINTEGERS L = 1 2\nEND\n\n",
-     {C::kFormatListComma, C::kFormatListComma},
+     "BEGIN quest Q\nATOMS Tags = a, b,c\nINTEGERS L = 1 , 2\nINTEGERS M = 5,0 7\n"
+     "FLOAT N = , , , , , , , , , , 2\nEND\n",
+     "BEGIN quest Q\nATOMS Tags = a b c\nINTEGERS L = 1 2\nINTEGERS M = 5 0 7\nFLOAT N = "
+     "2\nEND\n\n",
+     {C::kFormatListComma, C::kFormatListComma, C::kFormatListComma, C::kFormatListComma},
      1},
 };
 

@@ -172,6 +172,12 @@ FormattedSource formatSource(std::string_view content) {
   LayoutWriter writer(lines, result.origin);
   layOut(file, writer);
   writer.finish();
+  // A line that starts with the byte order mark's bytes, moved to the top of a file that
+  // has none, would read as the file's mark: an empty line keeps it a line of text.
+  if (!byteOrderMark && !lines.empty() && lines[0].starts_with(kByteOrderMark)) {
+    lines.insert(lines.begin(), std::string());
+    result.origin.insert(result.origin.begin(), -1);
+  }
   size_t lineFeed = content.find('\n');
   std::string_view lineEnd =
       lineFeed != std::string_view::npos && lineFeed > 0 && content[lineFeed - 1] == '\r' ? "\r\n"

@@ -62,6 +62,7 @@ const LayoutRow kLayoutRows[] = {
     {"StrayLinesAndCommasInHeadersKept", "  stray words here\nBEGIN, item, Sword\nEND\n\n",
      "stray words here\nBEGIN, item, Sword\nEND\n\n"},
     {"NothingButBlanks", "\n \n\t\n", ""},
+    {"MarkBytesOnALaterLineStayText", "\n\x0f\xEF\xBB\xBF; x\n", "\n\xEF\xBB\xBF; x\n"},
 };
 
 void PrintTo(const LayoutRow& row, std::ostream* out) {

@@ -290,5 +290,30 @@ TEST_F(RpgcOptionsTest, PropertySetAgainInALaterFileIsFoundWithAnyJobs) {
   EXPECT_EQ(one.err, two.err);
 }
 
+// Each name too long to store is reported once, where it was first read, in the order the
+// names were first read, however many times and in however many files it comes again.
+TEST_F(RpgcOptionsTest, LongNamesAreReportedOnceEachInTheOrderFirstRead) {
+  const std::string first(1025, 'a');
+  const std::string second(1030, 'b');
+  const std::string third(1040, 'c');
+  write("a.txt", "BEGIN quest Q\nATOM Tag = " + second + "\nATOM Other = " + second +
+                     "\nEND\n\nBEGIN quest " + first + "\nEND\n\n");
+  write("b.txt", "BEGIN quest " + first + "\nATOM Tag = " + third +
+                     "\nEND\n\nBEGIN quest R\nATOM X = " + second + "\nEND\n\n");
+  ProgramRun one = run({"-j", "1", "--check", "proj", "a.txt", "b.txt"});
+  ProgramRun two = run({"-j", "2", "--check", "proj", "a.txt", "b.txt"});
+  EXPECT_EQ(one.exitStatus, 1);
+  std::vector<std::string> places;
+  for (size_t at = one.err.find(": error: "); at != std::string::npos;
+       at = one.err.find(": error: ", at + 1)) {
+    places.push_back(one.err.substr(one.err.rfind('\n', at) + 1, at - one.err.rfind('\n', at) - 1));
+  }
+  EXPECT_EQ(places, (std::vector<std::string>{"a.txt:2:12", "a.txt:6:13", "b.txt:2:12"}))
+      << one.err;
+  EXPECT_NE(one.err.find("' in the object 'Q' is 1030 bytes long"), std::string::npos)
+      << one.err;
+  EXPECT_EQ(one.err, two.err);
+}
+
 }  // namespace
 }  // namespace rpgc

@@ -208,7 +208,7 @@ bool prepareDependencies(const std::string& path, const SettledSettings& settled
   }
   if (const std::string* unwritable = pathWithLineEnd(targets, inputs)) {
     engine.report(
-        Finding(FindingCode::kDepfileLineEnd, SourcePlace()).with(path).with(*unwritable));
+        Finding(FindingCode::kDepfileLineEnd, SourcePlace()).withPath(path).withPath(*unwritable));
     return false;
   }
   dependencies.text = depfileText(targets, inputs);
@@ -236,7 +236,7 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
   FileSystem& fs = FileSystem::real();
   TemporaryFiles* temporaries = &TemporaryFiles::process();
   LockWaitNotice notice = [&engine](const std::string& folder) {
-    engine.report(Finding(FindingCode::kNoteWaitingForRun, SourcePlace()).with(folder));
+    engine.report(Finding(FindingCode::kNoteWaitingForRun, SourcePlace()).withPath(folder));
   };
   std::string stringTableName(settings.stringTableFile.view());
   std::string databaseName(settings.databaseFile.view());
@@ -291,7 +291,7 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
     if (!written) {
       int error = output->errorCode() != 0 ? output->errorCode() : EFBIG;
       engine.report(Finding(FindingCode::kCannotWrite, SourcePlace())
-                        .with(file.path)
+                        .withPath(file.path)
                         .with(std::strerror(error)));
       return fail();
     }

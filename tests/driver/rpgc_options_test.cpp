@@ -3,7 +3,9 @@
 // diagnostics parse, and the command line's own errors.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -251,6 +253,23 @@ TEST_F(RpgcOptionsTest, FilesAreNamedFromTheStartFolder) {
   std::string absolute = (fs::canonical(dir_.path()) / "a.txt").string();
   EXPECT_TRUE(json.err.starts_with("{\"file\":\"" + absolute + "\",\"line\":3,")) << json.err;
   EXPECT_EQ(json.err.find("rpgc: "), std::string::npos) << "no summary line among JSON objects";
+
+  // So are the outputs.
+  write("game/g.gdm", "Game\n1\nmissing/out\n../b.txt\n");
+  std::string reason = "': " + std::string(std::strerror(ENOENT)) + "\n";
+  for (bool full : {false, true}) {
+    std::vector<std::string> args{"-C", "game", "-q", "-w", "g.gdm"};
+    if (full) args.push_back("--absolute-paths");
+    ProgramRun output = run(args);
+    EXPECT_EQ(output.exitStatus, 1);
+    EXPECT_EQ(output.out, "Error: cannot write strings");
+    std::string shown = full ? (fs::canonical(dir_.path()) / "game/missing/out.gds").string()
+                             : "game/missing/out.gds";
+    EXPECT_EQ(output.err, "rpgc: error: cannot write '" + shown + reason + "rpgc: 1 error\n");
+  }
+  fs::create_directory(dir_.path() / "game/missing");
+  ProgramRun depfile = run({"-C", "game", "-q", "-w", "g.gdm", "--depfile", "../nowhere/x.d"});
+  EXPECT_EQ(depfile.err, "rpgc: error: cannot write 'nowhere/x.d" + reason + "rpgc: 1 error\n");
 }
 
 TEST_F(RpgcOptionsTest, NoDescriptionNamesTheDescriptionsThere) {
@@ -310,8 +329,7 @@ TEST_F(RpgcOptionsTest, LongNamesAreReportedOnceEachInTheOrderFirstRead) {
   }
   EXPECT_EQ(places, (std::vector<std::string>{"a.txt:2:12", "a.txt:6:13", "b.txt:2:12"}))
       << one.err;
-  EXPECT_NE(one.err.find("' in the object 'Q' is 1030 bytes long"), std::string::npos)
-      << one.err;
+  EXPECT_NE(one.err.find("' in the object 'Q' is 1030 bytes long"), std::string::npos) << one.err;
   EXPECT_EQ(one.err, two.err);
 }
 

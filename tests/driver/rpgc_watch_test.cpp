@@ -88,12 +88,15 @@ class RpgcWatchTest : public ::testing::Test {
   }
 
   // Writes content into the pipe at name once a run has opened it for reading (which is
-  // when the open for writing succeeds); false when none does in a generous while.
-  bool feed(const std::string& name, const std::string& content) {
+  // when the open for writing succeeds), after calling meanwhile: the run cannot end
+  // before. False when no run opens it in a generous while.
+  bool feed(const std::string& name, const std::string& content,
+            const std::function<void()>& meanwhile = {}) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
       int fd = open(dir_.file(name).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
       if (fd >= 0) {
+        if (meanwhile) meanwhile();
         bool written =
             ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
         close(fd);
@@ -128,9 +131,10 @@ TEST_F(RpgcWatchTest, ASourceChangedWhileARunReadsStartsAnotherRun) {
   fs::create_symlink("pipes/slow", dir_.path() / "slow.txt");
   const std::string slow = "BEGIN quest S\nEND\n\n";
   start({"--watch", "-q", "p.gdm"});
-  // The first run is reading: a.txt changes now, then the run goes on to its end.
-  ASSERT_TRUE(feed("slow.txt", "")) << err();
-  write("a.txt", "BEGIN quest Q\nINTEGER X = 2x\nEND\n\n");
+  // While the first run waits for slow.txt, a.txt changes.
+  ASSERT_TRUE(feed("slow.txt", slow, [&] {
+    write("a.txt", "BEGIN quest Q\nINTEGER X = 2x\nEND\n\n");
+  })) << err();
   ASSERT_TRUE(waitFor([](const std::string& e) { return countOf(e, "rpgc: written in ") == 1; }))
       << err();
   ASSERT_TRUE(feed("slow.txt", slow)) << "no second run: " << err();

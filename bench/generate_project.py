@@ -833,27 +833,82 @@ def extension_order(count, seed, r):
     return a, mix(r + 0xB22, seed) % count
 
 
-def ext_property(o, names, rng, i):
-    roll = rng.randrange(9)
-    if roll == 0:
+# An extension block sets properties that no earlier block of its object sets, as real
+# extension blocks do: each object's rounds take turns through a list of properties that
+# its first block never sets, EXTEND_SLOTS a round, from an offset of the object's own.
+EXTEND_SLOTS = 2
+
+
+def ext_property(o, names, rng, i, which):
+    if which == 0:
         o.prop("INTEGER", "FestivalBonus", [str(rng.randint(0, 500))])
-    elif roll == 1:
+    elif which == 1:
         o.prop("INTEGER", "Renown", [str(rng.randint(0, 100))])
-    elif roll == 2:
-        o.prop("FLOAT", "Difficulty", [decimal(rng, 0, 10, 2)])
-    elif roll == 3:
+    elif which == 2:
+        o.prop("FLOAT", "Challenge", [decimal(rng, 0, 10, 2)])
+    elif which == 3:
         o.prop("ATOM", "Season", [rng.choice(SEASONS)])
-    elif roll == 4:
+    elif which == 4:
         o.prop("ATOMS", "Tags", tags(rng, rng.randint(1, 4)))
-    elif roll == 5:
+    elif which == 5:
         o.prop("REFERENCE", "Sponsor", [names.random_object(rng, "character", i)])
-    elif roll == 6:
+    elif which == 6:
         o.prop("REFERENCES", "Related", [names.random_object(rng, rng.choice(
             ("item", "character", "location")), i) for _ in range(rng.randint(1, 3))])
-    elif roll == 7:
+    elif which == 7:
         o.prop("INTEGERS", "Unlocks", integers(rng, rng.randint(1, 4), 0, 999))
-    else:
+    elif which == 8:
         o.prop("FLOATS", "Weights", floats(rng, rng.randint(1, 4), 0, 1))
+    elif which == 9:
+        o.prop("INTEGER", "Bounty", [str(rng.randint(0, 2000))])
+    elif which == 10:
+        o.prop("ATOM", "Omen", [rng.choice(EFFECTS)])
+    else:
+        o.prop("REFERENCES", "Allies",
+               [names.random_object(rng, "character", i) for _ in range(rng.randint(1, 3))])
+
+
+EXT_PROPERTIES = 12
+
+
+def ext_item_property(o, names, rng, i, which):
+    if which == 0:
+        low = rng.randint(10, 90)
+        o.item_range("Durability", str(low), str(low + rng.randint(0, 50)))
+    elif which == 1:
+        o.item_range("Enchantment", decimal(rng, 0, 5, 1))
+    elif which == 2:
+        o.item_pair("ATOM", "Festival", rng.choice(SEASONS))
+    elif which == 3:
+        o.item_pair("REFERENCE", "Owner", names.random_object(rng, "character", i))
+    elif which == 4:
+        o.item_range("Charges", str(rng.randint(1, 20)))
+    elif which == 5:
+        low = rng.randint(1, 10)
+        o.item_range("Sharpness", str(low), str(low + rng.randint(0, 10)))
+    elif which == 6:
+        o.item_range("Appraisal", str(rng.randint(1, 9000)))
+    elif which == 7:
+        o.item_range("Wear", decimal(rng, 0, 1, 2))
+    elif which == 8:
+        o.item_pair("ATOM", "Origin", rng.choice(PLACES))
+    elif which == 9:
+        o.item_pair("ATOM", "Curse", rng.choice(EFFECTS))
+    elif which == 10:
+        o.item_pair("ATOM", "Blessing", rng.choice(EFFECTS))
+    else:
+        o.item_pair("REFERENCE", "Forger", names.random_object(rng, "character", i))
+
+
+EXT_ITEM_PROPERTIES = 12
+assert EXTEND_ROUNDS * EXTEND_SLOTS <= min(EXT_PROPERTIES, EXT_ITEM_PROPERTIES)
+
+
+def ext_slots(names, i, r, rng, count):
+    """The properties object i's block of round r sets: its own slots, never another
+    round's."""
+    offset = mix(i + 0x0FF5, names.seed)
+    return [(offset + EXTEND_SLOTS * r + k) for k in range(rng.randint(1, count))]
 
 
 def make_extension(names, i, r):
@@ -862,31 +917,21 @@ def make_extension(names, i, r):
     kind = names.kind(i)
     if kind == "item":
         o = Obj("item", names.object(i), "item")
-        for _ in range(rng.randint(1, 2)):
-            roll = rng.randrange(4)
-            if roll == 0:
-                low = rng.randint(10, 90)
-                o.item_range("Durability", str(low), str(low + rng.randint(0, 50)))
-            elif roll == 1:
-                o.item_range("Enchantment", decimal(rng, 0, 5, 1))
-            elif roll == 2:
-                o.item_pair("ATOM", "Festival", rng.choice(SEASONS))
-            else:
-                o.item_pair("REFERENCE", "Owner", names.random_object(rng, "character", i))
-        if rng.random() < 0.2:
-            o.field("ATOMS", "Materials", "materials", "ls", sample(rng, MATERIALS, 1, 4))
+        for which in ext_slots(names, i, r, rng, EXTEND_SLOTS):
+            ext_item_property(o, names, rng, i, which % EXT_ITEM_PROPERTIES)
+        # The one fixed field no first block sets, in one round of the object's own.
+        if r == mix(i + 0x3FF3, names.seed) % EXTEND_ROUNDS and rng.random() < 0.5:
+            o.field("ATOMS", "EffectMacro_2", "effect_macro_2", "ls", sample(rng, EFFECTS, 1, 3))
         return o
     if kind == "character":
         o = Obj("character", names.object(i), "character")
         char_type = character_type(extend_type_roll(names, i))
-        if char_type:  # a block without a Type line would make it a plain character again
+        if char_type:  # each block decides the type: without a Type line it is a plain one
             o.field("ATOM", "Type", "type", "enum", [char_type])
-        if rng.random() < 0.2:
-            o.field("ATOM", "Role", "role", "s", [rng.choice(ROLES)])
     else:
         o = Obj("generic", names.object(i), kind)
-    for _ in range(rng.randint(1, 2)):
-        ext_property(o, names, rng, i)
+    for which in ext_slots(names, i, r, rng, EXTEND_SLOTS):
+        ext_property(o, names, rng, i, which % EXT_PROPERTIES)
     return o
 
 

@@ -270,6 +270,12 @@ struct Finding {
     return *this;
   }
   Finding& with(int64_t number) { return with(std::to_string(number)); }
+  /// Appends a path of the run's files, which is shown as the run shows paths (relative to
+  /// the folder the run started in, or absolute).
+  Finding& withPath(std::string path) {
+    pathTexts |= static_cast<uint8_t>(1u << (count % kTexts));
+    return with(std::move(path));
+  }
   /// Appends a section kind, as two texts: its number and, for an object, its type word.
   Finding& withKind(SectionKind kind, std::string typeWord = {}) {
     return with(static_cast<int64_t>(kind)).with(std::move(typeWord));
@@ -281,6 +287,7 @@ struct Finding {
   }
 
   static constexpr int kTexts = 8;
+  static_assert(kTexts <= 8, "pathTexts holds a bit per text");
   FindingCode code = FindingCode::kCount;
   SourcePlace place;
   /// A second place the finding points to ("first declared here"); its note's code.
@@ -289,6 +296,7 @@ struct Finding {
   /// The texts the message quotes, in the order of its placeholders.
   std::string texts[kTexts];
   int count = 0;
+  uint8_t pathTexts = 0;  // which texts are paths, a bit each
   /// Where the place's underline ends (a column from 1, excluded); 0: at the end of the
   /// word the place points at.
   int32_t endColumn = 0;

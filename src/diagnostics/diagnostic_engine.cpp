@@ -190,6 +190,7 @@ std::string DiagnosticEngine::shownPath(std::string_view path) const {
   fs::path given(path);
   if (given.is_absolute()) return std::string(path);
   fs::path full = (fs::path(runFolder_) / given).lexically_normal();
+  if (!full.has_filename()) full = full.parent_path();  // a folder: "sub/." gives "sub/"
   if (absolutePaths_) return full.string();
   fs::path relative = full.lexically_relative(shownFrom_);
   return relative.empty() ? full.string() : relative.string();
@@ -248,7 +249,7 @@ void DiagnosticEngine::flush() {
                           (options_.severity(code) == Severity::kError ? "errors" : "warnings") +
                           " like this on this line are not shown";
     std::string tag = warning ? "[-W" + std::string(messageRow(code).name) + "]" : "";
-    held_.push_back({line, INT32_MAX, headline(where, Severity::kNote, message, tag)});
+    held_.push_back({line, INT32_MAX, headline(where, Severity::kNote, message, tag), 0});
   }
   perLine_.clear();
   // Findings come in the order the parsers meet them (a block's body, then its values);
@@ -259,46 +260,66 @@ void DiagnosticEngine::flush() {
   // Both lists go by line: one walk finds the section each finding is in.
   size_t section = 0;
   int32_t lastContext = -1;
+  std::string context;  // JSON: the field of the current section
   bool text = style_.format == DiagnosticFormat::kText;
-  for (const Held& held : held_) {
+  for (Held& held : held_) {
     while (section < sections_.size() && sections_[section].second < held.line) ++section;
-    bool inside = text && section < sections_.size() && sections_[section].first < held.line;
+    bool inside = section < sections_.size() && sections_[section].first < held.line;
     if (inside && sections_[section].first != lastContext) {
       lastContext = sections_[section].first;
-      output_(contextLine(lastContext));
+      if (text) {
+        output_(contextLine(lastContext));
+      } else {
+        context = contextJson(lastContext);
+      }
     }
+    if (inside && !text) held.text.insert(held.contextAt, context);
     output_(held.text);
   }
   held_.clear();
 }
 
 void DiagnosticEngine::sectionRead(int32_t file, int32_t headerLine, int32_t lastLine) {
-  if (file != currentFile_ || style_.format != DiagnosticFormat::kText) return;
+  if (file != currentFile_) return;
   if (!sections_.empty() && sections_.back().first >= headerLine) return;
   sections_.emplace_back(headerLine, lastLine);
 }
 
-std::string DiagnosticEngine::contextLine(int32_t headerLine) {
-  std::vector<std::string_view> tokens;
+DiagnosticEngine::SectionContext DiagnosticEngine::contextOf(
+    int32_t headerLine, std::vector<std::string_view>& tokens) const {
   if (currentLines_ != nullptr && headerLine < currentLines_->length()) {
     tokenizeInto((*currentLines_)[headerLine], tokens, 3);
   }
   auto token = [&](size_t k) { return k < tokens.size() ? tokens[k] : std::string_view(); };
-  std::string words;
-  std::string_view name;
   if (token(0) == kBeginKeyword) {
     std::string_view kind = token(1);
-    words = kind == kItemWord        ? "item"
-            : kind == kCharacterWord ? "character"
-                                     : "`" + shortenMiddle(escapeText(kind)) + "` object";
-    name = token(2);
-  } else {
-    words = token(0) == kStringKeyword ? "string section" : "script";
-    name = token(1);
+    if (kind == kItemWord) return {"item", {}, token(2)};
+    if (kind == kCharacterWord) return {"character", {}, token(2)};
+    return {"object", kind, token(2)};
   }
+  return {token(0) == kStringKeyword ? "string-section" : "script", {}, token(1)};
+}
+
+std::string DiagnosticEngine::contextLine(int32_t headerLine) {
+  std::vector<std::string_view> tokens;
+  SectionContext section = contextOf(headerLine, tokens);
+  std::string words = section.kind == "object"
+                          ? "`" + shortenMiddle(escapeText(section.typeWord)) + "` object"
+                      : section.kind == "string-section" ? "string section"
+                                                         : std::string(section.kind);
   std::string location = escapeText(shownFiles_[static_cast<size_t>(currentFile_)]) + ":";
   if (style_.color) location = std::string(kBold) + location + std::string(kReset);
-  return location + " in " + words + " '" + shortenMiddle(escapeText(name)) + "':\n";
+  return location + " in " + words + " '" + shortenMiddle(escapeText(section.name)) + "':\n";
+}
+
+std::string DiagnosticEngine::contextJson(int32_t headerLine) {
+  std::vector<std::string_view> tokens;
+  SectionContext section = contextOf(headerLine, tokens);
+  std::string json = ",\"context\":{\"kind\":\"" + std::string(section.kind) + "\"";
+  if (section.kind == "object") json += ",\"typeWord\":" + jsonString(section.typeWord);
+  json += ",\"name\":" + jsonString(section.name);
+  json += ",\"line\":" + std::to_string(headerLine + 1) + "}";
+  return json;
 }
 
 const SourceLines* DiagnosticEngine::linesOf(int32_t file) {
@@ -435,6 +456,7 @@ std::string DiagnosticEngine::renderJson(const Finding& finding, Severity severi
   Shown where = locate(finding.place, finding.endColumn);
   heldColumn_ = where.column;
   std::string json = object(where, severity, messageRow(finding.code).name, messageOf(finding));
+  heldContextAt_ = json.size();
   json += ",\"fixes\":[";
   for (const FindingFix& fix : finding.fixes) {
     if (&fix != &finding.fixes.front()) json += ",";
@@ -457,6 +479,9 @@ std::string DiagnosticEngine::renderJson(const Finding& finding, Severity severi
 
 void DiagnosticEngine::report(Finding finding) {
   if (!options_.shown(finding.code)) return;
+  for (int i = 0; i < Finding::kTexts && finding.pathTexts != 0; ++i) {
+    if ((finding.pathTexts >> i & 1) != 0) finding.texts[i] = shownPath(finding.texts[i]);
+  }
   Severity severity = options_.severity(finding.code);
   if (severity == Severity::kError) ++errors_;
   if (severity == Severity::kWarning) ++warnings_;
@@ -470,7 +495,7 @@ void DiagnosticEngine::report(Finding finding) {
   std::string text = style_.format == DiagnosticFormat::kJson ? renderJson(finding, severity)
                                                               : renderText(finding, severity);
   if (held) {
-    held_.push_back({finding.place.line, heldColumn_, std::move(text)});
+    held_.push_back({finding.place.line, heldColumn_, std::move(text), heldContextAt_});
   } else {
     flush();
     output_(text);

@@ -75,8 +75,9 @@ class DiagnosticEngine : public FindingSink {
   void setLines(int32_t file, const SourceLines* lines);
 
   void report(Finding finding) override;
-  /// Text format: the first finding shown inside a section of the file being compiled
-  /// comes after a line that names the section ("items.txt: in item 'WoodAxe':").
+  /// The first finding shown inside a section of the file being compiled comes after a
+  /// line that names the section ("items.txt: in item 'WoodAxe':"); in JSON each finding
+  /// inside one has a field that names it ("context").
   void sectionRead(int32_t file, int32_t headerLine, int32_t lastLine) override;
   /// Shows what is held back.
   void flush();
@@ -106,7 +107,16 @@ class DiagnosticEngine : public FindingSink {
   const SourceLines* linesOf(int32_t file);
   std::string renderText(const Finding& finding, Severity severity);
   std::string renderJson(const Finding& finding, Severity severity);
+  // The section whose header is at headerLine of the current file, as a context line
+  // names it.
+  struct SectionContext {
+    std::string_view kind;      // "item", "character", "object", "script", "string-section"
+    std::string_view typeWord;  // an object's
+    std::string_view name;
+  };
+  SectionContext contextOf(int32_t headerLine, std::vector<std::string_view>& tokens) const;
   std::string contextLine(int32_t headerLine);
+  std::string contextJson(int32_t headerLine);
   std::string headline(const Shown& where, Severity severity, const std::string& message,
                        std::string_view tag);
 
@@ -115,6 +125,7 @@ class DiagnosticEngine : public FindingSink {
     int32_t line;
     int32_t column;
     std::string text;
+    size_t contextAt;  // JSON: where the context's field goes
   };
 
   WarningOptions options_;
@@ -139,7 +150,8 @@ class DiagnosticEngine : public FindingSink {
   static constexpr size_t kCachedBytes = size_t{256} << 20;
   std::unordered_map<int32_t, SourceLines> cached_;
   size_t cachedBytes_ = 0;
-  int32_t heldColumn_ = 0;  // the column of the finding last rendered
+  int32_t heldColumn_ = 0;    // the column of the finding last rendered
+  size_t heldContextAt_ = 0;  // and, in JSON, where its context would go
   int32_t errors_ = 0;
   int32_t warnings_ = 0;
 };

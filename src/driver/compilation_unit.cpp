@@ -138,9 +138,7 @@ void absorb(CompilationUnit& unit, Compilation& run) {
   for (LongName name : ownBlocks.longNames) {
     name.atom = renumbered(name.atom, runAtoms);
     name.owner = renumbered(name.owner, runAtoms);
-    bool noted = std::any_of(runBlocks.longNames.begin(), runBlocks.longNames.end(),
-                             [&](const LongName& known) { return known.atom == name.atom; });
-    if (!noted) runBlocks.longNames.push_back(name);
+    if (runBlocks.longNameAtoms.insert(name.atom).second) runBlocks.longNames.push_back(name);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <deque>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
@@ -208,7 +209,7 @@ bool prepareDependencies(const std::string& path, const SettledSettings& settled
   }
   if (const std::string* unwritable = pathWithLineEnd(targets, inputs)) {
     engine.report(
-        Finding(FindingCode::kDepfileLineEnd, SourcePlace()).with(path).with(*unwritable));
+        Finding(FindingCode::kDepfileLineEnd, SourcePlace()).withPath(path).withPath(*unwritable));
     return false;
   }
   dependencies.text = depfileText(targets, inputs);
@@ -236,7 +237,7 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
   FileSystem& fs = FileSystem::real();
   TemporaryFiles* temporaries = &TemporaryFiles::process();
   LockWaitNotice notice = [&engine](const std::string& folder) {
-    engine.report(Finding(FindingCode::kNoteWaitingForRun, SourcePlace()).with(folder));
+    engine.report(Finding(FindingCode::kNoteWaitingForRun, SourcePlace()).withPath(folder));
   };
   std::string stringTableName(settings.stringTableFile.view());
   std::string databaseName(settings.databaseFile.view());
@@ -291,7 +292,7 @@ bool writeOutputs(Compilation& compilation, const RunSettings& settings,
     if (!written) {
       int error = output->errorCode() != 0 ? output->errorCode() : EFBIG;
       engine.report(Finding(FindingCode::kCannotWrite, SourcePlace())
-                        .with(file.path)
+                        .withPath(file.path)
                         .with(std::strerror(error)));
       return fail();
     }
@@ -369,17 +370,21 @@ void noteMissingDescription(DiagnosticEngine& engine) {
                     .with(names));
 }
 
-// One compile of the project, from its settings to its outputs; the exit status. The
-// files it read (or would have read) are added to watched, when given.
+// Told the files a compile reads (the description and the sources), before it reads the
+// sources.
+using BeforeReading = std::function<void(const std::vector<std::string>& files)>;
+
+// One compile of the project, from its settings to its outputs; the exit status.
 int compileProject(const CommandLine& line, Console& console, DiagnosticEngine& engine,
-                   Compilation& compilation, std::vector<std::string>* watched) {
+                   Compilation& compilation, const BeforeReading& beforeReading = {}) {
   SettledSettings settled = settleSettings(line.positional);
-  if (watched != nullptr) {
-    watched->clear();
-    if (!settled.descriptionFile.empty()) watched->push_back(settled.descriptionFile);
+  if (beforeReading) {
+    std::vector<std::string> files;
+    if (!settled.descriptionFile.empty()) files.push_back(settled.descriptionFile);
     for (const RefString& source : settled.settings.sourceFiles) {
-      if (!source.isEmpty()) watched->emplace_back(source.view());
+      if (!source.isEmpty()) files.emplace_back(source.view());
     }
+    beforeReading(files);
   }
   if (!settled.ready()) return reportSettingsFailure(settled, console, engine);
   if (line.positional.empty() && !settled.descriptionRead) noteMissingDescription(engine);
@@ -451,10 +456,19 @@ std::string secondsSince(std::chrono::steady_clock::time_point start) {
 // --watch: one run, then another after each change of the description or a source file,
 // each with its own diagnostics and a line that says how it went. Ends by a stop signal
 // (the handlers remove the temporary files), or with 1 when the files cannot be watched.
+//
+// Every file is watched before it is read (the description before the first run, the
+// sources once the description has named them), so a change made while a run reads or
+// writes is waiting when it ends, and starts the next run.
 int watchProject(const CommandLine& line, Console& console, const Folders& folders,
                  Compilation& first, DiagnosticEngine& setupEngine) {
   FileWatch watch;
-  std::vector<std::string> files;
+  bool watching = true;
+  auto watchFiles = [&](const std::vector<std::string>& files) {
+    if (!watch.watch(files)) watching = false;
+  };
+  std::string description = descriptionFileOf(line.positional);
+  if (!description.empty()) watchFiles({description});
   std::unique_ptr<Compilation> later;
   for (bool firstRun = true;; firstRun = false) {
     auto start = std::chrono::steady_clock::now();
@@ -466,7 +480,7 @@ int watchProject(const CommandLine& line, Console& console, const Folders& folde
     }
     DiagnosticEngine engine(line.warnings, styleOf(line));
     showPathsFrom(folders, line, engine);
-    int status = compileProject(line, console, engine, *compilation, &files);
+    int status = compileProject(line, console, engine, *compilation, watchFiles);
     std::string counts = engine.countsText();
     std::string took = secondsSince(start);
     std::string detail = counts.empty() ? "" : " (" + counts + ")";
@@ -477,7 +491,7 @@ int watchProject(const CommandLine& line, Console& console, const Folders& folde
     } else {
       engine.summary("failed in " + took + detail + "; the outputs are unchanged");
     }
-    if (!watch.watch(files)) break;
+    if (!watching) break;
     if (firstRun) engine.report(Finding(FindingCode::kNoteWatching, SourcePlace()));
     if (!watch.waitForChange()) break;
   }
@@ -511,7 +525,7 @@ int runLine(const CommandLine& line, Console& console, DiagnosticEngine& engine,
   if (!enterFolder(line, engine, folders)) return 1;
   if (line.watch) return watchProject(line, console, folders, compilation, engine);
   showPathsFrom(folders, line, engine);
-  int status = compileProject(line, console, engine, compilation, nullptr);
+  int status = compileProject(line, console, engine, compilation);
   std::string counts = engine.countsText();
   if (!counts.empty()) engine.summary(counts);
   return status;

@@ -2,6 +2,7 @@
 // the string sections' names.
 #include "driver/named_use_check.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -93,25 +94,35 @@ void checkNamedUses(const Compilation& compilation, FindingSink& sink) {
   }
 }
 
-Finding longNameFinding(const Compilation& compilation, Atom atom) {
+namespace {
+
+// The finding for atom, told where name (when given) says it was first read.
+Finding longNameFinding(const Compilation& compilation, Atom atom, const LongName* name) {
   Finding finding(FindingCode::kNameTooLong, SourcePlace());
   std::string_view text = compilation.atoms.atomView(atom);
   finding.with(std::string(text)).with(static_cast<int64_t>(text.size()));
-  for (const LongName& name : compilation.blocks.longNames) {
-    if (name.atom != atom) continue;
-    finding.place = name.place;
-    if (name.owner != atom) {
-      finding.code = FindingCode::kNameTooLongIn;
-      finding.withKind(name.ownerKind).with(std::string(compilation.atoms.atomView(name.owner)));
-    }
-    break;
+  if (name == nullptr) return finding;
+  finding.place = name->place;
+  if (name->owner != atom) {
+    finding.code = FindingCode::kNameTooLongIn;
+    finding.withKind(name->ownerKind).with(std::string(compilation.atoms.atomView(name->owner)));
   }
   return finding;
 }
 
+}  // namespace
+
+Finding longNameFinding(const Compilation& compilation, Atom atom) {
+  const std::vector<LongName>& names = compilation.blocks.longNames;
+  auto noted = std::find_if(names.begin(), names.end(),
+                            [atom](const LongName& name) { return name.atom == atom; });
+  return longNameFinding(compilation, atom, noted != names.end() ? &*noted : nullptr);
+}
+
 void reportLongNames(const Compilation& compilation, FindingSink& sink) {
+  // Each name is noted once, where it was first read.
   for (const LongName& name : compilation.blocks.longNames) {
-    sink.report(longNameFinding(compilation, name.atom));
+    sink.report(longNameFinding(compilation, name.atom, &name));
   }
 }
 

@@ -17,7 +17,8 @@ void checkNamedUses(const Compilation& compilation, FindingSink& sink);
 /// The finding for a name too long to store: where it was first read, when noted.
 Finding longNameFinding(const Compilation& compilation, Atom atom);
 
-/// Reports every name too long to store (for runs that write nothing).
+/// Reports every name too long to store (for runs that write nothing), once each, where
+/// it was first read, in that order. Linear in the number of names.
 void reportLongNames(const Compilation& compilation, FindingSink& sink);
 
 }  // namespace rpgc

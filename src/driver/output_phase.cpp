@@ -38,14 +38,14 @@ void reportWriteFailure(const Compilation& compilation, const WriteStatus& statu
       sink.report(longNameFinding(compilation, status.atom));
       return;
     case WriteFailure::kBodyTooLarge:
-      sink.report(Finding(FindingCode::kOutputTooLarge, SourcePlace()).with(target));
+      sink.report(Finding(FindingCode::kOutputTooLarge, SourcePlace()).withPath(target));
       return;
     case WriteFailure::kNotBegun:
     case WriteFailure::kUnknownAtom:
     case WriteFailure::kNotOpen:
     case WriteFailure::kNotReplayed:
       sink.report(Finding(FindingCode::kOutputInternal, SourcePlace())
-                      .with(target)
+                      .withPath(target)
                       .with(static_cast<int64_t>(status.failure)));
       return;
     case WriteFailure::kNone:
@@ -54,10 +54,11 @@ void reportWriteFailure(const Compilation& compilation, const WriteStatus& statu
   }
   int code = out.errorCode();
   if (code == 0) {
-    sink.report(Finding(FindingCode::kCannotWriteUnexplained, SourcePlace()).with(target));
+    sink.report(Finding(FindingCode::kCannotWriteUnexplained, SourcePlace()).withPath(target));
   } else {
-    sink.report(
-        Finding(FindingCode::kCannotWrite, SourcePlace()).with(target).with(std::strerror(code)));
+    sink.report(Finding(FindingCode::kCannotWrite, SourcePlace())
+                    .withPath(target)
+                    .with(std::strerror(code)));
   }
 }
 

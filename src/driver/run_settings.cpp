@@ -37,6 +37,11 @@ std::vector<std::string> descriptionFilesHere() {
   return names;
 }
 
+std::string descriptionFileOf(std::span<const char* const> args) {
+  if (args.size() >= 2) return {};
+  return args.size() == 1 ? args[0] : kDefaultDescriptionFile;
+}
+
 SettledSettings settleSettings(std::span<const char* const> args) {
   SettledSettings result;
   if (args.size() >= 2) {
@@ -46,7 +51,7 @@ SettledSettings settleSettings(std::span<const char* const> args) {
   }
 
   bool named = args.size() == 1;
-  result.descriptionFile = named ? args[0] : kDefaultDescriptionFile;
+  result.descriptionFile = descriptionFileOf(args);
   SourceLines& lines = result.descriptionLines;
   LineReadFailure failure;
   if (!readLines(result.descriptionFile.c_str(), lines, failure, FileSystem::real())) {

@@ -48,6 +48,10 @@ struct SettledSettings {
 /// Settles the settings from the positional arguments of the command line.
 SettledSettings settleSettings(std::span<const char* const> args);
 
+/// The description file those arguments name (or the default one); empty when they name
+/// the project and its sources instead.
+std::string descriptionFileOf(std::span<const char* const> args);
+
 /// The project descriptions (*.gdm) in the working folder, by name, sorted.
 std::vector<std::string> descriptionFilesHere();
 

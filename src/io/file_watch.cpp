@@ -30,6 +30,29 @@ FileWatch::~FileWatch() {
   if (fd_ >= 0) close(fd_);
 }
 
+bool FileWatch::watchName(std::filesystem::path folder, std::string name,
+                          std::map<std::string, int>& folders, int& error) {
+  for (;;) {
+    auto found = folders.find(folder.string());
+    if (found == folders.end()) {
+      int descriptor = inotify_add_watch(fd_, folder.c_str(), kChanges | IN_ONLYDIR);
+      if (descriptor < 0 && (errno == ENOENT || errno == ENOTDIR) && folder.has_relative_path()) {
+        // The folder is missing (or is no folder): its creation is the change to wait for.
+        name = folder.filename().string();
+        folder = folder.parent_path();
+        continue;
+      }
+      if (descriptor < 0) {
+        error = errno;
+        return false;
+      }
+      found = folders.emplace(folder.string(), descriptor).first;
+    }
+    names_.emplace(found->second, std::move(name));
+    return true;
+  }
+}
+
 bool FileWatch::watch(const std::vector<std::string>& files) {
   if (fd_ < 0) return false;
   names_.clear();
@@ -40,21 +63,19 @@ bool FileWatch::watch(const std::vector<std::string>& files) {
     return false;
   }
   int lastError = 0;
+  // Each folder is watched again: the same folder keeps its descriptor and its queued
+  // events, one made anew since (removed and created again) gets a new one.
+  std::map<std::string, int> folders;  // absolute folder -> watch descriptor
   for (const std::string& file : files) {
     std::filesystem::path full = (here / file).lexically_normal();
-    std::string folder = full.parent_path().string();
-    auto found = folders_.find(folder);
-    if (found == folders_.end()) {
-      // Folders stay watched once added: a file may come back to one.
-      int descriptor = inotify_add_watch(fd_, folder.c_str(), kChanges | IN_ONLYDIR);
-      if (descriptor < 0) {
-        lastError = errno;
-        continue;
-      }
-      found = folders_.emplace(folder, descriptor).first;
-    }
-    names_.emplace(found->second, full.filename().string());
+    watchName(full.parent_path(), full.filename().string(), folders, lastError);
   }
+  std::set<int> used;
+  for (const auto& [folder, descriptor] : folders) used.insert(descriptor);
+  for (int descriptor : watched_) {
+    if (!used.contains(descriptor)) inotify_rm_watch(fd_, descriptor);
+  }
+  watched_ = std::move(used);
   if (names_.empty()) {
     error_ = lastError != 0 ? lastError : ENOENT;
     return false;

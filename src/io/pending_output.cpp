@@ -350,22 +350,24 @@ bool onlyNotes(const std::vector<CommitProblem>& problems) {
 }
 
 Finding findingOf(const CommitProblem& problem) {
-  auto finding = [&](FindingCode code) { return Finding(code, SourcePlace()).with(problem.path); };
+  auto finding = [&](FindingCode code) {
+    return Finding(code, SourcePlace()).withPath(problem.path);
+  };
   std::string reason = std::strerror(problem.errorCode);
   switch (problem.what) {
     case CommitProblem::What::kReplace:
     case CommitProblem::What::kSync:
       return finding(FindingCode::kCannotWrite).with(reason);
     case CommitProblem::What::kRestore:
-      return finding(FindingCode::kCannotRestore).with(reason).with(problem.copy);
+      return finding(FindingCode::kCannotRestore).with(reason).withPath(problem.copy);
     case CommitProblem::What::kRemove:
       return finding(FindingCode::kCannotRemoveTemporary).with(reason);
     case CommitProblem::What::kRecovered:
-      return finding(FindingCode::kNoteRestoredFromCopy).with(problem.copy);
+      return finding(FindingCode::kNoteRestoredFromCopy).withPath(problem.copy);
     case CommitProblem::What::kCopyLeft:
       return problem.errorCode == 0
-                 ? finding(FindingCode::kNoteCopyLeft).with(problem.copy)
-                 : finding(FindingCode::kNoteCopyNotRestored).with(problem.copy).with(reason);
+                 ? finding(FindingCode::kNoteCopyLeft).withPath(problem.copy)
+                 : finding(FindingCode::kNoteCopyNotRestored).withPath(problem.copy).with(reason);
     case CommitProblem::What::kUnknownCopy:
       return finding(FindingCode::kNoteUnknownCopy);
     case CommitProblem::What::kInterruptedAfter:

@@ -52,6 +52,7 @@ void BlockContext::reset() {
   namedUses.clear();
   std::fill(stringOrigins.begin(), stringOrigins.end(), SourcePlace());
   longNames.clear();
+  longNameAtoms.clear();
   sectionName = kNoAtom;
   sectionKind = SectionKind::kObject;
   itemFields.clear();
@@ -68,10 +69,9 @@ void BlockContext::reset() {
 
 void BlockContext::noteLength(Atom atom, std::string_view text, SourcePlace place) {
   if (text.size() <= static_cast<size_t>(format::kMaxAtomNameLength)) return;
-  for (const LongName& noted : longNames) {
-    if (noted.atom == atom) return;
+  if (longNameAtoms.insert(atom).second) {
+    longNames.push_back({atom, place, sectionName, sectionKind});
   }
-  longNames.push_back({atom, place, sectionName, sectionKind});
 }
 
 void BlockContext::noteUse(Atom atom, NamedUse::Target target, int32_t line, int32_t column) {
@@ -93,7 +93,7 @@ void BlockContext::noteSet(int32_t entry) {
     sourceMap->noteProperty(blockObject, buffer.name(entry), buffer.line(entry));
 }
 
-void BlockContext::noteProperty(int32_t entry, uint8_t storage) {
+void BlockContext::noteProperty(int32_t entry, uint8_t storage, bool perBlock) {
   if (repeatedBlock || objectIndex < 0) return;
   if (!wants(FindingCode::kDuplicatePropertyInBlock) &&
       !wants(FindingCode::kDuplicatePropertyAcrossBlocks)) {
@@ -104,6 +104,10 @@ void BlockContext::noteProperty(int32_t entry, uint8_t storage) {
   auto [first, added] = propertiesSet.try_emplace(PropertyKey{objectIndex, name, storage},
                                                   PropertySet{here, blockNumber});
   if (added) return;
+  if (perBlock && first->second.block != blockNumber) {
+    first->second = PropertySet{here, blockNumber};
+    return;
+  }
   FindingCode code = first->second.block == blockNumber
                          ? FindingCode::kDuplicatePropertyInBlock
                          : FindingCode::kDuplicatePropertyAcrossBlocks;

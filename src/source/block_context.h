@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/atom.h"
@@ -121,8 +122,10 @@ class BlockContext {
   std::vector<NamedUse> namedUses;
   /// Where each string section name was first declared, by name atom + 1.
   std::vector<SourcePlace> stringOrigins;
-  /// Names too long to store, noted as they are read, and the section being read.
+  /// Names too long to store, each once, in the order they were first read (with the
+  /// atoms noted, to keep noting linear), and the section being read.
   std::vector<LongName> longNames;
+  std::unordered_set<Atom> longNameAtoms;
   Atom sectionName = kNoAtom;
   SectionKind sectionKind = SectionKind::kObject;
   std::string_view sectionTypeWord;  // an object's, while its block is read
@@ -166,8 +169,10 @@ class BlockContext {
   /// Notes atom as a name that an output file would have to hold when it is too long.
   void noteLength(Atom atom, std::string_view text, SourcePlace place);
   /// Notes that buffer entry sets a property of the block's object (storage as in
-  /// PropertyKey) and reports when it was set before.
-  void noteProperty(int32_t entry, uint8_t storage);
+  /// PropertyKey) and reports when it was set before. A property decided anew by each
+  /// block (perBlock: a character's Type, which a later block without it sets back) is
+  /// reported only when set twice in one block.
+  void noteProperty(int32_t entry, uint8_t storage, bool perBlock = false);
   /// Notes the body in the buffer as a block of the block's object (its header at line
   /// headerLine) and reports when it repeats an earlier one.
   void noteBlockBody(int32_t headerLine);

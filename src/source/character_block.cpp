@@ -110,7 +110,8 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
   for (int32_t i = 0; i < buffer.count(); ++i) {
     std::string_view propertyName = ctx.atoms.atomView(buffer.name(i));
     if (propertyName == "Type") {
-      ctx.noteProperty(i, 0);
+      // Each block decides the type: a later block must say it again to keep it.
+      ctx.noteProperty(i, 0, true);
       characterType = characterTypeOf(ctx, i);
       ctx.noteSet(i);
       continue;

@@ -121,6 +121,50 @@ TEST_F(DiagnosticEngineTest, NamesAndNotesStayOnTheirLines) {
   EXPECT_EQ(e.errorCount(), 1);
 }
 
+// The section a finding is in: a line before the section's first finding in text, a field
+// of each finding inside it in JSON; none for a finding on a header or outside sections.
+TEST_F(DiagnosticEngineTest, FindingsInsideSectionsNameTheirSection) {
+  SourceLines lines = splitLines(
+      "BEGIN item WoodAxe\nx\ny\nEND\n\nBEGIN qu\xE9st Q\nx\nEND\n\nSTRING S\nx\nEND\n\n"
+      "SCRIPT Go\nx\nEND\n\nx\n");
+  const int32_t findingLines[] = {1, 2, 5, 6, 10, 14, 17};
+  std::vector<std::string> shown[2];
+  for (DiagnosticFormat format : {DiagnosticFormat::kText, DiagnosticFormat::kJson}) {
+    out_.clear();
+    DiagnosticEngine& e = engine(format);
+    int32_t file = e.addFile("a.txt");
+    e.setLines(file, &lines);
+    for (int32_t line : findingLines) {
+      e.report(Finding(FindingCode::kStrayLine, SourcePlace::atToken(file, line, 0)));
+    }
+    for (auto [header, last] : {std::pair{0, 3}, {5, 7}, {9, 11}, {13, 15}}) {
+      e.sectionRead(file, header, last);
+    }
+    e.setLines(file, nullptr);
+    std::vector<std::string>& rows = shown[format == DiagnosticFormat::kJson];
+    for (size_t at = 0, end; (end = out_.find('\n', at)) != std::string::npos; at = end + 1) {
+      std::string row = out_.substr(at, end - at);
+      if (format == DiagnosticFormat::kText) {
+        if (row.starts_with("a.txt: in ")) rows.push_back(row);
+        continue;
+      }
+      size_t context = row.find(",\"context\":");
+      rows.push_back(context == std::string::npos
+                         ? "none"
+                         : row.substr(context + 11, row.find('}', context) - context - 10));
+    }
+  }
+  EXPECT_EQ(shown[0], (std::vector<std::string>{
+                          "a.txt: in item 'WoodAxe':", "a.txt: in `qu\\xe9st` object 'Q':",
+                          "a.txt: in string section 'S':", "a.txt: in script 'Go':"}));
+  const char* item = R"({"kind":"item","name":"WoodAxe","line":1})";
+  EXPECT_EQ(shown[1], (std::vector<std::string>{
+                          item, item, "none",
+                          R"({"kind":"object","typeWord":"qu\udce9st","name":"Q","line":6})",
+                          R"({"kind":"string-section","name":"S","line":10})",
+                          R"({"kind":"script","name":"Go","line":14})", "none"}));
+}
+
 // Regression: bytes 0x80 to 0xFF went to the terminal as they were, 0x9B (a control
 // sequence's start) among them.
 TEST_F(DiagnosticEngineTest, BytesThatAreNotUtf8AndC1ControlsAreNotPrintedRaw) {

@@ -162,6 +162,10 @@ const WarningRow kRows[] = {
     {"property set again by a later block",
      "BEGIN quest Q\nINTEGER R = 5\nEND\n\nBEGIN quest Q\nINTEGER R = 6\nEND\n\n",
      V{"extended-object 5:13", "duplicate-property 6:9"}},
+    {"a character's type, decided by each block, said again by a later block",
+     "BEGIN character C\nATOM Type = crowd\nEND\n\nBEGIN character C\nATOM Type = crowd\n"
+     "ATOM Type = monster\nEND\n\n",
+     V{"extended-object 5:17", "duplicate-property 7:6"}},
     {"a block that extends its object with other properties",
      "BEGIN quest Q\nINTEGER R = 5\nATOM R = x\nEND\n\nBEGIN quest Q\nINTEGER S = 6\nEND\n\n"
      "BEGIN quest P\nINTEGER R = 5\nEND\n\n",

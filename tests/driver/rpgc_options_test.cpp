@@ -3,7 +3,9 @@
 // diagnostics parse, and the command line's own errors.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -251,6 +253,23 @@ TEST_F(RpgcOptionsTest, FilesAreNamedFromTheStartFolder) {
   std::string absolute = (fs::canonical(dir_.path()) / "a.txt").string();
   EXPECT_TRUE(json.err.starts_with("{\"file\":\"" + absolute + "\",\"line\":3,")) << json.err;
   EXPECT_EQ(json.err.find("rpgc: "), std::string::npos) << "no summary line among JSON objects";
+
+  // So are the outputs.
+  write("game/g.gdm", "Game\n1\nmissing/out\n../b.txt\n");
+  std::string reason = "': " + std::string(std::strerror(ENOENT)) + "\n";
+  for (bool full : {false, true}) {
+    std::vector<std::string> args{"-C", "game", "-q", "-w", "g.gdm"};
+    if (full) args.push_back("--absolute-paths");
+    ProgramRun output = run(args);
+    EXPECT_EQ(output.exitStatus, 1);
+    EXPECT_EQ(output.out, "Error: cannot write strings");
+    std::string shown = full ? (fs::canonical(dir_.path()) / "game/missing/out.gds").string()
+                             : "game/missing/out.gds";
+    EXPECT_EQ(output.err, "rpgc: error: cannot write '" + shown + reason + "rpgc: 1 error\n");
+  }
+  fs::create_directory(dir_.path() / "game/missing");
+  ProgramRun depfile = run({"-C", "game", "-q", "-w", "g.gdm", "--depfile", "../nowhere/x.d"});
+  EXPECT_EQ(depfile.err, "rpgc: error: cannot write 'nowhere/x.d" + reason + "rpgc: 1 error\n");
 }
 
 TEST_F(RpgcOptionsTest, NoDescriptionNamesTheDescriptionsThere) {
@@ -287,6 +306,30 @@ TEST_F(RpgcOptionsTest, PropertySetAgainInALaterFileIsFoundWithAnyJobs) {
       << one.err;
   EXPECT_NE(one.err.find("a.txt:2:7: note: 'Weight' is first set here"), std::string::npos)
       << one.err;
+  EXPECT_EQ(one.err, two.err);
+}
+
+// Each name too long to store is reported once, where it was first read, in the order the
+// names were first read, however many times and in however many files it comes again.
+TEST_F(RpgcOptionsTest, LongNamesAreReportedOnceEachInTheOrderFirstRead) {
+  const std::string first(1025, 'a');
+  const std::string second(1030, 'b');
+  const std::string third(1040, 'c');
+  write("a.txt", "BEGIN quest Q\nATOM Tag = " + second + "\nATOM Other = " + second +
+                     "\nEND\n\nBEGIN quest " + first + "\nEND\n\n");
+  write("b.txt", "BEGIN quest " + first + "\nATOM Tag = " + third +
+                     "\nEND\n\nBEGIN quest R\nATOM X = " + second + "\nEND\n\n");
+  ProgramRun one = run({"-j", "1", "--check", "proj", "a.txt", "b.txt"});
+  ProgramRun two = run({"-j", "2", "--check", "proj", "a.txt", "b.txt"});
+  EXPECT_EQ(one.exitStatus, 1);
+  std::vector<std::string> places;
+  for (size_t at = one.err.find(": error: "); at != std::string::npos;
+       at = one.err.find(": error: ", at + 1)) {
+    places.push_back(one.err.substr(one.err.rfind('\n', at) + 1, at - one.err.rfind('\n', at) - 1));
+  }
+  EXPECT_EQ(places, (std::vector<std::string>{"a.txt:2:12", "a.txt:6:13", "b.txt:2:12"}))
+      << one.err;
+  EXPECT_NE(one.err.find("' in the object 'Q' is 1030 bytes long"), std::string::npos) << one.err;
   EXPECT_EQ(one.err, two.err);
 }
 

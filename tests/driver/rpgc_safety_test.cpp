@@ -228,23 +228,26 @@ TEST_F(RpgcSafetyTest, ARunWhoseOutputsShareAFolderByTwoPathsDoesNotWaitForItsel
 // SIGKILL ended a run that waited (for itself, or for a hung run). It now says that it
 // waits, and a SIGTERM ends it like any other moment.
 TEST_F(RpgcSafetyTest, ARunWaitingForTheFolderSaysSoAndCanBeStopped) {
-  write("a.txt", "BEGIN quest Q\nEND\n\n");
-  write("database.gds", "earlier");
-  int folder = open(dir_.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // Run from another folder (-C), the folder is named from where rpgc was started.
+  fs::create_directory(dir_.path() / "game");
+  write("game/a.txt", "BEGIN quest Q\nEND\n\n");
+  write("game/database.gds", "earlier");
+  int folder = open((dir_.path() / "game").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_GE(folder, 0);
   ASSERT_EQ(flock(folder, LOCK_EX), 0);
   ProgramRun run = runScript(dir_.path(),
-                             "\"$RPGC\" proj a.txt >/dev/null & run=$!; sleep 3; kill -TERM $run;"
-                             " (sleep 30; kill -KILL $run 2>/dev/null) & watch=$!;"
+                             "\"$RPGC\" -C game proj a.txt >/dev/null & run=$!; sleep 3;"
+                             " kill -TERM $run; (sleep 30; kill -KILL $run 2>/dev/null) & watch=$!;"
                              " wait $run; echo $? >status; kill $watch");
   close(folder);
   EXPECT_EQ(bytesOf("status"), "143\n") << "ended by SIGTERM";
   // (The shell then says the job was terminated.)
   EXPECT_TRUE(
-      run.err.starts_with("rpgc: note: waiting for another run that is replacing files in '.'\n"))
+      run.err.starts_with("rpgc: note: waiting for another run that is replacing files in "
+                          "'game'\n"))
       << run.err;
-  EXPECT_EQ(bytesOf("database.gds"), "earlier");
-  EXPECT_TRUE(temporaries(dir_.path()).empty());
+  EXPECT_EQ(bytesOf("game/database.gds"), "earlier");
+  EXPECT_TRUE(temporaries(dir_.path() / "game").empty());
 }
 
 // Regression: on a full disk, a hard-linked database was left holding the first 1.6 MB

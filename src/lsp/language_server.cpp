@@ -20,7 +20,9 @@
 #include "core/source_syntax.h"
 #include "core/spelling.h"
 #include "diagnostics/message_table.h"
+#include "diagnostics/warning_options.h"
 #include "driver/compilation.h"
+#include "driver/description_check.h"
 #include "driver/run_settings.h"
 #include "driver/section_dispatcher.h"
 #include "lsp/hover_text.h"
@@ -109,6 +111,15 @@ std::string_view lineOf(std::string_view text, size_t start) {
   return line;
 }
 
+// Keeps every finding reported.
+class FindingList : public FindingSink {
+ public:
+  FindingList() { wanted_.set(); }
+  void report(Finding finding) override { findings.push_back(std::move(finding)); }
+
+  std::vector<Finding> findings;
+};
+
 struct Document {
   std::string uri;
   std::string text;
@@ -122,6 +133,14 @@ struct Project {
   std::string loneReason;  // for a file on its own: why
   ProjectModel model;
   std::vector<std::string> listedNames;  // each file as the description names it
+  // The description's own findings, about the file numbered after the sources.
+  SourceLines descriptionLines;
+  std::vector<Finding> descriptionFindings;
+
+  int32_t descriptionFile() const { return static_cast<int32_t>(files.size()); }
+  const SourceLines* linesOf(int32_t file) const {
+    return file == descriptionFile() ? &descriptionLines : model.lines(file);
+  }
 };
 
 }  // namespace
@@ -170,12 +189,13 @@ class LanguageServer::State {
   void forgetLoneProjects();
   void refreshProjects();
   void publish(Project& project);
+  void checkDescriptionOf(Project& project);
   void publishFile(const std::string& path, Json diagnostics);
 
   // --- positions ---
   Json positionJson(std::string_view line, int32_t lineIndex, size_t byte) const;
   Json rangeJson(const SourceLines* lines, int32_t line, WordSpan span) const;
-  Json rangeOfPlace(const Project& project, const SourcePlace& place) const;
+  Json rangeOfPlace(const Project& project, const SourcePlace& place, int32_t endColumn = 0) const;
   Json locationOfPlace(const Project& project, const SourcePlace& place) const;
   Json diagnosticOf(const Project& project, const Finding& finding) const;
 
@@ -603,26 +623,35 @@ void LanguageServer::State::publish(Project& project) {
     publishFile(path, std::move(diagnostics));
   }
   if (project.description.empty()) return;
+  checkDescriptionOf(project);
   Json diagnostics = Json::array();
-  SourceLines lines = linesOfText(textOf(project.description));
+  for (const Finding& finding : project.descriptionFindings) {
+    diagnostics.push_back(diagnosticOf(project, finding));
+  }
+  publishFile(project.description, std::move(diagnostics));
+}
+
+// The description's findings as `rpgc` makes them: its lines, then each listed file that
+// cannot be opened, at its line, with the closest name in its folder.
+void LanguageServer::State::checkDescriptionOf(Project& project) {
+  static const WarningOptions kOptions;
+  project.descriptionLines = linesOfText(textOf(project.description));
+  project.descriptionFindings.clear();
+  int32_t file = project.descriptionFile();
+  FindingList found;
+  checkDescriptionLines(project.descriptionLines, file, found);
   for (size_t i = 0; i < project.files.size(); ++i) {
     std::error_code error;
     const std::string& path = project.files[i];
     if (documents_.contains(path) || std::filesystem::is_regular_file(path, error)) continue;
-    // Source files are listed from the description's fourth line.
-    int32_t line = static_cast<int32_t>(i) + 3;
-    Finding finding(FindingCode::kCannotOpenSource, SourcePlace());
-    finding.with(project.listedNames[i]).with("No such file or directory");
-    std::string_view text = line < lines.length() ? lines[line] : std::string_view();
-    diagnostics.push_back(
-        {{"range",
-          {{"start", positionJson(text, line, 0)}, {"end", positionJson(text, line, text.size())}}},
-         {"severity", kSeverityError},
-         {"source", "rpgc"},
-         {"code", std::string(messageRow(finding.code).name)},
-         {"message", messageOf(finding)}});
+    Finding failure(FindingCode::kCannotOpenSource, SourcePlace());
+    failure.with(project.listedNames[i]).with("No such file or directory");
+    found.report(sourceNotFound(std::move(failure), project.listedNames[i], file,
+                                kSourceLinesStart + static_cast<int32_t>(i), project.folder));
   }
-  publishFile(project.description, std::move(diagnostics));
+  for (Finding& finding : found.findings) {
+    if (kOptions.shown(finding.code)) project.descriptionFindings.push_back(std::move(finding));
+  }
 }
 
 // --- positions ---
@@ -640,8 +669,9 @@ Json LanguageServer::State::rangeJson(const SourceLines* lines, int32_t line, Wo
           {"end", positionJson(text, shown, static_cast<size_t>(span.end()))}};
 }
 
-Json LanguageServer::State::rangeOfPlace(const Project& project, const SourcePlace& place) const {
-  const SourceLines* lines = project.model.lines(place.file);
+Json LanguageServer::State::rangeOfPlace(const Project& project, const SourcePlace& place,
+                                         int32_t endColumn) const {
+  const SourceLines* lines = project.linesOf(place.file);
   if (place.line < 0 || lines == nullptr || place.line >= lines->length()) {
     return rangeJson(nullptr, std::max(place.line, 0), {});
   }
@@ -652,7 +682,11 @@ Json LanguageServer::State::rangeOfPlace(const Project& project, const SourcePla
     size_t start = static_cast<size_t>(place.column - 1);
     int32_t word = wordAt(words, line, start);
     span.start = static_cast<int32_t>(std::min(start, line.size()));
-    if (word >= 0) span.length = spanOf(line, words[static_cast<size_t>(word)]).end() - span.start;
+    if (endColumn > place.column) {
+      span.length = std::min(endColumn - 1, static_cast<int32_t>(line.size())) - span.start;
+    } else if (word >= 0) {
+      span.length = spanOf(line, words[static_cast<size_t>(word)]).end() - span.start;
+    }
   } else if (place.token >= 0 && static_cast<size_t>(place.token) < words.size()) {
     span = spanOf(line, words[static_cast<size_t>(place.token)]);
   } else if (!words.empty()) {
@@ -663,7 +697,9 @@ Json LanguageServer::State::rangeOfPlace(const Project& project, const SourcePla
 
 Json LanguageServer::State::locationOfPlace(const Project& project,
                                             const SourcePlace& place) const {
-  const std::string& path = project.files[static_cast<size_t>(place.file)];
+  const std::string& path = place.file == project.descriptionFile()
+                                ? project.description
+                                : project.files[static_cast<size_t>(place.file)];
   auto open = documents_.find(path);
   return {{"uri", open != documents_.end() ? open->second.uri : uriOfPath(path)},
           {"range", rangeOfPlace(project, place)}};
@@ -682,7 +718,7 @@ Json LanguageServer::State::diagnosticOf(const Project& project, const Finding& 
     case Severity::kNote:
       break;
   }
-  Json diagnostic = {{"range", rangeOfPlace(project, finding.place)},
+  Json diagnostic = {{"range", rangeOfPlace(project, finding.place, finding.endColumn)},
                      {"severity", severity},
                      {"source", "rpgc"},
                      {"code", std::string(messageRow(finding.code).name)},
@@ -1156,44 +1192,51 @@ Json LanguageServer::State::codeActions(const Json& params) {
   std::string uri = params.at("textDocument").at("uri").get<std::string>();
   std::string path = normalPath(pathOfUri(uri));
   Json actions = Json::array();
-  if (pathOfUri(uri).empty() || isDescription(path)) return actions;
+  if (pathOfUri(uri).empty()) return actions;
   Project& project = projectOf(path);
   refreshProjects();
-  int32_t file = project.firstIndex.at(path);
-  const SourceLines* lines = project.model.lines(file);
-  if (lines == nullptr) return actions;
   int64_t first = params.at("range").at("start").at("line").get<int64_t>();
   int64_t last = params.at("range").at("end").at("line").get<int64_t>();
-  NameGuess closestObject = [&](std::string_view word) {
-    std::vector<std::string_view> names;
-    names.reserve(project.model.objects().size());
-    for (const auto& [name, entry] : project.model.objects()) names.push_back(name);
-    return std::string(closestWord(word, names));
-  };
   std::string text = textOf(path);
-  for (const Finding& finding : project.model.findingsOf(file)) {
+  SourceLines described;
+  const SourceLines* lines = nullptr;
+  std::vector<Finding> findings;
+  auto index = project.firstIndex.find(path);
+  if (index != project.firstIndex.end()) {
+    lines = project.model.lines(index->second);
+    findings = project.model.findingsOf(index->second);
+  } else if (path == project.description) {
+    described = linesOfText(text);
+    lines = &described;
+    findings = project.descriptionFindings;
+  }
+  if (lines == nullptr) return actions;
+  for (const Finding& finding : findings) {
     if (finding.place.line < first || finding.place.line > last) continue;
-    std::optional<QuickFix> fix = quickFixOf(finding, *lines, closestObject);
-    if (!fix) continue;
-    Json range;
-    if (fix->atEndOfFile) {
-      int32_t lineCount = static_cast<int32_t>(std::count(text.begin(), text.end(), '\n'));
-      size_t lastStart = text.rfind('\n');
-      lastStart = lastStart == std::string::npos ? 0 : lastStart + 1;
-      Json end = positionJson(std::string_view(text).substr(lastStart), lineCount,
-                              text.size() - lastStart);
-      range = {{"start", end}, {"end", end}};
-      if (!text.empty() && text.back() != '\n') fix->newText.insert(0, "\n");
-    } else {
-      range = rangeJson(lines, fix->line, {fix->start, fix->end - fix->start});
+    for (QuickFix& quick : quickFixesOf(finding)) {
+      const FindingFix& fix = quick.fix;
+      std::string newText = fix.replacement;
+      Json range;
+      if (fix.line >= lines->length()) {
+        // After the last line: at the end of the text, on a line of its own.
+        int32_t lineCount = static_cast<int32_t>(std::count(text.begin(), text.end(), '\n'));
+        size_t lastStart = text.rfind('\n');
+        lastStart = lastStart == std::string::npos ? 0 : lastStart + 1;
+        Json end = positionJson(std::string_view(text).substr(lastStart), lineCount,
+                                text.size() - lastStart);
+        range = {{"start", end}, {"end", end}};
+        if (!text.empty() && text.back() != '\n') newText.insert(0, "\n");
+      } else {
+        range = rangeJson(lines, fix.line, {fix.column - 1, fix.endColumn - fix.column});
+      }
+      actions.push_back(
+          {{"title", quick.title},
+           {"kind", "quickfix"},
+           {"isPreferred", finding.fixes.size() == 1},
+           {"diagnostics", Json::array({diagnosticOf(project, finding)})},
+           {"edit",
+            {{"changes", {{uri, Json::array({{{"range", range}, {"newText", newText}}})}}}}}});
     }
-    actions.push_back(
-        {{"title", fix->title},
-         {"kind", "quickfix"},
-         {"isPreferred", true},
-         {"diagnostics", Json::array({diagnosticOf(project, finding)})},
-         {"edit",
-          {{"changes", {{uri, Json::array({{{"range", range}, {"newText", fix->newText}}})}}}}}});
   }
   return actions;
 }

@@ -3,8 +3,11 @@
 #include "lsp/project_model.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
+
+#include "core/spelling.h"
 
 namespace rpgc::lsp {
 
@@ -14,6 +17,8 @@ void ProjectModel::setFileCount(int32_t count) {
   for (FileState& state : files_) state.pending = std::make_unique<SourceLines>();
   objects_.clear();
   strings_.clear();
+  objectOrder_.clear();
+  stringOrder_.clear();
   unresolved_.clear();
   longNames_.clear();
   stale_ = true;
@@ -44,13 +49,16 @@ FileContext ProjectModel::contextOf(const std::vector<std::string>& objectNames,
 void ProjectModel::addDeclarations(const FileSummary& summary) {
   for (const DeclaredObject& object : summary.objects) {
     if (object.origin.known()) {
-      objects_.try_emplace(object.name, ObjectEntry{object.kind, object.typeWord, object.origin});
+      auto [entry, added] = objects_.try_emplace(
+          object.name, ObjectEntry{object.kind, object.typeWord, object.origin});
+      if (added) objectOrder_.push_back(entry->first);
     } else if (auto found = objects_.find(object.name); found != objects_.end()) {
       found->second.typeWord = object.typeWord;
     }
   }
   for (const EarlierString& section : summary.strings) {
-    strings_.try_emplace(section.name, section.origin);
+    auto [entry, added] = strings_.try_emplace(section.name, section.origin);
+    if (added) stringOrder_.push_back(entry->first);
   }
 }
 
@@ -106,6 +114,8 @@ int32_t ProjectModel::refresh() {
   }
   objects_.clear();
   strings_.clear();
+  objectOrder_.clear();
+  stringOrder_.clear();
   std::vector<std::string> objectNames;
   std::vector<std::string> stringNames;
   for (int32_t file = 0; file < fileCount(); ++file) {
@@ -135,15 +145,34 @@ int32_t ProjectModel::refresh() {
   return compiled;
 }
 
+// As the compiler's end-of-run check: a guess among the project's names, in the order
+// they were declared, each unknown name guessed once, within a budget of comparisons.
 void ProjectModel::checkUses(int32_t file) {
+  constexpr int64_t kGuessBudget = 2'000'000;
   std::vector<Finding>& findings = unresolved_[static_cast<size_t>(file)];
   findings.clear();
+  int64_t budget = kGuessBudget;
+  std::unordered_map<std::string_view, std::string_view> guessed[2];
   for (const UseOfName& use : files_[static_cast<size_t>(file)].summary->uses) {
     bool object = use.target == NamedUse::Target::kObject;
     if (object ? objects_.contains(use.name) : strings_.contains(use.name)) continue;
-    Finding finding(object ? FindingCode::kUnresolvedReference : FindingCode::kUnresolvedString,
-                    SourcePlace::atColumn(file, use.line, use.column));
-    findings.push_back(std::move(finding.with(use.name)));
+    const std::vector<std::string_view>& names = object ? objectOrder_ : stringOrder_;
+    auto [guess, added] = guessed[object ? 0 : 1].try_emplace(use.name);
+    if (added && budget >= static_cast<int64_t>(names.size())) {
+      budget -= static_cast<int64_t>(names.size());
+      guess->second = closestWord(use.name, names);
+    }
+    FindingCode code = object ? FindingCode::kUnresolvedReference : FindingCode::kUnresolvedString;
+    if (!guess->second.empty()) {
+      code = object ? FindingCode::kUnresolvedReferenceGuess : FindingCode::kUnresolvedStringGuess;
+    }
+    Finding finding(code, SourcePlace::atColumn(file, use.line, use.column));
+    finding.with(use.name).with(std::string(guess->second));
+    if (!guess->second.empty()) {
+      finding.withFix(use.line, use.column, use.column + static_cast<int32_t>(use.name.size()),
+                      std::string(guess->second));
+    }
+    findings.push_back(std::move(finding));
   }
 }
 

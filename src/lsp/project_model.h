@@ -85,6 +85,9 @@ class ProjectModel {
   std::vector<FileState> files_;
   NameTable<ObjectEntry> objects_;
   NameTable<SourcePlace> strings_;
+  // The names in the order they were first declared (views of the tables' keys).
+  std::vector<std::string_view> objectOrder_;
+  std::vector<std::string_view> stringOrder_;
   // The findings of the end-of-run checks, by file.
   std::vector<std::vector<Finding>> unresolved_;
   std::vector<std::vector<Finding>> longNames_;

@@ -34,6 +34,7 @@
 #include "model/game_object.h"
 #include "source/character_block.h"
 #include "source/item_block.h"
+#include "source/source_map.h"
 #include "source/typed_declarations.h"
 
 namespace rpgc::lsp {
@@ -876,36 +877,46 @@ Json LanguageServer::State::references(const Json& params, bool highlights) {
 }
 
 std::string LanguageServer::State::hoverObject(Project& project, const std::string& name) {
-  // The object's blocks alone, compiled in project order: the object as the database
-  // holds it, extensions merged.
+  // The object's blocks alone, compiled in project order at their own lines (the other
+  // lines left empty): the object as the database holds it, extensions merged, and where
+  // each property was set as rpgc --source-map tells it.
   Compilation compilation;
   compilation.keepGoing = true;
-  std::unordered_map<std::string, std::string> setBy;  // property name -> "file:line"
+  SourceMap map;
+  compilation.blocks.sourceMap = &map;
   for (int32_t file = 0; file < project.model.fileCount(); ++file) {
     const SourceLines* lines = project.model.lines(file);
     if (lines == nullptr) continue;
+    std::vector<OutlineSection> outline = outlineOf(*lines);
+    bool named = std::any_of(outline.begin(), outline.end(), [&](const OutlineSection& section) {
+      return section.kind == OutlineSection::Kind::kObject && section.name == name;
+    });
+    if (!named) continue;
     SourceLines blocks;
-    std::string fileName =
-        std::filesystem::path(project.files[static_cast<size_t>(file)]).filename().string();
-    for (const OutlineSection& section : outlineOf(*lines)) {
+    int32_t next = 0;
+    for (const OutlineSection& section : outline) {
       if (section.kind != OutlineSection::Kind::kObject || section.name != name) continue;
       int32_t last = section.end < 0 ? lines->length() - 1 : section.end;
-      for (int32_t i = section.header; i <= last; ++i) {
-        blocks.push((*lines)[i]);
-        std::vector<std::string_view> words = wordsOf((*lines)[i]);
-        if (i > section.header && words.size() >= 4 && words[2] == kEqualsWord) {
-          setBy[std::string(words[1])] = fileName + ":" + std::to_string(i + 1);
-        }
-      }
-      blocks.push("");
+      for (; next < section.header; ++next) blocks.push("");
+      for (; next <= last; ++next) blocks.push((*lines)[next]);
     }
-    if (blocks.empty()) continue;
+    blocks.push("");
     blocks.push("");
     compilation.blocks.file = file;
     compileSource(blocks, compilation);
   }
-  GameObject* object = compilation.registry.find(compilation.atoms.intern(name));
+  Atom nameAtom = compilation.atoms.find(name);
+  GameObject* object = compilation.registry.find(nameAtom);
   if (object == nullptr) return {};
+  int32_t index = compilation.registry.indexOf(nameAtom);
+  std::unordered_map<std::string, std::string> setBy;  // property name -> "file:line"
+  for (const SourceMap::Setting& setting : map.settings()) {
+    if (setting.object != index || setting.property == kNoAtom) continue;
+    const SourceMap::Place& place = setting.place;
+    setBy[std::string(compilation.atoms.atomView(setting.property))] =
+        std::filesystem::path(project.files[static_cast<size_t>(place.file)]).filename().string() +
+        ":" + std::to_string(place.line);
+  }
   AtomTable& atoms = compilation.atoms;
   const ProjectModel::ObjectEntry* entry = project.model.object(name);
   std::string kind(kItemWord);

@@ -146,6 +146,45 @@ TEST_F(LanguageServerTest, AFileWithoutADescriptionIsCompiledOnItsOwn) {
   EXPECT_EQ(diagnostics[1]["severity"], 3);
 }
 
+TEST_F(LanguageServerTest, TellsTheDescriptionsFindingsAndWhereEachPropertyWasSet) {
+  write("game.gdm", "Game\n1.0x\ngame\nitems.txt\nmore.txt\nitms.txt\n");
+  write("items.txt", "BEGIN quest Hunt\nINTEGER Reward = 5\nEND\n");
+  write("more.txt", "\n\nBEGIN quest Hunt\nINTEGER Days = 3\nEND\nBEGIN quest Hunt\nEND\n\n");
+  initialize();
+  std::vector<Json> sent =
+      exchange(Json{{"jsonrpc", "2.0"},
+                    {"method", "textDocument/didOpen"},
+                    {"params",
+                     {{"textDocument",
+                       {{"uri", uri("game.gdm")},
+                        {"languageId", "rpgc-description"},
+                        {"version", 1},
+                        {"text", "Game\n1.0x\ngame\nitems.txt\nmore.txt\nitms.txt\n"}}}}}});
+  Json onDescription;
+  for (const Json& message : sent) {
+    if (message["params"]["uri"] == uri("game.gdm"))
+      onDescription = message["params"]["diagnostics"];
+  }
+  ASSERT_EQ(onDescription.size(), 2u) << onDescription.dump();
+  EXPECT_EQ(onDescription[0]["code"], "description");
+  EXPECT_EQ(onDescription[1]["code"], "cannot-open");
+  EXPECT_EQ(onDescription[1]["range"]["end"], (Json{{"line", 5}, {"character", 8}}));
+  Json actions =
+      request("textDocument/codeAction", {{"textDocument", {{"uri", uri("game.gdm")}}},
+                                          {"range", onDescription[1]["range"]},
+                                          {"context", {{"diagnostics", Json::array()}}}})["result"];
+  ASSERT_EQ(actions.size(), 1u);
+  EXPECT_EQ(actions[0]["title"], "Change to 'items.txt'");
+
+  // The block after END is never read: only the first two set anything.
+  std::string hover =
+      request("textDocument/hover", at("more.txt", 2, 13))["result"]["contents"]["value"];
+  EXPECT_NE(hover.find("IntegerPropertyName  Reward Days  items.txt:2  more.txt:4\n"),
+            std::string::npos)
+      << hover;
+  EXPECT_NE(hover.find("Type  quest  more.txt:3\n"), std::string::npos) << hover;
+}
+
 TEST_F(LanguageServerTest, ExitsWithZeroOnlyAfterShutdown) {
   initialize();
   EXPECT_FALSE(server_.exited());

@@ -8,8 +8,14 @@
 #include <utility>
 
 #include "core/spelling.h"
+#include "driver/compilation_unit.h"
 
 namespace rpgc::lsp {
+
+ProjectModel::ProjectModel(WarningOptions options)
+    : options_(options), unit_(std::make_unique<CompilationUnit>()) {}
+
+ProjectModel::~ProjectModel() = default;
 
 void ProjectModel::setFileCount(int32_t count) {
   files_.clear();
@@ -92,8 +98,8 @@ bool ProjectModel::refreshOneFile(int32_t& compiled) {
   if (objectNames != state.summary->objectHeaders || stringNames != state.summary->stringHeaders) {
     return false;
   }
-  auto summary = std::make_unique<FileSummary>(
-      compileFileSummary(changed, std::move(*state.pending), state.summary->context, options_));
+  auto summary = std::make_unique<FileSummary>(compileFileSummary(
+      *unit_, changed, std::move(*state.pending), state.summary->context, options_));
   state.pending.reset();
   ++compiled;
   bool same = sameObjects(summary->objects, state.summary->objects) &&
@@ -133,7 +139,7 @@ int32_t ProjectModel::refresh() {
       SourceLines lines = state.pending ? std::move(*state.pending) : state.summary->lines;
       state.pending.reset();
       state.summary = std::make_unique<FileSummary>(
-          compileFileSummary(file, std::move(lines), std::move(context), options_));
+          compileFileSummary(*unit_, file, std::move(lines), std::move(context), options_));
       ++compiled;
     }
     addDeclarations(*state.summary);

@@ -260,6 +260,18 @@ struct FindingFix {
   std::string replacement;
 };
 
+/// The fix of a section without END that runs into the header at line: END and an empty
+/// line put before that header.
+inline FindingFix missingEndBefore(int32_t line) {
+  return {line, 1, 1, "END\n\n"};
+}
+
+/// The fix of a section without END that runs to the end of a file of lineCount lines:
+/// END added as a line of its own after the last (the fix's line is one past the last).
+inline FindingFix missingEndAtEnd(int32_t lineCount) {
+  return {lineCount, 1, 1, "END\n"};
+}
+
 struct Finding {
   Finding() = default;
   Finding(FindingCode findingCode, SourcePlace where) : code(findingCode), place(where) {}

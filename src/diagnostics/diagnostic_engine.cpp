@@ -375,7 +375,11 @@ DiagnosticEngine::Shown DiagnosticEngine::locate(const SourcePlace& place, int32
                           ? static_cast<int32_t>(std::max(wordEnd(text, at), at + 1)) + 1
                           : where.column;
   }
-  if (fix != nullptr && fix->line != place.line) fix = nullptr;
+  // A fix that adds lines is for editors: under the caret it would not read as one line.
+  if (fix != nullptr &&
+      (fix->line != place.line || fix->replacement.find('\n') != std::string::npos)) {
+    fix = nullptr;
+  }
   if (haveText && style_.format == DiagnosticFormat::kText) {
     Excerpt excerpt = excerptLines(text, where.column, where.endColumn, fix);
     std::string number = std::to_string(where.line);

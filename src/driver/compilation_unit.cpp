@@ -182,6 +182,17 @@ void compileUnit(CompilationUnit& unit, bool readAnyFile) {
   }
 }
 
+void compileUnitLines(CompilationUnit& unit, SourceLines lines) {
+  try {
+    unit.read = true;
+    unit.readOk = true;
+    unit.lines = std::move(lines);
+    unit.walked = compileSource(unit.lines, unit.state);
+  } catch (...) {
+    unit.failure = std::current_exception();
+  }
+}
+
 bool mergeUnit(CompilationUnit& unit, Compilation& run, DiagnosticEngine& engine) {
   if (unit.failure) std::rethrow_exception(unit.failure);
   // The source map notes places by the run's numbering of objects and sections: with one

@@ -70,6 +70,10 @@ struct CompilationUnit {
 /// left for its turn, unread) and compiles it. Never throws: a failure is kept in the unit.
 void compileUnit(CompilationUnit& unit, bool readAnyFile);
 
+/// Compiles lines that the caller holds (an editor's unsaved text) as the unit's file,
+/// as compileUnit compiles the lines it read. Never throws: a failure is kept in the unit.
+void compileUnitLines(CompilationUnit& unit, SourceLines lines);
+
 /// Merges a unit that was read successfully into run, showing its findings on engine
 /// (which must know the file as unit.file). False when the file's walk stopped at a failed
 /// section. Rethrows the exception the compilation met.

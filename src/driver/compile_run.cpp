@@ -81,30 +81,6 @@ void reportReadFailure(DiagnosticEngine& engine, int32_t file, Finding failure) 
   engine.setLines(file, nullptr);
 }
 
-// A source file that cannot be opened, told at its line of the description, with the
-// closest name among the files of its folder.
-Finding sourceNotFound(Finding failure, const std::string& name, int32_t description,
-                       int32_t line) {
-  failure.place = SourcePlace::atColumn(description, line, 1);
-  failure.endColumn = static_cast<int32_t>(name.size()) + 1;
-  std::filesystem::path path(name);
-  std::filesystem::path folder = path.parent_path();
-  std::error_code error;
-  std::vector<std::string> names;
-  for (std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, error), end;
-       !error && entry != end && names.size() < 10000; entry.increment(error)) {
-    if (entry->is_regular_file(error)) names.push_back(entry->path().filename().string());
-  }
-  std::vector<std::string_view> candidates(names.begin(), names.end());
-  std::string_view guess = closestWord(path.filename().string(), candidates);
-  if (guess.empty()) return failure;
-  std::string suggested = (folder / guess).string();
-  failure.code = FindingCode::kCannotOpenSourceGuess;
-  failure.with(suggested);
-  failure.withFix(line, 1, static_cast<int32_t>(name.size()) + 1, suggested);
-  return failure;
-}
-
 // Compiles every source file, jobs files at once, merged in order. A run that writes
 // stops at the first file that fails with an error; a check, and a run whose warnings may
 // be errors (-Werror, --strict), go on to the end, so that every file's findings are

@@ -1,8 +1,10 @@
-// compileFileSummary: a fresh Compilation, the earlier declarations put in first, then
-// the compiler's own walk of the file.
+// compileFileSummary: the file compiled as the compiler's CompilationUnit, the earlier
+// declarations put in first.
 #include "lsp/file_summary.h"
 
 #include <algorithm>
+#include <exception>
+#include <string>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -11,7 +13,7 @@
 #include "core/source_syntax.h"
 #include "diagnostics/warning_options.h"
 #include "driver/compilation.h"
-#include "driver/section_dispatcher.h"
+#include "driver/compilation_unit.h"
 #include "model/f_generic.h"
 #include "model/game_object.h"
 #include "source/tokenizer.h"
@@ -20,22 +22,15 @@ namespace rpgc::lsp {
 
 namespace {
 
-// Keeps every finding the options show.
-class FindingCollector : public FindingSink {
+// Wants what the options show: a unit compiled for it makes only those checks.
+class ShownFindings : public FindingSink {
  public:
-  FindingCollector(const WarningOptions& options, std::vector<Finding>& findings)
-      : options_(options), findings_(findings) {
+  explicit ShownFindings(const WarningOptions& options) {
     for (size_t i = 0; i < kFindingCodeCount; ++i) {
       wanted_.set(i, options.shown(static_cast<FindingCode>(i)));
     }
   }
-  void report(Finding finding) override {
-    if (options_.shown(finding.code)) findings_.push_back(std::move(finding));
-  }
-
- private:
-  const WarningOptions& options_;
-  std::vector<Finding>& findings_;
+  void report(Finding) override {}
 };
 
 // ORDER SECTION KINDS: the class of the objects of each kind of block.
@@ -66,18 +61,18 @@ void scanHeaderNames(const SourceLines& lines, std::vector<std::string>& objects
   }
 }
 
-FileSummary compileFileSummary(int32_t file, SourceLines lines, FileContext context,
-                               const WarningOptions& options) {
+FileSummary compileFileSummary(CompilationUnit& unit, int32_t file, SourceLines lines,
+                               FileContext context, const WarningOptions& options) {
   FileSummary summary;
   summary.file = file;
   scanHeaderNames(lines, summary.objectHeaders, summary.stringHeaders);
 
-  Compilation compilation;
-  compilation.keepGoing = true;
-  FindingCollector collector(options, summary.findings);
+  ShownFindings shown(options);
+  unit.prepare(std::string(), file, shown, true);
+  Compilation& compilation = unit.state;
   BlockContext& blocks = compilation.blocks;
-  blocks.file = file;
-  blocks.findings = &collector;
+  // The earlier files' declarations that the headers name go in first: the file compiles
+  // as it does after those files.
   for (const EarlierObject& earlier : context.objects) {
     GameObject* object = compilation.registry.findOrCreateTemplate(
         earlier.name, kClassNames[static_cast<size_t>(earlier.kind)]);
@@ -104,10 +99,14 @@ FileSummary compileFileSummary(int32_t file, SourceLines lines, FileContext cont
     seededString[slot] = stringOrigins[slot].known();
   }
 
-  // The walk folds string sections' lines in place: it works on a copy.
-  SourceLines walked = lines;
-  compileSource(walked, compilation);
-  summary.lines = std::move(lines);
+  // The unit notes where string sections' lines fold rather than folding them: its lines
+  // stay as the editor holds them.
+  compileUnitLines(unit, std::move(lines));
+  if (unit.failure) std::rethrow_exception(unit.failure);
+  for (Finding& finding : unit.findings.findings()) {
+    if (options.shown(finding.code)) summary.findings.push_back(std::move(finding));
+  }
+  summary.lines = std::move(unit.lines);
 
   AtomTable& atoms = compilation.atoms;
   for (int32_t i = 0; i < compilation.registry.count(); ++i) {

@@ -1,8 +1,9 @@
 // FileSummary: what compiling one source file tells the rest of the project, and
 // compileFileSummary, which makes it.
 //
-// The language server compiles each file on its own, with the compiler's own front end,
-// and puts the project together from the summaries (see ProjectModel). A file's findings
+// The language server compiles each file on its own, as the compiler's CompilationUnit
+// (the code path of rpgc), and puts the project together from the summaries (see
+// ProjectModel). A file's findings
 // depend on the rest of the project only through the names its headers declare: an
 // object or string section of that name declared by an earlier file makes a header a
 // conflict, an extension or a duplicate. So a file is compiled against a FileContext
@@ -22,7 +23,8 @@
 
 namespace rpgc {
 class WarningOptions;
-}
+struct CompilationUnit;
+}  // namespace rpgc
 
 namespace rpgc::lsp {
 
@@ -103,11 +105,12 @@ struct FileSummary {
 void scanHeaderNames(const SourceLines& lines, std::vector<std::string>& objects,
                      std::vector<std::string>& strings);
 
-/// Compiles lines as the file of index `file` of a project whose earlier files declared
+/// Compiles lines into unit (the compiler's unit of one file, its memory kept from file
+/// to file) as the file of index `file` of a project whose earlier files declared
 /// context, with the warnings options shows, every section compiled (a failed one does
-/// not stop the walk).
-FileSummary compileFileSummary(int32_t file, SourceLines lines, FileContext context,
-                               const WarningOptions& options);
+/// not stop the walk). Throws what the compilation threw (running out of memory).
+FileSummary compileFileSummary(CompilationUnit& unit, int32_t file, SourceLines lines,
+                               FileContext context, const WarningOptions& options);
 
 }  // namespace rpgc::lsp
 

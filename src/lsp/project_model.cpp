@@ -3,10 +3,19 @@
 #include "lsp/project_model.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
+#include "core/spelling.h"
+#include "driver/compilation_unit.h"
+
 namespace rpgc::lsp {
+
+ProjectModel::ProjectModel(WarningOptions options)
+    : options_(options), unit_(std::make_unique<CompilationUnit>()) {}
+
+ProjectModel::~ProjectModel() = default;
 
 void ProjectModel::setFileCount(int32_t count) {
   files_.clear();
@@ -14,6 +23,8 @@ void ProjectModel::setFileCount(int32_t count) {
   for (FileState& state : files_) state.pending = std::make_unique<SourceLines>();
   objects_.clear();
   strings_.clear();
+  objectOrder_.clear();
+  stringOrder_.clear();
   unresolved_.clear();
   longNames_.clear();
   stale_ = true;
@@ -44,13 +55,16 @@ FileContext ProjectModel::contextOf(const std::vector<std::string>& objectNames,
 void ProjectModel::addDeclarations(const FileSummary& summary) {
   for (const DeclaredObject& object : summary.objects) {
     if (object.origin.known()) {
-      objects_.try_emplace(object.name, ObjectEntry{object.kind, object.typeWord, object.origin});
+      auto [entry, added] = objects_.try_emplace(
+          object.name, ObjectEntry{object.kind, object.typeWord, object.origin});
+      if (added) objectOrder_.push_back(entry->first);
     } else if (auto found = objects_.find(object.name); found != objects_.end()) {
       found->second.typeWord = object.typeWord;
     }
   }
   for (const EarlierString& section : summary.strings) {
-    strings_.try_emplace(section.name, section.origin);
+    auto [entry, added] = strings_.try_emplace(section.name, section.origin);
+    if (added) stringOrder_.push_back(entry->first);
   }
 }
 
@@ -84,8 +98,8 @@ bool ProjectModel::refreshOneFile(int32_t& compiled) {
   if (objectNames != state.summary->objectHeaders || stringNames != state.summary->stringHeaders) {
     return false;
   }
-  auto summary = std::make_unique<FileSummary>(
-      compileFileSummary(changed, std::move(*state.pending), state.summary->context, options_));
+  auto summary = std::make_unique<FileSummary>(compileFileSummary(
+      *unit_, changed, std::move(*state.pending), state.summary->context, options_));
   state.pending.reset();
   ++compiled;
   bool same = sameObjects(summary->objects, state.summary->objects) &&
@@ -106,6 +120,8 @@ int32_t ProjectModel::refresh() {
   }
   objects_.clear();
   strings_.clear();
+  objectOrder_.clear();
+  stringOrder_.clear();
   std::vector<std::string> objectNames;
   std::vector<std::string> stringNames;
   for (int32_t file = 0; file < fileCount(); ++file) {
@@ -123,7 +139,7 @@ int32_t ProjectModel::refresh() {
       SourceLines lines = state.pending ? std::move(*state.pending) : state.summary->lines;
       state.pending.reset();
       state.summary = std::make_unique<FileSummary>(
-          compileFileSummary(file, std::move(lines), std::move(context), options_));
+          compileFileSummary(*unit_, file, std::move(lines), std::move(context), options_));
       ++compiled;
     }
     addDeclarations(*state.summary);
@@ -135,15 +151,34 @@ int32_t ProjectModel::refresh() {
   return compiled;
 }
 
+// As the compiler's end-of-run check: a guess among the project's names, in the order
+// they were declared, each unknown name guessed once, within a budget of comparisons.
 void ProjectModel::checkUses(int32_t file) {
+  constexpr int64_t kGuessBudget = 2'000'000;
   std::vector<Finding>& findings = unresolved_[static_cast<size_t>(file)];
   findings.clear();
+  int64_t budget = kGuessBudget;
+  std::unordered_map<std::string_view, std::string_view> guessed[2];
   for (const UseOfName& use : files_[static_cast<size_t>(file)].summary->uses) {
     bool object = use.target == NamedUse::Target::kObject;
     if (object ? objects_.contains(use.name) : strings_.contains(use.name)) continue;
-    Finding finding(object ? FindingCode::kUnresolvedReference : FindingCode::kUnresolvedString,
-                    SourcePlace::atColumn(file, use.line, use.column));
-    findings.push_back(std::move(finding.with(use.name)));
+    const std::vector<std::string_view>& names = object ? objectOrder_ : stringOrder_;
+    auto [guess, added] = guessed[object ? 0 : 1].try_emplace(use.name);
+    if (added && budget >= static_cast<int64_t>(names.size())) {
+      budget -= static_cast<int64_t>(names.size());
+      guess->second = closestWord(use.name, names);
+    }
+    FindingCode code = object ? FindingCode::kUnresolvedReference : FindingCode::kUnresolvedString;
+    if (!guess->second.empty()) {
+      code = object ? FindingCode::kUnresolvedReferenceGuess : FindingCode::kUnresolvedStringGuess;
+    }
+    Finding finding(code, SourcePlace::atColumn(file, use.line, use.column));
+    finding.with(use.name).with(std::string(guess->second));
+    if (!guess->second.empty()) {
+      finding.withFix(use.line, use.column, use.column + static_cast<int32_t>(use.name.size()),
+                      std::string(guess->second));
+    }
+    findings.push_back(std::move(finding));
   }
 }
 

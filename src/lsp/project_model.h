@@ -26,6 +26,10 @@
 #include "diagnostics/warning_options.h"
 #include "lsp/file_summary.h"
 
+namespace rpgc {
+struct CompilationUnit;
+}
+
 namespace rpgc::lsp {
 
 class ProjectModel {
@@ -44,7 +48,10 @@ class ProjectModel {
   template <typename Value>
   using NameTable = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
 
-  explicit ProjectModel(WarningOptions options = {}) : options_(options) {}
+  explicit ProjectModel(WarningOptions options = {});
+  ~ProjectModel();
+  ProjectModel(const ProjectModel&) = delete;
+  ProjectModel& operator=(const ProjectModel&) = delete;
 
   /// Starts again with these files (in compile order), all empty until given lines.
   void setFileCount(int32_t count);
@@ -82,9 +89,14 @@ class ProjectModel {
   void checkLongNames();
 
   WarningOptions options_;
+  // Each file is compiled into this one unit, its memory kept from file to file.
+  std::unique_ptr<CompilationUnit> unit_;
   std::vector<FileState> files_;
   NameTable<ObjectEntry> objects_;
   NameTable<SourcePlace> strings_;
+  // The names in the order they were first declared (views of the tables' keys).
+  std::vector<std::string_view> objectOrder_;
+  std::vector<std::string_view> stringOrder_;
   // The findings of the end-of-run checks, by file.
   std::vector<std::vector<Finding>> unresolved_;
   std::vector<std::vector<Finding>> longNames_;

@@ -1,37 +1,25 @@
-// quickFixOf: the one edit that mends a finding, for the findings that have exactly one.
+// quickFixesOf: the edits that mend a finding, as the compiler gives them.
 //
-// The fix is read from what the finding carries (its code, its place, the word it
-// suggests); this is the one place that knows how, so that findings that come with a
-// fix of their own can replace it.
+// A finding carries its fixes (FindingFix: one line's bytes and what replaces them);
+// this names each for the editor's menu. A fix on the line past a file's last adds
+// lines at the end of the file.
 #ifndef RPGC_LSP_QUICK_FIX_H_
 #define RPGC_LSP_QUICK_FIX_H_
 
-#include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "core/finding.h"
-#include "core/source_lines.h"
 
 namespace rpgc::lsp {
 
 struct QuickFix {
   std::string title;
-  int32_t line = 0;  // the edit replaces bytes [start, end) of this line
-  int32_t start = 0;
-  int32_t end = 0;
-  std::string newText;
-  bool atEndOfFile = false;  // instead: newText is added after the file's last line
+  FindingFix fix;
 };
 
-/// The closest name of an object of the project to a word, or empty.
-using NameGuess = std::function<std::string(std::string_view)>;
-
-/// The fix of finding, about lines, or none.
-std::optional<QuickFix> quickFixOf(const Finding& finding, const SourceLines& lines,
-                                   const NameGuess& closestObject);
+/// The fixes of finding, each with its title; none when it has none.
+std::vector<QuickFix> quickFixesOf(const Finding& finding);
 
 }  // namespace rpgc::lsp
 

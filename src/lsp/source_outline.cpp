@@ -33,10 +33,14 @@ int32_t wordAt(const std::vector<std::string_view>& words, std::string_view line
   return -1;
 }
 
+// The compiler's walk: a file's last line is never looked at, and neither is the line
+// right after a section's END (a header there is lost, and the lines of its section are
+// looked at one by one).
 std::vector<OutlineSection> outlineOf(const SourceLines& lines) {
   std::vector<OutlineSection> outline;
   std::vector<std::string_view> words;
-  for (int32_t i = 0; i < lines.length(); ++i) {
+  int32_t n = lines.length();
+  for (int32_t i = 0; i < n - 1; ++i) {
     std::string_view line = lines[i];
     tokenizeInto(line, words, 3);
     if (words.empty() || !isSectionKeyword(words[0]) || words[0] == kEndKeyword) continue;
@@ -57,7 +61,7 @@ std::vector<OutlineSection> outlineOf(const SourceLines& lines) {
       section.nameSpan = spanOf(line, words[nameWord]);
     }
     int32_t j = i + 1;
-    for (; j < lines.length(); ++j) {
+    for (; j < n; ++j) {
       if (section.kind == OutlineSection::Kind::kString) {
         if (endsStringSection(lines[j])) break;
         continue;
@@ -65,10 +69,10 @@ std::vector<OutlineSection> outlineOf(const SourceLines& lines) {
       tokenizeInto(lines[j], words, 1);
       if (!words.empty() && words[0] == kEndKeyword) break;
     }
-    section.end = j < lines.length() ? j : -1;
+    section.end = j < n ? j : -1;
     outline.push_back(section);
     if (section.end < 0) break;
-    i = j;
+    i = j + 1;
   }
   return outline;
 }

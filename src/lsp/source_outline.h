@@ -1,9 +1,10 @@
 // SourceOutline: the sections of a source file and the words in them, for navigation.
 //
-// The walk follows the compiler's: a section starts at a line whose first token is
-// BEGIN, STRING or SCRIPT and ends at its END line; the text lines of a string section
-// are text, not words. Unlike the compiler it does not skip the line after an END, so a
-// header the compiler would not read is still found (the compiler warns about it).
+// The walk is the compiler's: a section starts at a line whose first token is BEGIN,
+// STRING or SCRIPT and ends at its END line; the text lines of a string section are
+// text, not words. A line the compiler does not look at (the file's last, the one right
+// after an END) starts no section, so what the compiler does not read as content is
+// neither a name's place nor renamed.
 #ifndef RPGC_LSP_SOURCE_OUTLINE_H_
 #define RPGC_LSP_SOURCE_OUTLINE_H_
 

@@ -116,7 +116,24 @@ void reportSkippedLine(const BodyScope& scope, int32_t line, std::string_view te
   }
   for (int32_t k = 0; k < headerWords; ++k) {
     std::string_view token = tokens[static_cast<size_t>(k)];
-    if (token.find('=') != std::string_view::npos) return report(FindingCode::kGluedEquals, k);
+    if (token.find('=') == std::string_view::npos) continue;
+    if (!findings.wants(FindingCode::kGluedEquals)) return;
+    // The fix sets every '=' of the word apart: "Weight=1.5" becomes "Weight = 1.5".
+    std::string spaced;
+    for (size_t at = 0; at < token.size();) {
+      size_t sign = std::min(token.find('=', at), token.size());
+      if (sign > at) {
+        if (!spaced.empty()) spaced += ' ';
+        spaced.append(token.substr(at, sign - at));
+      }
+      if (sign < token.size()) spaced += spaced.empty() ? "=" : " =";
+      at = sign + 1;
+    }
+    Finding finding = bodyFinding(FindingCode::kGluedEquals, scope, line, k);
+    int32_t column = columnOf(token);
+    finding.with(std::string(token))
+        .withFix(line, column, column + static_cast<int32_t>(token.size()), std::move(spaced));
+    return findings.report(std::move(finding));
   }
   for (int32_t k = 0; k < headerWords; ++k) {
     if (tokens[static_cast<size_t>(k)] == ",") return report(FindingCode::kCommaInAssignment, k);
@@ -173,10 +190,12 @@ void reportCommentInWord(const FindingScope& findings, int32_t line, std::string
 namespace {
 
 void reportUnterminated(const BodyScope& scope, FindingCode code, int32_t line, int32_t token,
-                        std::string_view headerText = {}) {
+                        int32_t lineCount, std::string_view headerText = {}) {
   if (!scope.findings.wants(code)) return;
   Finding finding = bodyFinding(code, scope, line, token);
   finding.withKind(scope.kind, std::string(scope.typeWord)).with(std::string(scope.name));
+  finding.fixes.push_back(code == FindingCode::kRunsIntoHeader ? missingEndBefore(line)
+                                                               : missingEndAtEnd(lineCount));
   if (code == FindingCode::kRunsIntoHeader) {
     // The section whose header this is disappears into the one before.
     std::vector<std::string_view> header;
@@ -222,7 +241,8 @@ int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& 
     if (tokens <= 3 || buffer.scannedToken(text, 2) != kEqualsWord) {
       if (scope != nullptr) {
         if (isSectionKeyword(first)) {
-          if (!ranIntoHeader) reportUnterminated(*scope, FindingCode::kRunsIntoHeader, i, 0, text);
+          if (!ranIntoHeader)
+            reportUnterminated(*scope, FindingCode::kRunsIntoHeader, i, 0, count, text);
           ranIntoHeader = true;
         } else if (!scope->script) {
           std::vector<std::string_view> views;
@@ -245,7 +265,7 @@ int32_t readAssignmentBlock(const SourceLines& lines, int32_t start, AtomTable& 
     buffer.keep(typeWord, name, i, text.data());
   }
   if (scope != nullptr && !ranIntoHeader) {
-    reportUnterminated(*scope, FindingCode::kRunsToEndOfFile, scope->headerLine, 0);
+    reportUnterminated(*scope, FindingCode::kRunsToEndOfFile, scope->headerLine, 0, count);
   }
   return count + 1;
 }

@@ -48,12 +48,24 @@ void LineValues::report(FindingCode code, int32_t j, std::string text1, std::str
   ctx_.report(std::move(finding));
 }
 
+// A comma between values: the fix takes it out with the blanks before it, leaving one
+// blank between the values it stood between ("red , green" and "red,green" both become
+// "red green").
+void LineValues::reportListComma(FindingCode code, int32_t j) {
+  Finding finding(code, SourcePlace::atColumn(ctx_.file, line_, column(j)));
+  finding.with(std::string(text(j))).with(std::string()).with(std::string());
+  int32_t from = j > 0 ? values_.endColumn(j - 1) : column(j);
+  bool glued = j + 1 < count() && column(j + 1) == column(j) + 1;
+  finding.withFix(line_, from, column(j) + 1, glued ? std::string(" ") : std::string());
+  ctx_.report(std::move(finding));
+}
+
 void LineValues::checkNumber(int32_t j, NumberIssue issue, const std::string& readsAs,
                              bool isFloat) {
   std::string_view value = text(j);
   if (value == ",") {
     if (j < 64 && (commaReported_ >> j & 1) != 0) return;
-    if (ctx_.wants(FindingCode::kListComma)) report(FindingCode::kListComma, j);
+    if (ctx_.wants(FindingCode::kListComma)) reportListComma(FindingCode::kListComma, j);
     return;
   }
   switch (issue) {
@@ -140,7 +152,7 @@ Atom LineValues::atom(int32_t j) {
   Atom atom = ctx_.atoms.intern(value);
   if (ctx_.findings == nullptr) return atom;
   if (value == "," && ctx_.wants(FindingCode::kListCommaName)) {
-    report(FindingCode::kListCommaName, j);
+    reportListComma(FindingCode::kListCommaName, j);
   }
   // The value is a view of its line, which starts column - 1 bytes before it.
   reportInvisibleCharacter(ctx_.scope(), line_,

@@ -46,6 +46,7 @@ class LineValues {
  private:
   void checkNumber(int32_t j, NumberIssue issue, const std::string& readsAs, bool isFloat);
   bool decimalComma(int32_t j, bool isFloat);
+  void reportListComma(FindingCode code, int32_t j);
   void report(FindingCode code, int32_t j, std::string text1 = {}, std::string text2 = {});
 
   BlockContext& ctx_;

@@ -69,6 +69,7 @@ void checkTextLine(const FindingScope& scope, const RefString& name, int32_t hea
   if (!scope.wants(FindingCode::kRunsIntoHeader)) return;
   Finding finding(FindingCode::kRunsIntoHeader, scope.atColumn(line, column));
   finding.withKind(SectionKind::kStringSection).with(std::string(name.view()));
+  finding.fixes.push_back(missingEndBefore(line));
   finding.related = scope.atToken(headerLine, 0);
   finding.relatedNote = FindingCode::kNoteSectionStart;
   scope.report(std::move(finding));
@@ -110,6 +111,7 @@ int32_t parseStringSection(SourceLines& lines, int32_t start, const RefString& n
   if (checked && i == lines.length() && !ranIntoHeader &&
       scope.wants(FindingCode::kRunsToEndOfFile)) {
     Finding finding(FindingCode::kRunsToEndOfFile, scope.atToken(start - 1, 0));
+    finding.fixes.push_back(missingEndAtEnd(lines.length()));
     scope.report(
         std::move(finding.withKind(SectionKind::kStringSection).with(std::string(name.view()))));
   }

@@ -219,6 +219,13 @@ TEST(WarningsTest, FindingsSayHowToFixWhatTheyCan) {
                        {"-Wno-unresolved-string"}, true),
             (V{fix(2, 1, 1, "INTEGER "), fix(3, 1, 1, "INTEGERS "), fix(4, 1, 1, "FLOAT "),
                fix(8, 1, 1, "ATOMS "), fix(9, 1, 1, "FLOAT "), fix(13, 1, 1, "ATOMS ")}));
+  // Layout: '=' set apart, a comma taken out, END added before the header a section runs
+  // into or at the end of the file (the line after the last).
+  EXPECT_EQ(findingsOf({"BEGIN quest Q\nFLOAT Weight=0.5\nATOMS Tags = a , b\nINTEGERS L = 1 ,2\n"
+                        "END\n\nSTRING S\ntext\nBEGIN quest R\nEND\n\nBEGIN quest T\nATOM A = x\n"},
+                       {"-Wall"}, true),
+            (V{fix(2, 7, 17, "Weight = 0.5"), fix(3, 15, 17, ""), fix(4, 15, 17, " "),
+               fix(9, 1, 1, "END\\n\\n"), fix(14, 1, 1, "END\\n")}));
   EXPECT_EQ(findingsOf({"BEGIN quest Q\nREFERENCE M = Zebulon\nINTEGERS L = 1 2\nEND\n\n"},
                        {"-Wall"}, true),
             V{""});

@@ -69,6 +69,7 @@ TEST_F(RpgcOptionsTest, WarningsChangeNeitherOutputsNorStandardOutput) {
             "it ('Weight=0.5') [-Wnot-assignment]\n"
             "    3 | FLOAT Weight=0.5\n"
             "      |       ^~~~~~~~~~\n"
+            "      |       Weight = 0.5\n"
             "a.txt:4:19: warning: 'Nobody' names no object of the project "
             "[-Wunresolved-reference]\n"
             "    4 | REFERENCE Maker = Nobody\n"

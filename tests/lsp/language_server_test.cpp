@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -144,6 +145,109 @@ TEST_F(LanguageServerTest, AFileWithoutADescriptionIsCompiledOnItsOwn) {
   ASSERT_EQ(diagnostics.size(), 2u);
   EXPECT_EQ(diagnostics[0]["code"], "misspelled-keyword");
   EXPECT_EQ(diagnostics[1]["severity"], 3);
+}
+
+TEST_F(LanguageServerTest, TellsTheDescriptionsFindingsAndWhereEachPropertyWasSet) {
+  write("game.gdm", "Game\n1.0x\ngame\nitems.txt\nmore.txt\nitms.txt\n");
+  write("items.txt", "BEGIN quest Hunt\nINTEGER Reward = 5\nEND\n");
+  write("more.txt", "\n\nBEGIN quest Hunt\nINTEGER Days = 3\nEND\nBEGIN quest Hunt\nEND\n\n");
+  initialize();
+  std::vector<Json> sent =
+      exchange(Json{{"jsonrpc", "2.0"},
+                    {"method", "textDocument/didOpen"},
+                    {"params",
+                     {{"textDocument",
+                       {{"uri", uri("game.gdm")},
+                        {"languageId", "rpgc-description"},
+                        {"version", 1},
+                        {"text", "Game\n1.0x\ngame\nitems.txt\nmore.txt\nitms.txt\n"}}}}}});
+  Json onDescription;
+  for (const Json& message : sent) {
+    if (message["params"]["uri"] == uri("game.gdm"))
+      onDescription = message["params"]["diagnostics"];
+  }
+  ASSERT_EQ(onDescription.size(), 2u) << onDescription.dump();
+  EXPECT_EQ(onDescription[0]["code"], "description");
+  EXPECT_EQ(onDescription[1]["code"], "cannot-open");
+  EXPECT_EQ(onDescription[1]["range"]["end"], (Json{{"line", 5}, {"character", 8}}));
+  Json actions =
+      request("textDocument/codeAction", {{"textDocument", {{"uri", uri("game.gdm")}}},
+                                          {"range", onDescription[1]["range"]},
+                                          {"context", {{"diagnostics", Json::array()}}}})["result"];
+  ASSERT_EQ(actions.size(), 1u);
+  EXPECT_EQ(actions[0]["title"], "Change to 'items.txt'");
+
+  // The block after END is never read: only the first two set anything.
+  std::string hover =
+      request("textDocument/hover", at("more.txt", 2, 13))["result"]["contents"]["value"];
+  EXPECT_NE(hover.find("IntegerPropertyName  Reward Days  items.txt:2  more.txt:4\n"),
+            std::string::npos)
+      << hover;
+  EXPECT_NE(hover.find("Type  quest  more.txt:3\n"), std::string::npos) << hover;
+}
+
+// Applies a WorkspaceEdit's edits of one document to its text (ASCII: columns are bytes).
+std::string applied(std::string text, const Json& edits) {
+  auto offset = [&](const Json& position) {
+    size_t at = 0;
+    for (int line = position["line"].get<int>(); line > 0 && at < text.size(); --line) {
+      at = std::min(text.find('\n', at), text.size()) + 1;
+    }
+    return std::min(at, text.size()) + position["character"].get<size_t>();
+  };
+  for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
+    size_t start = offset((*edit)["range"]["start"]);
+    text.replace(start, offset((*edit)["range"]["end"]) - start,
+                 (*edit)["newText"].get<std::string>());
+  }
+  return text;
+}
+
+TEST_F(LanguageServerTest, EachQuickFixMendsItsFinding) {
+  write("game.gdm", "Game\n1.0\ngame\na.txt\n");
+  write("a.txt", "");
+  initialize();
+  notify("textDocument/didOpen",
+         {{"textDocument",
+           {{"uri", uri("a.txt")}, {"languageId", "rpgc"}, {"version", 1}, {"text", ""}}}});
+  const char* const rows[] = {
+      "BEGIN quest Q\nFLOAT Weight=0.5\nEND\n",
+      "BEGIN quest Q\nATOMS Tags = a , b\nEND\n",
+      "BEGIN quest Q\nINTEGERS L = 1,2\nEND\n",
+      "BEGIN quest Q\nFLOAT W = 1\n",
+      "BEGIN quest Q\nFLOAT W = 1",
+      "BEGIN quest Q\nFLOAT W = 1\n\nBEGIN quest R\nEND\n",
+      "STRING S\nHello\n\nBEGIN quest R\nEND\n",
+      "BEGN quest Q\nEND\n",
+      "begin quest Q\nEND\n",
+      "BEGIN quest Hunt\nREFERENCE M = Hnut\nEND\n",
+      "BEGIN item I\nWeight = 2\nEND\n",
+  };
+  int version = 1;
+  auto change = [&](const std::string& text) {
+    std::vector<Json> sent =
+        exchange(Json{{"jsonrpc", "2.0"},
+                      {"method", "textDocument/didChange"},
+                      {"params",
+                       {{"textDocument", {{"uri", uri("a.txt")}, {"version", ++version}}},
+                        {"contentChanges", Json::array({{{"text", text}}})}}}});
+    for (const Json& message : sent) {
+      if (message["params"]["uri"] == uri("a.txt")) return message["params"]["diagnostics"];
+    }
+    return Json();
+  };
+  for (const char* row : rows) {
+    SCOPED_TRACE(row);
+    Json found = change(row);
+    ASSERT_EQ(found.size(), 1u) << found.dump();
+    Json actions =
+        request("textDocument/codeAction", {{"textDocument", {{"uri", uri("a.txt")}}},
+                                            {"range", found[0]["range"]},
+                                            {"context", {{"diagnostics", found}}}})["result"];
+    ASSERT_EQ(actions.size(), 1u) << actions.dump();
+    std::string fixed = applied(row, actions[0]["edit"]["changes"][uri("a.txt")]);
+    EXPECT_EQ(change(fixed), Json::array()) << fixed;
+  }
 }
 
 TEST_F(LanguageServerTest, ExitsWithZeroOnlyAfterShutdown) {

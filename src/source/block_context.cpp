@@ -63,6 +63,7 @@ void BlockContext::reset() {
   blockNumber = 0;
   repeatedBlock = false;
   propertiesSet.clear();
+  propertyChanges.clear();
   blockBodies.clear();
 }
 

@@ -144,9 +144,7 @@ bool internNames(CompilationUnit& unit, Compilation& run) {
     run.atoms.swap(ownAtoms);
     return true;
   }
-  for (Atom atom = 0; atom < ownAtoms.count(); ++atom) {
-    runAtoms[static_cast<size_t>(atom)] = run.atoms.intern(ownAtoms.atomView(atom));
-  }
+  run.atoms.internAll(ownAtoms, runAtoms);
   return false;
 }
 

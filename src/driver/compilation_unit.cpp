@@ -237,10 +237,11 @@ void absorb(CompilationUnit& unit, Compilation& run, bool sameAtoms, int32_t fir
     runBlocks.propertiesSet.try_emplace(runKey,
                                         PropertySet{set.place, runBlocks.blockNumber + set.block});
   }
-  for (const auto& [hash, body] : ownBlocks.blockBodies) {
+  for (const auto& [key, body] : ownBlocks.blockBodies) {
     if (!added(body.object)) continue;
-    runBlocks.blockBodies.emplace(
-        hash, BlockBody{runObjects[static_cast<size_t>(body.object)], hash, body.header});
+    int32_t object = runObjects[static_cast<size_t>(body.object)];
+    runBlocks.blockBodies.emplace(blockBodyKey(object, body.hash),
+                                  BlockBody{object, body.hash, body.header});
   }
   runBlocks.blockNumber += ownBlocks.blockNumber;
   for (int32_t i = 0; i < own.registry.count(); ++i) {
@@ -317,12 +318,12 @@ bool blocksApplyAsCompiled(const CompilationUnit& unit, const Compilation& run,
     PropertyKey runKey{object, renumbered(key.name, unit.runAtoms), key.storage};
     if (runBlocks.propertiesSet.contains(runKey)) return false;
   }
-  for (const auto& [hash, body] : ownBlocks.blockBodies) {
+  for (const auto& [key, body] : ownBlocks.blockBodies) {
     int32_t object = runObjects[static_cast<size_t>(body.object)];
     if (object >= firstObject) continue;
-    auto [from, to] = runBlocks.blockBodies.equal_range(hash);
+    auto [from, to] = runBlocks.blockBodies.equal_range(blockBodyKey(object, body.hash));
     for (auto at = from; at != to; ++at) {
-      if (at->second.object == object) return false;
+      if (at->second.object == object && at->second.hash == body.hash) return false;
     }
   }
   return true;

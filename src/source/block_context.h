@@ -99,6 +99,12 @@ struct BlockBody {
   SourcePlace header;
 };
 
+/// Where blockBodies keeps a body: by its hash and its object together, so that a lookup
+/// meets only the bodies of its own object (many objects have the same one-line body).
+inline uint64_t blockBodyKey(int32_t object, uint64_t hash) {
+  return hash ^ (static_cast<uint64_t>(static_cast<uint32_t>(object)) + 1) * 0x9E3779B97F4A7C15ull;
+}
+
 /// An object block as a compilation unit's walk read it: its header line, its object's
 /// name, its number among the file's blocks, and the findings and named uses it added
 /// (positions in the unit's lists). The merge reads again, against the run, only the blocks
@@ -154,7 +160,7 @@ class BlockContext {
   /// not reported one by one).
   bool repeatedBlock = false;
   /// What the duplicate checks remember: every property set, and the hashes of the
-  /// bodies of every object's blocks, by object.
+  /// bodies of every object's blocks, by blockBodyKey.
   std::unordered_map<PropertyKey, PropertySet, PropertyKeyHash> propertiesSet;
   std::unordered_multimap<uint64_t, BlockBody> blockBodies;
   /// Lookups by name atom: the fixed field a name sets, the field it probably misspells,

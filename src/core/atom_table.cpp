@@ -2,6 +2,7 @@
 #include "core/atom_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 
@@ -132,16 +133,9 @@ void AtomTable::clear() {
   chunkLeft_ = 0;
 }
 
-Atom AtomTable::intern(const char* name) {
-  if (name == nullptr) return kNoAtom;
-  return intern(std::string_view(name));
-}
-
-Atom AtomTable::intern(std::string_view name) {
-  name = name.substr(0, name.find('\0'));
-  if (name.empty()) return kNoAtom;
+// Inlined into both callers: intern() is the compiler's hottest call.
+inline Atom AtomTable::internHashed(std::string_view name, uint32_t h) {
   if ((names_.size() + 1) * 5 > index_.size() * 4) growIndex();
-  uint32_t h = static_cast<uint32_t>(hash(name));
   size_t slot = slotOf(name, h);
   if (index_[slot].atom != kNoAtom) return index_[slot].atom;
   if (names_.size() >= static_cast<size_t>(INT32_MAX)) throw std::length_error("too many names");
@@ -150,6 +144,31 @@ Atom AtomTable::intern(std::string_view name) {
   names_.push_back(text);
   index_[slot] = Slot{h, atom};
   return atom;
+}
+
+Atom AtomTable::intern(const char* name) {
+  if (name == nullptr) return kNoAtom;
+  return intern(std::string_view(name));
+}
+
+Atom AtomTable::intern(std::string_view name) {
+  name = name.substr(0, name.find('\0'));
+  if (name.empty()) return kNoAtom;
+  return internHashed(name, static_cast<uint32_t>(hash(name)));
+}
+
+void AtomTable::internAll(const AtomTable& from, std::vector<Atom>& atoms) {
+  // Each name's hash is taken from from's index rather than computed again: it is kept in
+  // atoms[its atom] until the name is interned.
+  atoms.resize(static_cast<size_t>(from.count()));
+  for (const Slot& entry : from.index_) {
+    if (entry.atom != kNoAtom)
+      atoms[static_cast<size_t>(entry.atom)] = std::bit_cast<Atom>(entry.hash);
+  }
+  for (size_t atom = 0; atom < atoms.size(); ++atom) {
+    atoms[atom] =
+        internHashed(from.atomView(static_cast<Atom>(atom)), std::bit_cast<uint32_t>(atoms[atom]));
+  }
 }
 
 Atom AtomTable::internLiteral(const char* literal) {

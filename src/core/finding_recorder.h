@@ -45,6 +45,7 @@ class FindingRecorder : public FindingSink {
   void noteFold(int32_t line) { folds_.push_back({line, static_cast<int32_t>(findings_.size())}); }
 
   std::vector<Finding>& findings() { return findings_; }
+  int32_t count() const { return static_cast<int32_t>(findings_.size()); }
   const std::vector<Fold>& folds() const { return folds_; }
   const std::vector<Section>& sections() const { return sections_; }
 

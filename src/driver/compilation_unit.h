@@ -10,9 +10,10 @@
 //   - objects are appended in order of first declaration, string sections in file order;
 //   - findings are shown in the order they were reported, and the lines of string
 //     sections are folded between them where the file's compilation folded them.
-// A file that declares an object or a string section an earlier file already declared
-// (an extension, a name taken by another class, a duplicate section) depends on the
-// files before it: when its turn comes it is compiled again, against the run's state.
+// A file that extends objects an earlier file declared depends on the files before it:
+// the merge compiles those objects' blocks again, against the run's state, in their place
+// among the file's findings, and takes the unit's work for the rest. A file that declares
+// a name of another class or a string section again is compiled again whole.
 //
 // A unit's memory (file buffer, atom table, scratch lists) is kept for the next file
 // compiled into it. To recompile one file, compile its unit again and merge every unit
@@ -62,8 +63,13 @@ struct CompilationUnit {
   /// An exception of the compilation (running out of memory), rethrown by the merge.
   std::exception_ptr failure;
 
-  /// Scratch of the merge: the run's atom for each of the unit's.
+  /// The object blocks the file's walk read, in order.
+  std::vector<ObjectBlock> objectBlocks;
+
+  /// Scratch of the merge: the run's atom for each of the unit's, the run's registry
+  /// position for each of its objects.
   std::vector<Atom> runAtoms;
+  std::vector<int32_t> runObjects;
 };
 
 /// Reads the unit's file (unless readAnyFile, a regular file only: a pipe or a device is

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/atom_table.h"
+#include "core/finding_recorder.h"
 #include "core/invisible_characters.h"
 #include "core/source_syntax.h"
 #include "core/spelling.h"
@@ -221,7 +222,43 @@ void LayoutChecks::unexamined(int32_t line, bool afterEnd) {
   }
 }
 
+// Hands the block whose header, at line headerLine, starts with BEGIN to its parser; a
+// unit's walk logs it (see ObjectBlock).
+int32_t parseObjectBlock(const SourceLines& lines, int32_t headerLine,
+                         const std::vector<std::string_view>& tokens, BlockContext& blocks) {
+  ObjectBlock logged;
+  if (blocks.objectBlocks != nullptr) {
+    logged.headerLine = headerLine;
+    logged.findingsFrom = blocks.deferredFolds != nullptr ? blocks.deferredFolds->count() : 0;
+    logged.usesFrom = static_cast<int32_t>(blocks.namedUses.size());
+  }
+  int32_t start = headerLine + 1;
+  std::string_view second = tokens.size() > 1 ? tokens[1] : std::string_view();
+  int32_t next;
+  if (tokens.size() > 1 && second == kItemWord) {
+    next = parseItemBlock(lines, start, headerToken(tokens, 2), blocks);
+  } else if (tokens.size() > 1 && second == kCharacterWord) {
+    next = parseCharacterBlock(lines, start, headerToken(tokens, 2), blocks);
+  } else {
+    next = parseGenericBlock(lines, start, headerToken(tokens, 1), headerToken(tokens, 2), blocks);
+  }
+  if (blocks.objectBlocks != nullptr && next != -1) {
+    logged.name = blocks.sectionName;
+    logged.blockNumber = blocks.blockNumber;
+    logged.findingsTo = blocks.deferredFolds != nullptr ? blocks.deferredFolds->count() : 0;
+    logged.usesTo = static_cast<int32_t>(blocks.namedUses.size());
+    blocks.objectBlocks->push_back(logged);
+  }
+  return next;
+}
+
 }  // namespace
+
+int32_t compileObjectBlock(const SourceLines& lines, int32_t headerLine, Compilation& compilation) {
+  std::vector<std::string_view> tokens;
+  tokenizeInto(lines[headerLine], tokens, 4);
+  return parseObjectBlock(lines, headerLine, tokens, compilation.blocks);
+}
 
 bool compileSource(SourceLines& lines, Compilation& compilation) {
   BlockContext& blocks = compilation.blocks;
@@ -246,15 +283,7 @@ bool compileSource(SourceLines& lines, Compilation& compilation) {
     if (first == kScriptKeyword) {
       next = parseScriptSection(lines, i + 1, headerToken(tokens, 1), blocks);
     } else if (first == kBeginKeyword) {
-      std::string_view second = tokens.size() > 1 ? tokens[1] : std::string_view();
-      if (tokens.size() > 1 && second == kItemWord) {
-        next = parseItemBlock(lines, i + 1, headerToken(tokens, 2), blocks);
-      } else if (tokens.size() > 1 && second == kCharacterWord) {
-        next = parseCharacterBlock(lines, i + 1, headerToken(tokens, 2), blocks);
-      } else {
-        next =
-            parseGenericBlock(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2), blocks);
-      }
+      next = parseObjectBlock(lines, i, tokens, blocks);
     } else if (first == kStringKeyword) {
       next =
           parseStringSection(lines, i + 1, headerToken(tokens, 1), headerToken(tokens, 2),

@@ -8,6 +8,8 @@
 #ifndef RPGC_DRIVER_SECTION_DISPATCHER_H_
 #define RPGC_DRIVER_SECTION_DISPATCHER_H_
 
+#include <cstdint>
+
 #include "core/source_lines.h"
 
 namespace rpgc {
@@ -17,6 +19,11 @@ struct Compilation;
 /// Compiles the lines of the file compilation.blocks.file into compilation; false when a
 /// section failed (its failure reported to compilation.blocks.findings).
 bool compileSource(SourceLines& lines, Compilation& compilation);
+
+/// Compiles the object block whose header is at line headerLine of lines (a BEGIN line)
+/// into compilation, as compileSource's walk would; the index of its END line, or -1 when
+/// it failed.
+int32_t compileObjectBlock(const SourceLines& lines, int32_t headerLine, Compilation& compilation);
 
 }  // namespace rpgc
 

@@ -64,6 +64,7 @@ void BlockContext::reset() {
   blockNumber = 0;
   repeatedBlock = false;
   propertiesSet.clear();
+  propertyChanges.clear();
   blockBodies.clear();
 }
 
@@ -138,9 +139,9 @@ void BlockContext::noteBlockBody(int32_t headerLine) {
     hash = (hash ^ 0x00) * 0x100000001b3ull;
   }
   SourcePlace here = SourcePlace::atToken(file, headerLine, 2);
-  auto [from, to] = blockBodies.equal_range(hash);
+  auto [from, to] = blockBodies.equal_range(blockBodyKey(objectIndex, hash));
   for (auto at = from; at != to; ++at) {
-    if (at->second.object != objectIndex) continue;
+    if (at->second.object != objectIndex || at->second.hash != hash) continue;
     repeatedBlock = true;
     Finding finding(FindingCode::kDuplicateBlock, here);
     finding.withKind(sectionKind, std::string(sectionTypeWord))
@@ -150,7 +151,7 @@ void BlockContext::noteBlockBody(int32_t headerLine) {
     report(std::move(finding));
     return;
   }
-  blockBodies.emplace(hash, BlockBody{objectIndex, hash, here});
+  blockBodies.emplace(blockBodyKey(objectIndex, hash), BlockBody{objectIndex, hash, here});
 }
 
 GameObject* obtainTemplate(BlockContext& ctx, const RefString& name, SectionKind kind,

@@ -19,6 +19,7 @@
 #include "core/atom.h"
 #include "core/finding.h"
 #include "core/ref_string.h"
+#include "format/property_tables.h"
 #include "source/assignment_buffer.h"
 
 namespace rpgc {
@@ -99,6 +100,32 @@ struct BlockBody {
   SourcePlace header;
 };
 
+/// Where blockBodies keeps a body: by its hash and its object together, so that a lookup
+/// meets only the bodies of its own object (many objects have the same one-line body).
+inline uint64_t blockBodyKey(int32_t object, uint64_t hash) {
+  return hash ^ (static_cast<uint64_t>(static_cast<uint32_t>(object)) + 1) * 0x9E3779B97F4A7C15ull;
+}
+
+/// An object block as a compilation unit's walk read it: its header line, its object's
+/// name, its number among the file's blocks, and the findings and named uses it added
+/// (positions in the unit's lists). The merge reads again, against the run, only the blocks
+/// of objects that earlier files declared, and takes the unit's work for the others.
+struct ObjectBlock {
+  int32_t headerLine = -1;
+  Atom name = kNoAtom;
+  int32_t blockNumber = 0;
+  int32_t findingsFrom = 0;
+  int32_t findingsTo = 0;
+  int32_t usesFrom = 0;
+  int32_t usesTo = 0;
+};
+
+/// The properties of one object that blocks changed, bit i for property i.
+struct PropertyChanges {
+  uint64_t replaced = 0;
+  uint64_t appended = 0;
+};
+
 class BlockContext {
  public:
   BlockContext(AtomTable& atomTable, ObjectRegistry& objects)
@@ -136,7 +163,7 @@ class BlockContext {
   /// not reported one by one).
   bool repeatedBlock = false;
   /// What the duplicate checks remember: every property set, and the hashes of the
-  /// bodies of every object's blocks, by object.
+  /// bodies of every object's blocks, by blockBodyKey.
   std::unordered_map<PropertyKey, PropertySet, PropertyKeyHash> propertiesSet;
   std::unordered_multimap<uint64_t, BlockBody> blockBodies;
   /// Lookups by name atom: the fixed field a name sets, the field it probably misspells,
@@ -156,6 +183,12 @@ class BlockContext {
   /// When set, the lines of string sections are noted here to be folded later instead of
   /// being folded in place (the findings are shown later, against the lines as they were).
   FindingRecorder* deferredFolds = nullptr;
+  /// When set (a unit's walk, whose findings go to deferredFolds), every object block read
+  /// is logged here.
+  std::vector<ObjectBlock>* objectBlocks = nullptr;
+  /// While objectBlocks is set: by registry position, the properties (bit i for property
+  /// i) blocks replaced (a fixed field, an object's Type) and those they appended to.
+  std::vector<PropertyChanges> propertyChanges;
 
   /// Forgets everything the last file left, keeping the memory; the atoms are about to be
   /// numbered anew.
@@ -182,6 +215,30 @@ class BlockContext {
   /// Notes, for the source map, that buffer entry i set its property of the block's
   /// object.
   void noteSet(int32_t entry);
+  /// Notes that the block replaced a property of its object, or appended to the lists of
+  /// a declared storage (see propertyChanges).
+  void noteReplaced(int32_t property) {
+    if (PropertyChanges* changes = changesOfObject()) changes->replaced |= bitOf(property);
+  }
+  void noteAppended(const format::DeclaredStorage& storage) {
+    if (PropertyChanges* changes = changesOfObject()) {
+      changes->appended |= bitOf(storage.names) | bitOf(storage.counts) | bitOf(storage.values) |
+                           bitOf(storage.maxima);
+    }
+  }
+
+ private:
+  PropertyChanges* changesOfObject() {
+    if (objectBlocks == nullptr || objectIndex < 0) return nullptr;
+    auto slot = static_cast<size_t>(objectIndex);
+    if (slot >= propertyChanges.size()) {
+      propertyChanges.resize(std::max(slot + 1, propertyChanges.size() * 2));
+    }
+    return &propertyChanges[slot];
+  }
+  static uint64_t bitOf(int32_t property) {
+    return property >= 0 && property < 64 ? uint64_t{1} << property : 0;
+  }
 };
 
 /// The template of this name for the block of this kind (kItem, kCharacter or kObject)

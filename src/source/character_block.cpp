@@ -122,6 +122,7 @@ int32_t parseCharacterBlock(const SourceLines& lines, int32_t start, const RefSt
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(character->property(fixedFields.propertyIndex(field)), values,
                   fixedFields.target(field));
+      ctx.noteReplaced(fixedFields.propertyIndex(field));
       ctx.noteSet(i);
       continue;
     }

@@ -83,6 +83,7 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
       LineValues values(ctx, i, LineValues::Shape::kList);
       assignField(item->property(fixedFields.propertyIndex(field)), values,
                   fixedFields.target(field));
+      ctx.noteReplaced(fixedFields.propertyIndex(field));
       ctx.noteSet(i);
       continue;
     }
@@ -126,12 +127,15 @@ int32_t parseItemBlock(const SourceLines& lines, int32_t start, const RefString&
       item->property(kRanges.names).atoms().push(propertyName);
       item->property(kRanges.values).reals().push(min);
       item->property(kRanges.maxima).reals().push(max);
+      ctx.noteAppended(kRanges);
     } else if (typeWord == kAtomTypeWord) {
       LineValues values(ctx, i);
       appendDeclared(*item, kAtoms, propertyName, values, nameText.starts_with("STR_"));
+      ctx.noteAppended(kAtoms);
     } else if (typeWord == kReferenceTypeWord) {
       LineValues values(ctx, i);
       appendDeclared(*item, kReferences, propertyName, values, false);
+      ctx.noteAppended(kReferences);
     } else if (!misspelled) {
       reportUnknownTypeWord(
           ctx, i, typeWord >= 0 ? FindingCode::kIgnoredTypeWord : FindingCode::kUnknownTypeWord);

@@ -150,6 +150,9 @@ void appendDeclared(GameObject& object, const format::DeclaredStorage& storage, 
 
 void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockContext& ctx) {
   object.Type = ctx.atoms.intern(typeWord.view());
+  static constexpr int32_t kTypeProperty =
+      format::propertyIndex(format::kGenericProperties, "Type");
+  ctx.noteReplaced(kTypeProperty);
   const AssignmentBuffer& buffer = ctx.buffer;
   for (int32_t i = 0; i < buffer.count(); ++i) {
     Atom name = buffer.name(i);
@@ -165,6 +168,7 @@ void applyTypedDeclarations(F_generic& object, const RefString& typeWord, BlockC
     ctx.noteLength(name, nameText, SourcePlace::atToken(ctx.file, values.line(), 1));
     appendDeclared(object, kStorageByKind[static_cast<size_t>(kind)], name, values,
                    isStringField(nameText));
+    ctx.noteAppended(kStorageByKind[static_cast<size_t>(kind)]);
     ctx.noteSet(i);
   }
 }

@@ -110,6 +110,34 @@ TEST(AtomTableTest, InternLiteralAgreesWithIntern) {
   EXPECT_EQ(atoms.internLiteral(kItem), 0);
 }
 
+// A table merged into another gives each name the atom interning it there would, in the
+// merged table's order; names both hold keep the other's atom. Enough names to grow both
+// indexes, long and short, sharing prefixes.
+TEST(AtomTableTest, InternAllAgreesWithInterningOneByOne) {
+  AtomTable unit;
+  for (int i = 0; i < 5000; ++i) {
+    unit.intern("name" + std::to_string(i * 7 % 3000) +
+                std::string(static_cast<size_t>(i % 20), 'x'));
+  }
+  for (int filled : {0, 1, 2500}) {
+    AtomTable run;
+    AtomTable expected;
+    for (int i = 0; i < filled; ++i) {
+      std::string name = "name" + std::to_string(i) + (i % 2 == 0 ? "" : "x");
+      run.intern(name);
+      expected.intern(name);
+    }
+    std::vector<Atom> atoms;
+    run.internAll(unit, atoms);
+    ASSERT_EQ(atoms.size(), static_cast<size_t>(unit.count()));
+    for (Atom atom = 0; atom < unit.count(); ++atom) {
+      EXPECT_EQ(atoms[static_cast<size_t>(atom)], expected.intern(unit.atomView(atom))) << atom;
+    }
+    EXPECT_EQ(run.count(), expected.count());
+    EXPECT_EQ(run.find("name17xxxxxxx"), expected.find("name17xxxxxxx"));
+  }
+}
+
 TEST(AtomTableTest, TextsStayValidWhileTheTableGrows) {
   AtomTable atoms;
   const char* first = atoms.atomText(atoms.intern("first"));

@@ -73,6 +73,20 @@ void writeProject(const fs::path& folder, bool faults) {
     for (int file = home + 1; i % 4 == 0 && file < kFiles; file += 1 + i % 3) {
       if (file % 3 != 0) files[static_cast<size_t>(file)] += block(i, file);
     }
+    // Others are extended only by what no earlier block set (a fixed field, the type word
+    // of a generic object, declared properties of the file's own names), twice in one file.
+    for (int file = home + 2; i % 4 == 1 && file < kFiles; file += 2 + i % 5) {
+      std::string name = objectName(i);
+      std::string own = std::to_string(file);
+      std::string header = i % 3 == 0 ? "BEGIN item " + name + "\nATOMS ModNames = m" + own
+                           : i % 3 == 1
+                               ? "BEGIN character " + name + "\nATOMS BootsChoice = b" + own
+                               : "BEGIN errand" + own + " " + name;
+      files[static_cast<size_t>(file)] +=
+          header + "\nINTEGER Extra" + own + " = " + own + "\nATOMS Tags" + own + " = t" + own +
+          " u\nEND\n\n" + "BEGIN quest Unrelated" + std::to_string(i) + "_" + own + "\nEND\n\n" +
+          header + "\nFLOAT More" + own + " = 1.5\nEND\n\n";
+    }
   }
   for (int file = 0; file < kFiles; ++file) {
     std::string& text = files[static_cast<size_t>(file)];
@@ -143,6 +157,21 @@ TEST(ParallelCompileTest, EveryNumberOfThreadsGivesTheSameRun) {
     }
     for (const char* jobs : {"-j 2", "-j 8", "--jobs=5"}) {
       expectSame(alone, compile(dir.path(), std::string(options) + " " + jobs),
+                 std::string(options) + " " + jobs);
+    }
+  }
+}
+
+// With a source map kept, each file compiles whole into the run, after the files before
+// it: what merging the files' units gives must be that, bytes and texts.
+TEST(ParallelCompileTest, MergedUnitsGiveWhatFilesCompiledInTurnGive) {
+  test::TempDir dir;
+  writeProject(dir.path(), false);
+  for (const char* options : {"", "-w", "-Wall", "-Wall -Wno-extended-object"}) {
+    Outcome inTurn = compile(dir.path(), std::string(options) + " -j 1 --source-map map.json");
+    ASSERT_EQ(inTurn.run.exitStatus, 0) << inTurn.run.err;
+    for (const char* jobs : {"-j 1", "-j 2"}) {
+      expectSame(inTurn, compile(dir.path(), std::string(options) + " " + jobs),
                  std::string(options) + " " + jobs);
     }
   }
